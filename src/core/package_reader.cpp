@@ -1,0 +1,120 @@
+#include "core/package_reader.h"
+
+#include "core/safe_names.h"
+#include "core/tag_search.h"
+#include "core/temp_files.h"
+#include "core/text.h"
+#include "core/zlib_codec.h"
+#include "platform/platform.h"
+
+namespace zp {
+
+namespace {
+constexpr size_t kSmallestPackageFile = 10;
+}
+
+std::optional<size_t> FindDocumentRecord(const std::u16string& path) {
+  platform::MappedFile file;
+  if (file.Map(path) <= kSmallestPackageFile) return std::nullopt;
+  TagSearcher searcher;
+  searcher.SetPattern(kDocumentTag.Text());
+  const uint8_t* match = searcher.First(file.data(), file.size());
+  if (match == nullptr) return std::nullopt;
+  return static_cast<size_t>(match - file.data());
+}
+
+DocumentSource::DocumentSource(std::u16string path, size_t offset, bool temporary)
+    : path_(std::move(path)), offset_(offset), temporary_(temporary) {}
+
+DocumentSource::DocumentSource(DocumentSource&& other) noexcept
+    : path_(std::move(other.path_)), offset_(other.offset_), temporary_(other.temporary_) {
+  other.temporary_ = false;
+}
+
+DocumentSource::~DocumentSource() {
+  if (temporary_ && platform::ReadAttributes(path_)) platform::DeleteOneFile(path_);
+}
+
+namespace {
+
+// Writes a fresh uncompressed header and the inflated document into a new temporary file.
+std::optional<std::u16string> WriteInflatedDocument(const DocumentRecordHeader& original,
+                                                    std::span<const uint8_t> document) {
+  DocumentRecordHeader header;
+  header.tag = kDocumentTag.Text();
+  header.version = original.version;
+  const auto headerBytes = SerializeDocumentRecordHeader(header);
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    const std::u16string path = MakeUniqueName(u".tmp");
+    platform::OutputFile out;
+    if (!out.Open(path, platform::OutputFile::Mode::kCreateNew)) {
+      if (platform::ReadAttributes(path)) continue;  // taken meanwhile: take another name
+      return std::nullopt;
+    }
+    const bool written = out.Write(headerBytes) && out.Write(document);
+    out.Close();
+    if (written) return path;
+    platform::DeleteOneFile(path);
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<DocumentSource> ReadDocumentRecord(const std::u16string& path, size_t offset) {
+  platform::MappedFile file;
+  if (file.Map(path) < kSmallestPackageFile || offset >= file.size()) return std::nullopt;
+  const std::span<const uint8_t> record = file.bytes().subspan(offset);
+  DocumentSource inPlace(path, offset, false);
+
+  const auto header = ParseDocumentRecordHeader(record);
+  if (!header || TrimTrailingWhiteSpace(header->tag) != kDocumentTag.Text() || header->compressed == 0) {
+    return inPlace;
+  }
+  const auto document = InflateExact(record.subspan(kDocumentHeaderSize), header->inflatedSize);
+  if (!document) return inPlace;
+  const auto temporary = WriteInflatedDocument(*header, *document);
+  if (!temporary) return inPlace;
+  return DocumentSource(*temporary, 0, true);
+}
+
+namespace {
+
+// Writes one record's file; true when its bytes were written in full.
+bool ExtractOne(std::span<const uint8_t> record, const FileRecordHeader& header, const std::u16string& directory) {
+  if (!IsPlainFileName(header.fileName)) return false;
+  platform::OutputFile out;
+  if (!out.Open(JoinPath(directory, header.fileName), platform::OutputFile::Mode::kCreateAlways)) return false;
+  const std::span<const uint8_t> payload = record.subspan(kFileHeaderSize);
+  if (header.compressed) {
+    // A compressed size beyond the end of the file is cut to what is there; the stream then
+    // ends early and inflation fails.
+    const size_t streamSize = std::min<size_t>(header.compressedSize, payload.size());
+    const auto bytes = InflateExact(payload.first(streamSize), header.inflatedSize);
+    return bytes && out.Write(*bytes);
+  }
+  if (header.inflatedSize > payload.size()) return false;
+  return out.Write(payload.first(header.inflatedSize));
+}
+
+}  // namespace
+
+bool ExtractFileRecords(const std::u16string& source, const RecordTag& tag, const std::u16string& directory,
+                        bool all) {
+  platform::MappedFile file;
+  if (file.Map(source) == 0) return false;
+  TagSearcher searcher;
+  if (!searcher.SetPattern(tag.Text())) return false;
+  bool anyWritten = false;
+  for (const uint8_t* match = searcher.First(file.data(), file.size()); match != nullptr; match = searcher.Next()) {
+    const std::span<const uint8_t> record = file.bytes().subspan(static_cast<size_t>(match - file.data()));
+    const auto header = ParseFileRecordHeader(record);
+    if (!header || header->version != kFileRecordVersion) continue;
+    if (ExtractOne(record, *header, directory)) anyWritten = true;
+    if (!all) break;
+  }
+  return anyWritten;
+}
+
+}  // namespace zp

@@ -1,0 +1,51 @@
+// Reads the package appended to a program file: finds records by their tags, gives the
+// document record to the document loader, and writes file records out.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "core/package_format.h"
+
+namespace zp {
+
+// The offset of the document record in the file, or nothing when the file is unreadable,
+// 10 bytes or smaller, or holds no document tag.
+std::optional<size_t> FindDocumentRecord(const std::u16string& path);
+
+// Where the document loader reads the document: a file and an offset, with the document
+// record's header first. A compressed record is inflated into a temporary file of its own,
+// which this object deletes when it goes.
+class DocumentSource {
+ public:
+  DocumentSource(std::u16string path, size_t offset, bool temporary);
+  ~DocumentSource();
+  DocumentSource(DocumentSource&& other) noexcept;
+  DocumentSource& operator=(DocumentSource&&) = delete;
+  DocumentSource(const DocumentSource&) = delete;
+  DocumentSource& operator=(const DocumentSource&) = delete;
+
+  const std::u16string& path() const { return path_; }
+  size_t offset() const { return offset_; }
+  bool temporary() const { return temporary_; }
+
+ private:
+  std::u16string path_;
+  size_t offset_;
+  bool temporary_;
+};
+
+// Nothing only when the file cannot be mapped, is smaller than 10 bytes, or the offset lies
+// outside it. A record that is not compressed, or whose inflation fails, is read in place.
+std::optional<DocumentSource> ReadDocumentRecord(const std::u16string& path, size_t offset);
+
+// Writes the file record(s) with the tag into the directory under the names their headers give;
+// with `all` false only the first is written. Records whose header version is not 100 are
+// skipped, and so are those whose name is not a plain file name. A record whose payload
+// cannot be inflated, or is cut short, leaves an empty file and does not count.
+// True when at least one file was written.
+bool ExtractFileRecords(const std::u16string& source, const RecordTag& tag, const std::u16string& directory,
+                        bool all);
+
+}  // namespace zp
