@@ -121,10 +121,10 @@ namespace {
 // Enough rounds to get past any number of players started in the same millisecond.
 constexpr int kCreateNewAttempts = 50;
 
-bool CreateFreshDirectory(const std::u16string& base, std::u16string& path) {
+bool CreateFreshDirectory(const std::u16string& base, std::u16string& path, UniqueNameEnvironment& environment) {
   bool parentMade = false;
   for (int attempt = 0; attempt < kCreateNewAttempts; ++attempt) {
-    path = MakeUniqueName(base, u".tmp");
+    path = MakeUniqueName(base, u".tmp", environment);
     if (platform::CreateSingleDirectory(path)) return true;
     // Someone took the name between the test and the creation: take a new one.
     if (platform::ReadAttributes(path)) continue;
@@ -137,12 +137,17 @@ bool CreateFreshDirectory(const std::u16string& base, std::u16string& path) {
 
 }  // namespace
 
-std::u16string CreateTemporaryDirectory() {
+std::u16string CreateTemporaryDirectory(UniqueNameEnvironment& environment) {
   std::u16string path;
-  if (CreateFreshDirectory(TemporaryBase(), path)) return path;
-  if (CreateFreshDirectory(ProgramDirectory(), path)) return path;
-  CreateFreshDirectory(u"C:", path);
+  if (CreateFreshDirectory(TemporaryBase(), path, environment)) return path;
+  if (CreateFreshDirectory(ProgramDirectory(), path, environment)) return path;
+  CreateFreshDirectory(u"C:", path, environment);
   return path;
+}
+
+std::u16string CreateTemporaryDirectory() {
+  UniqueNameEnvironment system;
+  return CreateTemporaryDirectory(system);
 }
 
 void RemoveTemporaryDirectory(const std::u16string& directory) {

@@ -51,6 +51,7 @@ std::u16string JoinPath(std::u16string_view directory, std::u16string_view name)
 // players never share a directory. When every place fails, the last name formed is returned
 // (it does not exist, and writes into it fail).
 std::u16string CreateTemporaryDirectory();
+std::u16string CreateTemporaryDirectory(UniqueNameEnvironment& environment);
 
 // Removes the directory and everything in it. When that fails (usually because it is the
 // current directory), moves the current directory to the temporary base, the program's

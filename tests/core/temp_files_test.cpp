@@ -79,6 +79,25 @@ TEST(TemporaryFiles, EachPlayerGetsItsOwnDirectory) {
   }
 }
 
+TEST(TemporaryFiles, ANameTakenAfterTheCheckIsNotShared) {
+  // Another player creates the directory between the existence check and the creation: the
+  // check says free, yet the creation must not adopt the other player's directory.
+  class RacingEnvironment : public UniqueNameEnvironment {
+   public:
+    uint32_t MillisecondsOfDay() override { return 0x0FEDC000 + readings++; }
+    bool Exists(const std::u16string&) override { return false; }
+    int readings = 0;
+  } racing;
+  const std::u16string taken = FormatUniqueName(TemporaryBase(), u".tmp", 0x0FEDC000);
+  ASSERT_TRUE(platform::CreateSingleDirectory(taken));
+  const std::u16string mine = CreateTemporaryDirectory(racing);
+  EXPECT_NE(mine, taken);
+  EXPECT_TRUE(IsDirectory(mine));
+  EXPECT_EQ(racing.readings, 2);
+  RemoveTemporaryDirectory(mine);
+  RemoveTemporaryDirectory(taken);
+}
+
 TEST(TemporaryFiles, MissingSystemTemporaryDirectoryFallsBackToTheCurrentOne) {
   const char* old = std::getenv("TMPDIR");
   const std::string saved = old ? old : "";
