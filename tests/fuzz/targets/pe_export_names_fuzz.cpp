@@ -1,0 +1,10 @@
+// The export-name reader over arbitrary file bytes: it must never read outside them.
+#include <cstdint>
+#include <span>
+
+#include "core/fscommand/pe_export_names.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  zp::ReadFsExportNames(std::span(data, size));
+  return 0;
+}
