@@ -1,0 +1,163 @@
+#include "core/document/archive.h"
+
+#include <bit>
+#include <cstring>
+
+namespace zp {
+
+namespace {
+constexpr uint8_t kLongLength = 0xFF;
+constexpr uint16_t kUnicodeMarker = 0xFFFE;
+constexpr uint16_t kWideLength = 0xFFFF;
+}  // namespace
+
+std::span<const uint8_t> ArchiveReader::Take(size_t count) {
+  if (failed_ || count > bytes_.size() - position_) {
+    failed_ = true;
+    return {};
+  }
+  const auto taken = bytes_.subspan(position_, count);
+  position_ += count;
+  return taken;
+}
+
+uint8_t ArchiveReader::Byte() {
+  const auto b = Take(1);
+  return b.empty() ? 0 : b[0];
+}
+
+uint16_t ArchiveReader::UInt16() {
+  const auto b = Take(2);
+  return b.empty() ? 0 : static_cast<uint16_t>(b[0] | (b[1] << 8));
+}
+
+uint32_t ArchiveReader::UInt32() {
+  const auto b = Take(4);
+  if (b.empty()) return 0;
+  return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
+         (static_cast<uint32_t>(b[3]) << 24);
+}
+
+int32_t ArchiveReader::Int32() { return static_cast<int32_t>(UInt32()); }
+
+float ArchiveReader::Float32() { return std::bit_cast<float>(UInt32()); }
+
+void ArchiveReader::Skip(size_t count) { Take(count); }
+
+uint32_t ArchiveReader::Count() {
+  const uint16_t shortCount = UInt16();
+  if (shortCount != 0xFFFF) return shortCount;
+  return UInt32();
+}
+
+std::span<const uint8_t> ArchiveReader::Block() {
+  const uint32_t size = Count();
+  return Take(size);
+}
+
+std::u16string ArchiveReader::String() {
+  // The length prefix: a byte below 0xFF, or 0xFF and a uint16 below 0xFFFF, or 0xFF, 0xFFFF
+  // and a uint32. A uint16 of 0xFFFE instead marks UTF-16 code units and the length follows
+  // again; older writers repeat the marker, so it is accepted more than once.
+  bool wide = false;
+  uint32_t length = 0;
+  for (;;) {
+    const uint8_t shortLength = Byte();
+    if (shortLength != kLongLength) {
+      length = shortLength;
+      break;
+    }
+    const uint16_t mediumLength = UInt16();
+    if (mediumLength == kUnicodeMarker) {
+      wide = true;
+      if (failed_) return {};
+      continue;
+    }
+    length = mediumLength == kWideLength ? UInt32() : mediumLength;
+    break;
+  }
+  if (failed_) return {};
+  std::u16string text;
+  if (wide) {
+    if (length > (bytes_.size() - position_) / 2) {
+      failed_ = true;
+      return {};
+    }
+    const auto units = Take(size_t {length} * 2);
+    text.resize(length);
+    for (uint32_t i = 0; i < length; ++i) {
+      text[i] = static_cast<char16_t>(units[2 * i] | (units[2 * i + 1] << 8));
+    }
+  } else {
+    // 8-bit characters are taken as Latin-1: each byte is the code unit of the same value.
+    const auto chars = Take(length);
+    text.assign(chars.begin(), chars.end());
+  }
+  return text;
+}
+
+void ArchiveWriter::Byte(uint8_t value) { bytes_.push_back(value); }
+
+void ArchiveWriter::UInt16(uint16_t value) {
+  bytes_.push_back(static_cast<uint8_t>(value));
+  bytes_.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void ArchiveWriter::UInt32(uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+void ArchiveWriter::Int32(int32_t value) { UInt32(static_cast<uint32_t>(value)); }
+
+void ArchiveWriter::Float32(float value) { UInt32(std::bit_cast<uint32_t>(value)); }
+
+void ArchiveWriter::String(std::u16string_view text) {
+  Byte(kLongLength);
+  UInt16(kUnicodeMarker);
+  const size_t length = text.size();
+  if (length < kLongLength) {
+    Byte(static_cast<uint8_t>(length));
+  } else if (length < kUnicodeMarker) {
+    Byte(kLongLength);
+    UInt16(static_cast<uint16_t>(length));
+  } else {
+    Byte(kLongLength);
+    UInt16(kWideLength);
+    UInt32(static_cast<uint32_t>(length));
+  }
+  bytes_.reserve(bytes_.size() + 2 * length);
+  for (char16_t unit : text) UInt16(unit);
+}
+
+void ArchiveWriter::String8(std::string_view text) {
+  const size_t length = text.size();
+  if (length < kLongLength) {
+    Byte(static_cast<uint8_t>(length));
+  } else if (length < kWideLength && length != kUnicodeMarker) {
+    Byte(kLongLength);
+    UInt16(static_cast<uint16_t>(length));
+  } else {
+    Byte(kLongLength);
+    UInt16(kWideLength);
+    UInt32(static_cast<uint32_t>(length));
+  }
+  bytes_.insert(bytes_.end(), text.begin(), text.end());
+}
+
+void ArchiveWriter::Count(uint32_t count) {
+  if (count < 0xFFFF) {
+    UInt16(static_cast<uint16_t>(count));
+  } else {
+    UInt16(0xFFFF);
+    UInt32(count);
+  }
+}
+
+void ArchiveWriter::Block(std::span<const uint8_t> bytes) {
+  Count(static_cast<uint32_t>(bytes.size()));
+  Raw(bytes);
+}
+
+void ArchiveWriter::Raw(std::span<const uint8_t> bytes) { bytes_.insert(bytes_.end(), bytes.begin(), bytes.end()); }
+
+}  // namespace zp

@@ -1,0 +1,67 @@
+// The archive primitives of the document format, all little-endian: int32, float32, the
+// length-prefixed string (UTF-16 with its 0xFF 0xFFFE marker, or the older 8-bit form), the
+// count, the byte block and the embedded file (stored path plus byte block).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zp {
+
+// Reads primitives from a span. The first read that would pass the end sets a sticky error
+// flag; every read after it returns a zero value and the flag stays set, so a caller may read
+// a whole section and check once.
+class ArchiveReader {
+ public:
+  explicit ArchiveReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+
+  int32_t Int32();
+  uint32_t UInt32();
+  uint16_t UInt16();
+  uint8_t Byte();
+  float Float32();
+  std::u16string String();
+  uint32_t Count();
+  // A byte block's bytes as a view into the input (valid as long as the input).
+  std::span<const uint8_t> Block();
+  void Skip(size_t count);
+
+  bool failed() const { return failed_; }
+  void Fail() { failed_ = true; }
+  size_t position() const { return position_; }
+  size_t remaining() const { return failed_ ? 0 : bytes_.size() - position_; }
+
+ private:
+  std::span<const uint8_t> Take(size_t count);
+
+  std::span<const uint8_t> bytes_;
+  size_t position_ = 0;
+  bool failed_ = false;
+};
+
+// Writes primitives in the forms the reader accepts; strings always in the UTF-16 form.
+class ArchiveWriter {
+ public:
+  void Int32(int32_t value);
+  void UInt32(uint32_t value);
+  void UInt16(uint16_t value);
+  void Byte(uint8_t value);
+  void Float32(float value);
+  void String(std::u16string_view text);
+  // The 8-bit form, for documents of the oldest writers (tests use it).
+  void String8(std::string_view text);
+  void Count(uint32_t count);
+  void Block(std::span<const uint8_t> bytes);
+  void Raw(std::span<const uint8_t> bytes);
+
+  const std::vector<uint8_t>& bytes() const { return bytes_; }
+  std::vector<uint8_t> Take() { return std::move(bytes_); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+}  // namespace zp

@@ -1,0 +1,55 @@
+// Reading and writing the document archive: the 148-byte header, then the thirteen sections
+// in their fixed order, with the fields each format version carries.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/document/document_model.h"
+
+namespace zp {
+
+// Where the loader puts the files the archive carries. Returning a path means the bytes were
+// written there and the path replaces the stored one in the document.
+class EmbeddedFileSink {
+ public:
+  virtual ~EmbeddedFileSink() = default;
+  // Items, icon, logo, panel picture and sound. `storedPath` gives the extension.
+  virtual std::optional<std::u16string> WriteFile(std::u16string_view storedPath,
+                                                  std::span<const uint8_t> bytes) = 0;
+  // An item's linked file, placed by its name so that the movie finds it where it looks.
+  virtual std::optional<std::u16string> WriteLinkedFile(std::u16string_view name,
+                                                        std::span<const uint8_t> bytes) = 0;
+  // Called before every 20th item, starting with the first, while items are read.
+  virtual void BeforeItem(size_t /*index*/) {}
+};
+
+struct DocumentLoadOptions {
+  EmbeddedFileSink* sink = nullptr;  // nothing is written when null
+  bool keepFileBytes = false;        // keep every embedded file's bytes in the model
+};
+
+// Fills the model from a document record read in place: the 148-byte header (tag
+// "_Zentrapolis__document_", trailing white space ignored; the version at byte 68) and the
+// sections after it. A wrong tag, data that ends early, or a version above 150 once
+// `AppearanceOptions` is reached fails the load, and the model is reset to its defaults.
+// Files written before a failure stay where they were written.
+bool LoadDocumentArchive(std::span<const uint8_t> record, DocumentModel& model,
+                         const DocumentLoadOptions& options = {});
+
+// The sections of the model as the given format version carries them (no header). Embedded
+// files are written with the bytes in their `data`.
+std::vector<uint8_t> WriteDocumentSections(const DocumentModel& model, uint32_t version = kNewestDocumentVersion);
+
+// A whole uncompressed document record: header and sections, readable by LoadDocumentArchive.
+std::vector<uint8_t> WriteDocumentArchive(const DocumentModel& model, uint32_t version = kNewestDocumentVersion);
+
+// Replaces, in a link descriptor, the fourth field of every group of four whose fourth field
+// equals `name` (without regard to case) by `path`.
+std::u16string ReplaceLinkTarget(std::u16string_view links, std::u16string_view name, std::u16string_view path);
+
+}  // namespace zp
