@@ -1,0 +1,39 @@
+// What the player window does with keys and mouse buttons, decided from the document's
+// mouse and key options. The Win32 side carries the decisions out.
+#pragma once
+
+namespace zp::layout {
+
+struct KeyDecision {
+  bool close = false;           // close the player
+  bool swallow = false;         // the message goes no further
+  bool dispatchDirect = false;  // translate and dispatch to the target, bypassing the dialog
+};
+
+inline constexpr int kVirtualKeyReturn = 0x0D;
+inline constexpr int kVirtualKeyEscape = 0x1B;
+
+KeyDecision DecideKeyDown(int virtualKey, int closeKeyMode, int closeKeyEnabled, int escapeCloses);
+
+enum class DragAction { kNone, kBegin, kEnd };
+
+struct MouseDecision {
+  DragAction drag = DragAction::kNone;
+  bool swallow = false;
+  bool moveCursor = false;    // show the four-way arrow
+  bool contextMenu = false;
+};
+
+// Left button down or double click. insideWindow: the cursor is inside the window rectangle.
+MouseDecision DecideLeftDown(int leftDrag, bool insideWindow, bool onDragArea);
+MouseDecision DecideLeftUp(int leftDrag, bool onDragArea);
+MouseDecision DecideRightDown(int rightButton);
+MouseDecision DecideRightUp(int rightButton);
+// Mouse move with no button held: over a drag area the cursor becomes the four-way arrow.
+MouseDecision DecideHover(bool onDragArea);
+
+// The drag codes answered to the transparent companion window.
+int CompanionLeftCode(int leftDrag);
+int CompanionRightCode(int rightButton);
+
+}  // namespace zp::layout
