@@ -1,0 +1,104 @@
+#include "framework/profile.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/unique_handle.h"
+
+namespace zp::win {
+
+namespace {
+
+UniqueKey OpenSection(const std::wstring& path, bool create) {
+  HKEY key = nullptr;
+  LONG status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                         nullptr, &key, nullptr)
+                       : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key);
+  return UniqueKey(status == ERROR_SUCCESS ? key : nullptr);
+}
+
+}  // namespace
+
+RegistryProfile& Profile() {
+  static RegistryProfile profile;
+  return profile;
+}
+
+std::wstring ProgramBaseName() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) {
+      std::wstring path(buffer.data(), length);
+      size_t slash = path.find_last_of(L"\\/");
+      std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+      size_t dot = name.find_last_of(L'.');
+      return dot == std::wstring::npos ? name : name.substr(0, dot);
+    }
+    if (buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::wstring RegistryProfile::applicationName() const {
+  return applicationName_.empty() ? ProgramBaseName() : applicationName_;
+}
+
+std::wstring RegistryProfile::SectionPath(const std::wstring& section) const {
+  return L"Software\\" + registryKey_ + L"\\" + applicationName() + L"\\" + section;
+}
+
+std::wstring RegistryProfile::GetString(const std::wstring& section, const std::wstring& entry,
+                                        const std::wstring& fallback) const {
+  if (registryKey_.empty()) return fallback;
+  UniqueKey key = OpenSection(SectionPath(section), false);
+  if (!key) return fallback;
+  DWORD type = 0, bytes = 0;
+  if (RegQueryValueExW(key.get(), entry.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ) || bytes > 1 << 20) {
+    return fallback;
+  }
+  std::vector<wchar_t> text(bytes / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key.get(), entry.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) !=
+      ERROR_SUCCESS) {
+    return fallback;
+  }
+  // The stored text may or may not carry its terminator; the buffer always has one more.
+  return std::wstring(text.data());
+}
+
+bool RegistryProfile::WriteString(const std::wstring& section, const std::wstring& entry,
+                                  const std::wstring& value) const {
+  if (registryKey_.empty()) return false;
+  UniqueKey key = OpenSection(SectionPath(section), true);
+  if (!key) return false;
+  const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  return RegSetValueExW(key.get(), entry.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) ==
+         ERROR_SUCCESS;
+}
+
+int RegistryProfile::GetInt(const std::wstring& section, const std::wstring& entry, int fallback) const {
+  if (registryKey_.empty()) return fallback;
+  UniqueKey key = OpenSection(SectionPath(section), false);
+  if (!key) return fallback;
+  DWORD type = 0, value = 0, bytes = sizeof(value);
+  if (RegQueryValueExW(key.get(), entry.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD) {
+    return fallback;
+  }
+  return static_cast<int>(value);
+}
+
+bool RegistryProfile::WriteInt(const std::wstring& section, const std::wstring& entry, int value) const {
+  if (registryKey_.empty()) return false;
+  UniqueKey key = OpenSection(SectionPath(section), true);
+  if (!key) return false;
+  const DWORD data = static_cast<DWORD>(value);
+  return RegSetValueExW(key.get(), entry.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)) ==
+         ERROR_SUCCESS;
+}
+
+}  // namespace zp::win
