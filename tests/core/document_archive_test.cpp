@@ -1,0 +1,181 @@
+#include "core/document/document_archive.h"
+
+#include <gtest/gtest.h>
+
+#include "core/document/archive.h"
+#include "core/package_format.h"
+#include "document_samples.h"
+
+namespace zp {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+DocumentModel LoadKeeping(const Bytes& record, bool* ok = nullptr) {
+  DocumentModel model;
+  DocumentLoadOptions options;
+  options.keepFileBytes = true;
+  const bool loaded = LoadDocumentArchive(record, model, options);
+  if (ok != nullptr) *ok = loaded;
+  return model;
+}
+
+class DocumentVersions : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(DocumentVersions, EverySectionRoundTrips) {
+  const uint32_t version = GetParam();
+  const DocumentModel written = test::FullDocument();
+  bool ok = false;
+  const DocumentModel read = LoadKeeping(WriteDocumentArchive(written, version), &ok);
+  ASSERT_TRUE(ok);
+  const DocumentModel expected = test::AsVersion(written, version);
+  EXPECT_EQ(read.movieList, expected.movieList);
+  EXPECT_EQ(read.productInfo, expected.productInfo);
+  EXPECT_EQ(read.sizeOptions, expected.sizeOptions);
+  EXPECT_EQ(read.appearanceOptions, expected.appearanceOptions);
+  EXPECT_EQ(read.mouseKeyOptions, expected.mouseKeyOptions);
+  EXPECT_EQ(read.behaviourOptions, expected.behaviourOptions);
+  EXPECT_EQ(read.menuAboutOptions, expected.menuAboutOptions);
+  EXPECT_EQ(read.overlayPanelOptions, expected.overlayPanelOptions);
+  EXPECT_EQ(read.playbackOptions, expected.playbackOptions);
+  EXPECT_EQ(read.screenSaverPlaybackOptions, expected.screenSaverPlaybackOptions);
+  EXPECT_EQ(read.notesText, expected.notesText);
+  EXPECT_EQ(read.logOptions, expected.logOptions);
+  EXPECT_EQ(read.backgroundSound, expected.backgroundSound);
+  EXPECT_EQ(read, expected);
+}
+
+TEST_P(DocumentVersions, AnEmptyDocumentRoundTripsToTheDefaults) {
+  DocumentModel empty;
+  bool ok = false;
+  const DocumentModel read = LoadKeeping(WriteDocumentArchive(empty, GetParam()), &ok);
+  ASSERT_TRUE(ok);
+  empty.version = GetParam();
+  EXPECT_EQ(read, empty);
+}
+
+TEST_P(DocumentVersions, EveryTruncationFailsAndResets) {
+  const Bytes record = WriteDocumentArchive(test::FullDocument(), GetParam());
+  for (size_t length = 0; length < record.size(); ++length) {
+    bool ok = true;
+    const DocumentModel read = LoadKeeping(Bytes(record.begin(), record.begin() + length), &ok);
+    ASSERT_FALSE(ok) << "cut at " << length << " of " << record.size();
+    ASSERT_EQ(read, DocumentModel());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, DocumentVersions, ::testing::Values(100u, 101u, 120u, 130u, 140u, 149u, 150u));
+
+TEST(DocumentLoad, Version120KeepsDefaultsOfLaterFields) {
+  DocumentModel written = test::FullDocument();
+  bool ok = false;
+  const DocumentModel read = LoadKeeping(WriteDocumentArchive(written, 120), &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(read.sizeOptions.workAreaOnly, 1);
+  EXPECT_EQ(read.appearanceOptions.minimizeOthers, 0);
+  EXPECT_EQ(read.appearanceOptions.restoreOthers, 0);
+  EXPECT_EQ(read.behaviourOptions.reserved8, u"b8");
+  EXPECT_EQ(read.playbackOptions.reserved2, u"");
+  EXPECT_EQ(read.notesText.text, u"");
+}
+
+TEST(DocumentLoad, Version151Fails) {
+  const Bytes record = WriteDocumentArchive(test::FullDocument(), 151);
+  bool ok = true;
+  EXPECT_EQ(LoadKeeping(record, &ok), DocumentModel());
+  EXPECT_FALSE(ok);
+}
+
+TEST(DocumentLoad, TagMustMatchExactlyButTrailingSpaceIsIgnored) {
+  Bytes record = WriteDocumentArchive(DocumentModel());
+  bool ok = false;
+  LoadKeeping(record, &ok);
+  EXPECT_TRUE(ok);
+
+  Bytes spaced = record;
+  const size_t tagEnd = kDocumentTag.Text().size() * 2;
+  spaced[tagEnd] = ' ';
+  spaced[tagEnd + 2] = '\t';
+  LoadKeeping(spaced, &ok);
+  EXPECT_TRUE(ok);
+
+  Bytes lower = record;
+  lower[2] = 'z';  // "_zentrapolis_"
+  LoadKeeping(lower, &ok);
+  EXPECT_FALSE(ok);
+}
+
+TEST(DocumentLoad, NegativeCountsFail) {
+  ArchiveWriter body;
+  body.Int32(-1);
+  body.Int32(0);
+  Bytes record = WriteDocumentArchive(DocumentModel());
+  record.resize(kDocumentHeaderSize);
+  record.insert(record.end(), body.bytes().begin(), body.bytes().end());
+  const Bytes rest = WriteDocumentSections(DocumentModel());
+  record.insert(record.end(), rest.begin() + 8, rest.end());
+  bool ok = true;
+  LoadKeeping(record, &ok);
+  EXPECT_FALSE(ok);
+}
+
+TEST(DocumentLoad, TransparentModeDropsFrameAndMaximize) {
+  DocumentModel written;
+  written.appearanceOptions.windowMode = 2;
+  const DocumentModel read = LoadKeeping(WriteDocumentArchive(written));
+  EXPECT_EQ(read.appearanceOptions.hasFrame, 0);
+  EXPECT_EQ(read.menuAboutOptions.maximizeItem, 0);
+  EXPECT_EQ(read.menuAboutOptions.minimizeItem, 1);
+}
+
+TEST(DocumentLoad, FileBytesAreDroppedUnlessKept) {
+  DocumentModel model;
+  ASSERT_TRUE(LoadDocumentArchive(WriteDocumentArchive(test::FullDocument()), model));
+  EXPECT_EQ(model.movieList.items[0].file.path, u"C:\\show\\intro.swf");
+  EXPECT_TRUE(model.movieList.items[0].file.data.empty());
+  EXPECT_FALSE(model.movieList.items[0].file.written);
+}
+
+TEST(DocumentModelDefaults, MatchAnEmptyDocument) {
+  const DocumentModel d;
+  EXPECT_EQ(d.version, 150u);
+  EXPECT_EQ(d.sizeOptions.hostFlags, 3);
+  EXPECT_EQ(d.sizeOptions.positionPreset, 1);
+  EXPECT_EQ(d.sizeOptions.width, 800);
+  EXPECT_EQ(d.sizeOptions.height, 600);
+  EXPECT_EQ(d.sizeOptions.percent, 100);
+  EXPECT_EQ(d.appearanceOptions.movieBackground, 0xFFFFFF);
+  EXPECT_EQ(d.appearanceOptions.showInTaskbar, 1);
+  EXPECT_EQ(d.mouseKeyOptions.rightButton, 1);
+  EXPECT_EQ(d.mouseKeyOptions.escapeCloses, 1);
+  EXPECT_EQ(d.behaviourOptions.autoStart, 1);
+  EXPECT_EQ(d.menuAboutOptions.hideAbout, 1);
+  EXPECT_EQ(d.overlayPanelOptions.backgroundColor, 0xFFFFFF);
+  ASSERT_EQ(d.overlayPanelOptions.font.size(), kLogFontSize);
+  EXPECT_TRUE(d.overlayPanelOptions.HasFont());
+  EXPECT_EQ(d.overlayPanelOptions.font[28], 'M');
+  EXPECT_EQ(d.playbackOptions.reserved1, 1);
+}
+
+TEST(MovieKinds, ByExtensionWithoutRegardToCase) {
+  EXPECT_EQ(KindOfPath(u"C:\\a\\b.SWF"), MovieKind::kFlash);
+  EXPECT_EQ(KindOfPath(u"x.Jpeg"), MovieKind::kPicture);
+  EXPECT_EQ(KindOfPath(u"x.tif"), MovieKind::kPicture);
+  EXPECT_EQ(KindOfPath(u"x.HTM"), MovieKind::kWebPage);
+  EXPECT_EQ(KindOfPath(u"x.mp3"), MovieKind::kUnplayable);
+  EXPECT_EQ(KindOfPath(u"C:\\dir.swf\\noextension"), MovieKind::kUnplayable);
+  EXPECT_EQ(ExtensionOf(u"a.b.swf"), u"swf");
+  EXPECT_EQ(ExtensionOf(u"a."), u"");
+}
+
+TEST(LinkDescriptor, FourthFieldsAreReplacedWithoutRegardToCase) {
+  EXPECT_EQ(ReplaceLinkTarget(u"a|b|c|Data\\X.xml|e|f|g|data\\x.XML", u"data\\x.xml", u"T:\\p"),
+            u"a|b|c|T:\\p|e|f|g|T:\\p");
+  // Only fourth fields count, and an incomplete last group still has its fields kept.
+  EXPECT_EQ(ReplaceLinkTarget(u"n|n|n|m|n", u"n", u"P"), u"n|n|n|m|n");
+  EXPECT_EQ(ReplaceLinkTarget(u"", u"n", u"P"), u"");
+  EXPECT_EQ(ReplaceLinkTarget(u"|||n|", u"n", u"P"), u"|||P|");
+}
+
+}  // namespace
+}  // namespace zp
