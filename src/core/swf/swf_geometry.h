@@ -1,0 +1,57 @@
+// Colours, matrices and colour transforms of the movie format, and the shape geometry built
+// from shape definitions. Coordinates are twips; nothing here knows a device.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace zp::swf {
+
+struct Rgba {
+  uint8_t r = 0, g = 0, b = 0, a = 255;
+  bool operator==(const Rgba&) const = default;
+};
+
+struct Point {
+  double x = 0;
+  double y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+// x' = a*x + c*y + tx, y' = b*x + d*y + ty (the file's ScaleX, RotateSkew0, RotateSkew1, ScaleY).
+struct Matrix {
+  double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+  Point Apply(Point p) const { return {a * p.x + c * p.y + tx, b * p.x + d * p.y + ty}; }
+  // this after inner: (this * inner)(p) = this(inner(p)).
+  Matrix Then(const Matrix& outer) const;
+};
+
+// Per channel: value' = value * mult / 256 + add, clamped to 0..255.
+struct ColorTransform {
+  int32_t rMult = 256, gMult = 256, bMult = 256, aMult = 256;
+  int32_t rAdd = 0, gAdd = 0, bAdd = 0, aAdd = 0;
+  Rgba Apply(Rgba c) const;
+};
+
+using Contour = std::vector<Point>;
+
+// One filled region of a shape: closed contours filled with one colour (even-odd rule).
+struct ShapeFill {
+  Rgba color;
+  std::vector<Contour> contours;
+};
+
+// Open polylines stroked with one colour and width.
+struct ShapeStroke {
+  Rgba color;
+  double width = 20;  // twips
+  std::vector<Contour> polylines;
+};
+
+// A shape ready to draw: fills first, then strokes, each in definition order.
+struct ShapeGeometry {
+  std::vector<ShapeFill> fills;
+  std::vector<ShapeStroke> strokes;
+};
+
+}  // namespace zp::swf

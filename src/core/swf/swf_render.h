@@ -1,0 +1,45 @@
+// What a frame looks like, as device-independent geometry: the mapping of the stage onto a
+// view of some size, and the list of filled and stroked outlines to draw, back to front. Any
+// drawing back end (GDI+ into a window, a bitmap with per-pixel alpha) draws this list.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/swf/swf_file.h"
+#include "core/swf/swf_geometry.h"
+#include "core/swf/swf_player.h"
+
+namespace zp::swf {
+
+enum class ScaleMode : int32_t { kShowAll = 0, kNoBorder = 1, kExactFit = 2, kNoScale = 3 };
+
+// Maps twips of the stage to device pixels: device = twips * scale + offset.
+struct ViewTransform {
+  double scaleX = 1.0 / 20, scaleY = 1.0 / 20;
+  double offsetX = 0, offsetY = 0;
+  Point ToDevice(Point twips) const { return {twips.x * scaleX + offsetX, twips.y * scaleY + offsetY}; }
+  Point ToTwips(Point device) const;
+};
+
+// The part of the stage shown is the zoom rectangle when one is set (non-empty), else the
+// whole stage; it is fitted into a view of `width` × `height` pixels by the scale mode:
+// show all keeps the aspect and fits inside, centred; no border keeps it and fills, centred;
+// exact fit stretches; no scale shows twips at 1/20 pixel, centred.
+ViewTransform ComputeViewTransform(const TwipsRect& stage, const std::optional<TwipsRect>& zoom, ScaleMode mode,
+                                   int32_t width, int32_t height);
+
+struct DrawItem {
+  bool stroke = false;
+  Rgba color;
+  double width = 0;                // stroke width in device pixels (at least 1)
+  std::vector<Contour> contours;   // device pixels; closed for fills, open for strokes
+};
+
+// The display list of the player, drawn through `view`, back to front. `rootScaleX/Y` are the
+// root timeline's _xscale/_yscale as fractions (1 = 100 %), applied about the stage origin.
+std::vector<DrawItem> BuildDrawList(const Player& player, const ViewTransform& view, double rootScaleX = 1,
+                                    double rootScaleY = 1);
+
+}  // namespace zp::swf

@@ -1,0 +1,35 @@
+// Runs the movie reader, the timeline, the action machine and the draw list over arbitrary
+// bytes: parse, build, play a few frames with every control operation, draw.
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "core/swf/swf_file.h"
+#include "core/swf/swf_movie.h"
+#include "core/swf/swf_player.h"
+#include "core/swf/swf_render.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  auto file = zp::swf::File::Parse(std::span(data, size));
+  if (!file) return 0;
+  const auto stage = file->header().stage;
+  const auto movie = zp::swf::Movie::Build(std::move(*file));
+  zp::swf::Player player;
+  player.SetActionBudget(500);  // endless loops are bounded either way; keep runs fast
+  player.Load(movie, 0);
+  const auto view = zp::swf::ComputeViewTransform(stage, std::nullopt, zp::swf::ScaleMode::kShowAll, 64, 48);
+  for (uint64_t t = 0; t < 12; ++t) {
+    player.Advance(t * 100);
+    (void)zp::swf::BuildDrawList(player, view, 1, 1);
+  }
+  player.Back();
+  player.Forward();
+  player.GotoFrameAndStop(size % 7);
+  player.Rewind();
+  player.SetVariable(u"fscmd_ret", zp::swf::Value(u"1"));
+  player.Play();
+  player.Advance(5000);
+  (void)player.TakeFsCommands();
+  if (player.currentFrame() >= player.frameCount()) std::abort();
+  return 0;
+}

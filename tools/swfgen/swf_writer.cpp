@@ -1,0 +1,416 @@
+#include "swf_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+#include "core/zlib_codec.h"
+
+namespace zp::swfgen {
+
+void BitWriter::UB(uint32_t value, unsigned bits) {
+  for (unsigned i = bits; i-- > 0;) {
+    partial_ = static_cast<uint8_t>((partial_ << 1) | ((value >> i) & 1u));
+    if (++used_ == 8) {
+      bytes_.push_back(partial_);
+      partial_ = 0;
+      used_ = 0;
+    }
+  }
+}
+
+void BitWriter::Flush() {
+  if (used_ > 0) {
+    bytes_.push_back(static_cast<uint8_t>(partial_ << (8 - used_)));
+    partial_ = 0;
+    used_ = 0;
+  }
+}
+
+void BitWriter::U8(uint8_t v) {
+  Flush();
+  bytes_.push_back(v);
+}
+
+void BitWriter::U16(uint16_t v) {
+  U8(v & 0xFF);
+  U8(v >> 8);
+}
+
+void BitWriter::U32(uint32_t v) {
+  U16(v & 0xFFFF);
+  U16(v >> 16);
+}
+
+void BitWriter::String(std::string_view text) {
+  Flush();
+  bytes_.insert(bytes_.end(), text.begin(), text.end());
+  bytes_.push_back(0);
+}
+
+void BitWriter::Append(const Bytes& bytes) {
+  Flush();
+  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+}
+
+unsigned SignedBits(int32_t value) {
+  unsigned bits = 1;
+  while (bits < 32) {
+    const int64_t low = -(int64_t{1} << (bits - 1)), high = (int64_t{1} << (bits - 1)) - 1;
+    if (value >= low && value <= high) break;
+    ++bits;
+  }
+  return bits;
+}
+
+namespace {
+
+void WriteRect(BitWriter& w, Rect r) {
+  unsigned bits = 1;
+  for (int32_t v : {r.xMin, r.xMax, r.yMin, r.yMax}) bits = std::max(bits, SignedBits(v));
+  w.UB(bits, 5);
+  w.SB(r.xMin, bits);
+  w.SB(r.xMax, bits);
+  w.SB(r.yMin, bits);
+  w.SB(r.yMax, bits);
+  w.Flush();
+}
+
+void WriteTranslate(BitWriter& w, int32_t tx, int32_t ty) {
+  w.UB(0, 1);  // no scale
+  w.UB(0, 1);  // no rotation
+  const unsigned bits = std::max(SignedBits(tx), SignedBits(ty));
+  w.UB(bits, 5);
+  w.SB(tx, bits);
+  w.SB(ty, bits);
+  w.Flush();
+}
+
+void WriteColor(BitWriter& w, Color c) {
+  w.U8(c.r);
+  w.U8(c.g);
+  w.U8(c.b);
+  w.U8(c.a);
+}
+
+// A shape record edge: straight from the pen by (dx, dy).
+void WriteLine(BitWriter& w, int32_t dx, int32_t dy) {
+  const unsigned bits = std::max({SignedBits(dx), SignedBits(dy), 2u});
+  w.UB(1, 1);  // edge
+  w.UB(1, 1);  // straight
+  w.UB(bits - 2, 4);
+  w.UB(1, 1);  // general line
+  w.SB(dx, bits);
+  w.SB(dy, bits);
+}
+
+void WriteCurve(BitWriter& w, int32_t cdx, int32_t cdy, int32_t adx, int32_t ady) {
+  const unsigned bits = std::max({SignedBits(cdx), SignedBits(cdy), SignedBits(adx), SignedBits(ady), 2u});
+  w.UB(1, 1);
+  w.UB(0, 1);  // curved
+  w.UB(bits - 2, 4);
+  w.SB(cdx, bits);
+  w.SB(cdy, bits);
+  w.SB(adx, bits);
+  w.SB(ady, bits);
+}
+
+// Style-change record: move to (x, y), fill style 1 on the left (fill0), and optionally line 1.
+void WriteStart(BitWriter& w, int32_t x, int32_t y, bool line) {
+  w.UB(0, 1);
+  w.UB(0, 1);            // new styles
+  w.UB(line ? 1 : 0, 1); // line style
+  w.UB(0, 1);            // fill style 1
+  w.UB(1, 1);            // fill style 0
+  w.UB(1, 1);            // move to
+  const unsigned bits = std::max(SignedBits(x), SignedBits(y));
+  w.UB(bits, 5);
+  w.SB(x, bits);
+  w.SB(y, bits);
+  w.UB(1, 1);  // fill style 0 = 1 (1 fill bit)
+  if (line) w.UB(1, 1);
+}
+
+}  // namespace
+
+ActionWriter& ActionWriter::Raw(uint8_t code, const Bytes& data) {
+  code_.push_back(code);
+  if (code >= 0x80) {
+    code_.push_back(static_cast<uint8_t>(data.size() & 0xFF));
+    code_.push_back(static_cast<uint8_t>(data.size() >> 8));
+    code_.insert(code_.end(), data.begin(), data.end());
+  }
+  return *this;
+}
+
+ActionWriter& ActionWriter::Op(uint8_t code) { return Raw(code, {}); }
+
+ActionWriter& ActionWriter::Push(std::initializer_list<PushValue> values) {
+  BitWriter w;
+  for (const PushValue& v : values) {
+    if (auto s = std::get_if<std::string>(&v)) {
+      w.U8(0);
+      w.String(*s);
+    } else if (auto f = std::get_if<float>(&v)) {
+      uint32_t bits;
+      std::memcpy(&bits, f, 4);
+      w.U8(1);
+      w.U32(bits);
+    } else if (std::holds_alternative<std::nullptr_t>(v)) {
+      w.U8(2);
+    } else if (std::holds_alternative<std::monostate>(v)) {
+      w.U8(3);
+    } else if (auto r = std::get_if<Register>(&v)) {
+      w.U8(4);
+      w.U8(r->index);
+    } else if (auto b = std::get_if<bool>(&v)) {
+      w.U8(5);
+      w.U8(*b ? 1 : 0);
+    } else if (auto d = std::get_if<double>(&v)) {
+      uint64_t bits;
+      std::memcpy(&bits, d, 8);
+      w.U8(6);
+      w.U32(static_cast<uint32_t>(bits >> 32));  // high half first
+      w.U32(static_cast<uint32_t>(bits));
+    } else if (auto i = std::get_if<int32_t>(&v)) {
+      w.U8(7);
+      w.U32(static_cast<uint32_t>(*i));
+    } else if (auto c = std::get_if<Constant>(&v)) {
+      if (c->index < 256) {
+        w.U8(8);
+        w.U8(static_cast<uint8_t>(c->index));
+      } else {
+        w.U8(9);
+        w.U16(c->index);
+      }
+    }
+  }
+  return Raw(0x96, w.bytes());
+}
+
+ActionWriter& ActionWriter::GotoFrame(uint16_t frame) {
+  BitWriter w;
+  w.U16(frame);
+  return Raw(0x81, w.bytes());
+}
+
+ActionWriter& ActionWriter::GotoLabel(std::string_view label) {
+  BitWriter w;
+  w.String(label);
+  return Raw(0x8C, w.bytes());
+}
+
+ActionWriter& ActionWriter::GetUrl(std::string_view url, std::string_view target) {
+  BitWriter w;
+  w.String(url);
+  w.String(target);
+  return Raw(0x83, w.bytes());
+}
+
+ActionWriter& ActionWriter::GetUrl2(uint8_t flags) { return Raw(0x9A, {flags}); }
+
+ActionWriter& ActionWriter::GotoFrame2(bool play) { return Raw(0x9F, {static_cast<uint8_t>(play ? 1 : 0)}); }
+
+ActionWriter& ActionWriter::ConstantPool(std::initializer_list<std::string> strings) {
+  BitWriter w;
+  w.U16(static_cast<uint16_t>(strings.size()));
+  for (const auto& s : strings) w.String(s);
+  return Raw(0x88, w.bytes());
+}
+
+ActionWriter& ActionWriter::Jump(const std::string& label) {
+  Raw(0x99, {0, 0});
+  fixups_.push_back({code_.size() - 2, code_.size(), label});
+  return *this;
+}
+
+ActionWriter& ActionWriter::If(const std::string& label) {
+  Raw(0x9D, {0, 0});
+  fixups_.push_back({code_.size() - 2, code_.size(), label});
+  return *this;
+}
+
+ActionWriter& ActionWriter::Mark(const std::string& label) {
+  marks_.emplace_back(label, code_.size());
+  return *this;
+}
+
+ActionWriter& ActionWriter::SetVariable(std::string_view name, PushValue value) {
+  Push({std::string(name), value});
+  return Op(0x1D);
+}
+
+ActionWriter& ActionWriter::FsCommand(std::string_view command, std::string_view arguments) {
+  return GetUrl("FSCommand:" + std::string(command), arguments);
+}
+
+Bytes ActionWriter::Finish() const {
+  Bytes out = code_;
+  for (const Fixup& f : fixups_) {
+    size_t target = SIZE_MAX;
+    for (const auto& [name, at] : marks_) {
+      if (name == f.label) target = at;
+    }
+    if (target == SIZE_MAX) throw std::logic_error("unknown branch label " + f.label);
+    const int64_t offset = static_cast<int64_t>(target) - static_cast<int64_t>(f.from);
+    out[f.offsetField] = static_cast<uint8_t>(offset & 0xFF);
+    out[f.offsetField + 1] = static_cast<uint8_t>((offset >> 8) & 0xFF);
+  }
+  out.push_back(0x00);
+  return out;
+}
+
+MovieWriter::MovieWriter(uint8_t version, int32_t stageWidthPx, int32_t stageHeightPx, double frameRate)
+    : version_(version),
+      width_(stageWidthPx),
+      height_(stageHeightPx),
+      rate_(static_cast<uint16_t>(std::lround(frameRate * 256))) {}
+
+MovieWriter& MovieWriter::Tag(uint16_t code, const Bytes& body) {
+  BitWriter w;
+  if (body.size() < 0x3F) {
+    w.U16(static_cast<uint16_t>((code << 6) | body.size()));
+  } else {
+    w.U16(static_cast<uint16_t>((code << 6) | 0x3F));
+    w.U32(static_cast<uint32_t>(body.size()));
+  }
+  w.Append(body);
+  const Bytes& b = w.bytes();
+  tags_.insert(tags_.end(), b.begin(), b.end());
+  return *this;
+}
+
+MovieWriter& MovieWriter::Background(Color c) { return Tag(9, {c.r, c.g, c.b}); }
+
+MovieWriter& MovieWriter::DefineRect(uint16_t id, Rect r, Color fill, std::optional<Color> line, uint16_t lineWidth) {
+  BitWriter w;
+  w.U16(id);
+  WriteRect(w, r);
+  w.U8(1);     // one fill style
+  w.U8(0x00);  // solid
+  WriteColor(w, fill);
+  if (line) {
+    w.U8(1);
+    w.U16(lineWidth);
+    WriteColor(w, *line);
+  } else {
+    w.U8(0);
+  }
+  w.UB(1, 4);                // fill bits
+  w.UB(line ? 1 : 0, 4);     // line bits
+  WriteStart(w, r.xMin, r.yMin, line.has_value());
+  WriteLine(w, r.xMax - r.xMin, 0);
+  WriteLine(w, 0, r.yMax - r.yMin);
+  WriteLine(w, r.xMin - r.xMax, 0);
+  WriteLine(w, 0, r.yMin - r.yMax);
+  w.UB(0, 6);  // end of shape
+  return Tag(32, w.bytes());
+}
+
+MovieWriter& MovieWriter::DefineEllipse(uint16_t id, Rect r, Color fill) {
+  BitWriter w;
+  w.U16(id);
+  WriteRect(w, r);
+  w.U8(1);
+  w.U8(0x00);
+  WriteColor(w, fill);
+  w.U8(0);
+  w.UB(1, 4);
+  w.UB(0, 4);
+  const double cx = (r.xMin + r.xMax) / 2.0, cy = (r.yMin + r.yMax) / 2.0;
+  const double rx = (r.xMax - r.xMin) / 2.0, ry = (r.yMax - r.yMin) / 2.0;
+  constexpr double kPi = 3.14159265358979323846;
+  auto at = [&](double angle, double radiusScale) {
+    return std::pair<int32_t, int32_t>{static_cast<int32_t>(std::lround(cx + rx * radiusScale * std::cos(angle))),
+                                       static_cast<int32_t>(std::lround(cy + ry * radiusScale * std::sin(angle)))};
+  };
+  auto [x, y] = at(0, 1);
+  WriteStart(w, x, y, false);
+  const double controlScale = 1 / std::cos(kPi / 8);
+  for (int i = 0; i < 8; ++i) {
+    const auto [cxp, cyp] = at((i + 0.5) * kPi / 4, controlScale);
+    const auto [ax, ay] = at((i + 1) * kPi / 4, 1);
+    WriteCurve(w, cxp - x, cyp - y, ax - cxp, ay - cyp);
+    x = ax;
+    y = ay;
+  }
+  w.UB(0, 6);
+  return Tag(32, w.bytes());
+}
+
+MovieWriter& MovieWriter::Place(uint16_t depth, uint16_t id, int32_t tx, int32_t ty) {
+  BitWriter w;
+  w.U8(0x06);  // character, matrix
+  w.U16(depth);
+  w.U16(id);
+  WriteTranslate(w, tx, ty);
+  return Tag(26, w.bytes());
+}
+
+MovieWriter& MovieWriter::PlaceWithAlpha(uint16_t depth, uint16_t id, int32_t tx, int32_t ty, int16_t alphaMult) {
+  BitWriter w;
+  w.U8(0x0E);  // character, matrix, colour transform
+  w.U16(depth);
+  w.U16(id);
+  WriteTranslate(w, tx, ty);
+  const unsigned bits = std::max(SignedBits(alphaMult), SignedBits(256));
+  w.UB(0, 1);  // no add terms
+  w.UB(1, 1);  // mult terms
+  w.UB(bits, 4);
+  w.SB(256, bits);
+  w.SB(256, bits);
+  w.SB(256, bits);
+  w.SB(alphaMult, bits);
+  w.Flush();
+  return Tag(26, w.bytes());
+}
+
+MovieWriter& MovieWriter::Move(uint16_t depth, int32_t tx, int32_t ty) {
+  BitWriter w;
+  w.U8(0x05);  // move, matrix
+  w.U16(depth);
+  WriteTranslate(w, tx, ty);
+  return Tag(26, w.bytes());
+}
+
+MovieWriter& MovieWriter::Remove(uint16_t depth) {
+  BitWriter w;
+  w.U16(depth);
+  return Tag(28, w.bytes());
+}
+
+MovieWriter& MovieWriter::Label(std::string_view name) {
+  BitWriter w;
+  w.String(name);
+  return Tag(43, w.bytes());
+}
+
+MovieWriter& MovieWriter::Actions(const ActionWriter& actions) { return Tag(12, actions.Finish()); }
+
+MovieWriter& MovieWriter::ShowFrame() {
+  ++frames_;
+  return Tag(1, {});
+}
+
+Bytes MovieWriter::Finish(bool compressed) const {
+  BitWriter body;
+  WriteRect(body, {0, 0, width_ * 20, height_ * 20});
+  body.U16(rate_);
+  body.U16(frames_);
+  body.Append(tags_);
+  body.U16(0);  // End
+  const Bytes& rest = body.bytes();
+  const uint32_t length = static_cast<uint32_t>(8 + rest.size());
+  Bytes out{static_cast<uint8_t>(compressed ? 'C' : 'F'), 'W', 'S', version_};
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(length >> (8 * i)));
+  if (compressed) {
+    const Bytes packed = Deflate(rest);
+    out.insert(out.end(), packed.begin(), packed.end());
+  } else {
+    out.insert(out.end(), rest.begin(), rest.end());
+  }
+  return out;
+}
+
+}  // namespace zp::swfgen
