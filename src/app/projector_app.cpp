@@ -1,0 +1,62 @@
+#include "app/projector_app.h"
+
+#include <commctrl.h>
+#include "package/gdiplus_include.h"
+
+#include "core/package_reader.h"
+#include "framework/profile.h"
+#include "platform/platform.h"
+#include "platform/wide.h"
+
+namespace zp {
+
+bool ProjectorApp::Start() {
+  // 1. Common controls.
+  INITCOMMONCONTROLSEX controls {sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  // 2. The program's own control-container manager: comes with the control container.
+
+  // 3. GDI+ with default start-up input; a failure is ignored (pictures then fall back to
+  // what the bitmap loader reads).
+  Gdiplus::GdiplusStartupInput input;
+  gdiplusStarted_ = Gdiplus::GdiplusStartup(&gdiplusToken_, &input, nullptr) == Gdiplus::Ok;
+
+  // 4. Three-dimensional control drawing is what every supported system does by itself.
+
+  // 5. The document in the program's own file; without it the run ends with exit code 1 and
+  // no message.
+  if (!LoadDocumentFromPackage(ToWide(platform::ModuleFilePath()))) {
+    exitCode_ = 1;
+    return false;
+  }
+
+  // 6. The registry key of the profile values.
+  win::Profile().SetRegistryKey(RegistryKey());
+
+  // 7 to 10 (prerequisite checks, the owner window and the modal player window) come with the
+  // player window; until then a loaded document ends the run normally.
+  exitCode_ = 0;
+  return false;
+}
+
+bool ProjectorApp::LoadDocumentFromPackage(const std::wstring& programPath) {
+  document.playerMode = 1;
+  if (programPath.empty()) return false;
+  const auto offset = FindDocumentRecord(FromWide(programPath));
+  if (!offset) return false;
+  if (!document.Load(programPath, *offset)) return false;
+  showInTaskbar = document.appearanceOptions.showInTaskbar != 0;
+  return true;
+}
+
+std::wstring ProjectorApp::RegistryKey() { return std::wstring(kVendorKey) + L"\\" + kApplicationKey; }
+
+int ProjectorApp::Exit() {
+  if (gdiplusStarted_) Gdiplus::GdiplusShutdown(gdiplusToken_);
+  gdiplusStarted_ = false;
+  // The transparency control is unregistered and deleted here once start-up registers one.
+  return exitCode_;
+}
+
+}  // namespace zp
