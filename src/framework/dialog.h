@@ -29,6 +29,8 @@ class Dialog : public Window {
   // One pass of the modal loop's routing for a message already taken from the queue: the
   // pre-translation walk, then dialog-message handling, then dispatch.
   void RouteMessage(MSG& message);
+  // The pre-translation walk alone: true when some window swallowed the message.
+  bool PreTranslateWalk(MSG& message);
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -41,7 +43,6 @@ class Dialog : public Window {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  bool PreTranslateWalk(MSG& message);
 
   bool ended_ = false;
   INT_PTR result_ = 0;

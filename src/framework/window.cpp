@@ -46,6 +46,12 @@ void Window::Detach() {
 
 bool Window::Create(DWORD exStyle, const wchar_t* title, DWORD style, const RECT& rect, HWND parent,
                     UINT_PTR idOrMenu, const wchar_t* className) {
+  return Create(exStyle, title, style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                idOrMenu, className);
+}
+
+bool Window::Create(DWORD exStyle, const wchar_t* title, DWORD style, int x, int y, int width, int height,
+                    HWND parent, UINT_PTR idOrMenu, const wchar_t* className) {
   if (hwnd_) return false;
   if (!className) {
     if (!RegisterPlainClass(&Window::StaticWindowProc)) return false;
@@ -53,8 +59,7 @@ bool Window::Create(DWORD exStyle, const wchar_t* title, DWORD style, const RECT
   }
   // Windows of the plain class bind at WM_NCCREATE from the creation parameter; windows of
   // other classes are subclassed once they exist.
-  HWND hwnd = CreateWindowExW(exStyle, className, title, style, rect.left, rect.top,
-                              rect.right - rect.left, rect.bottom - rect.top, parent,
+  HWND hwnd = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent,
                               reinterpret_cast<HMENU>(idOrMenu), ModuleInstance(), this);
   if (!hwnd) return false;
   if (!hwnd_) Subclass(hwnd);  // a class whose procedure is not ours

@@ -26,6 +26,9 @@ class Window {
   // the given registered class; false when the system refuses.
   bool Create(DWORD exStyle, const wchar_t* title, DWORD style, const RECT& rect, HWND parent,
               UINT_PTR idOrMenu = 0, const wchar_t* className = nullptr);
+  // The same with position and size as CreateWindowEx takes them (CW_USEDEFAULT allowed).
+  bool Create(DWORD exStyle, const wchar_t* title, DWORD style, int x, int y, int width, int height,
+              HWND parent, UINT_PTR idOrMenu = 0, const wchar_t* className = nullptr);
   // Takes over an existing window's messages; the old procedure becomes the default handling.
   bool Subclass(HWND hwnd);
   void Destroy();

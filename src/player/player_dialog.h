@@ -1,0 +1,140 @@
+// The player's main window: a modal dialog from template 102 that turns the document's options
+// into window styles, size, position and shape, hosts the presentation, signals the splash
+// program once, and handles the system menu, the context menu, keys, dragging and the
+// sequence timer.
+//
+// The movie control, the movie sequence, the FSCommand layer, the overlay panel, the About box
+// and the background sound arrive with their own work; where set-up or a handler needs them
+// this class calls a clearly marked step that does nothing yet.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/document/document_model.h"
+#include "core/layout/context_menu.h"
+#include "core/layout/player_options.h"
+#include "core/layout/zoom.h"
+#include "framework/dialog.h"
+#include "framework/timer.h"
+#include "framework/unique_handle.h"
+#include "player/player_host.h"
+#include "player/preloader_client.h"
+#include "player/tray_icon.h"
+
+namespace zp::player {
+
+class PlayerContextMenu;
+
+// One entry of the presentation as the window shows it.
+struct SequenceItem {
+  std::u16string path;  // the played path (the written copy)
+  int index = 0;
+  int quality = 3;      // the host's quality code
+  double playTime = 0;  // seconds
+  int width = 0;        // the movie size; 0 until movie headers are read
+  int height = 0;
+  MovieKind kind = MovieKind::kUnplayable;
+};
+
+class PlayerDialog : public win::Dialog {
+ public:
+  static constexpr int kTemplateId = 102;
+  static constexpr UINT_PTR kPlayTimerId = 5228;
+  static constexpr UINT kPlayTimerPeriodMs = 40;
+  static constexpr UINT kAboutCommand = 0xE140;
+  static constexpr UINT kShellMinimizeAll = 419;
+  static constexpr UINT kShellUndoMinimizeAll = 416;
+  static constexpr int kOffScreenShift = 8192;
+
+  // Makes the temporary directory the current directory, loads the icon and, for transparent
+  // documents, switches the frame and the Maximize menu entry off in the document.
+  PlayerDialog(int mode, DocumentModel& document, std::u16string temporaryDirectory, HWND owner);
+  ~PlayerDialog() override;
+
+  void SetContextMenu(PlayerContextMenu* menu) { contextMenu_ = menu; }
+  // Runs the dialog modally with the owner given at construction.
+  INT_PTR Run();
+
+  // Tests use a slot of their own and a package file of their own.
+  void SetPreloaderSlotName(std::wstring name) { preloader_ = PreloaderClient(std::move(name)); }
+  void SetPackagePath(std::u16string path) { packagePath_ = std::move(path); }
+
+  // What the window has made of the document, for the tests and the FSCommand layer.
+  bool transparent() const { return transparent_; }
+  const RECT& savedRect() const { return savedRect_; }
+  const layout::ZoomState& zoom() const { return zoom_; }
+  const SequenceItem& current() const { return current_; }
+  const std::vector<SequenceItem>& sequence() const { return sequence_; }
+  const win::WindowTimer& playTimer() const { return playTimer_; }
+  PlayerHost& host() { return host_; }
+  HMODULE resourceLibrary() const { return resourceLibrary_.get(); }
+  bool dragging() const { return dragging_; }
+  std::vector<layout::MenuEntry> ContextMenuEntries() const;
+
+  void ApplyWindowLayout();
+
+ protected:
+  BOOL OnInitDialog() override;
+  void OnCancel() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  bool PreTranslateMessage(MSG& message) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  bool SetUp();
+  void OpenPreloaderSlot() { preloader_.Open(); }
+  void SignalPreloader() { preloader_.Signal(); }
+  void FillSequence();
+
+  void ApplyStyles();
+  void ApplySizeAndShape();
+  void ApplyAboutEntry();
+  void ApplyShape();
+  void MoveToPlacement(int width, int height);
+
+  void OnSystemCommand(WPARAM command);
+  void OnTimerTick();
+  void OnPaint();
+  void ApplyZoom();
+  void ShowContextMenu();
+  void SetTopmost(bool topmost);
+
+  bool HandleKeyDown(MSG& message);
+  bool HandleMouse(MSG& message);
+  bool OnDragArea() const;
+  void BeginDrag();
+  void DragTo();
+  void EndDrag();
+  void ReleaseResources();
+
+  layout::PlayerOptions Options() const;
+  bool CurrentIsFlash() const { return current_.kind == MovieKind::kFlash; }
+
+  int mode_;
+  DocumentModel& document_;
+  std::u16string temporaryDirectory_;
+  std::u16string packagePath_;
+  HWND owner_;
+  HICON icon_ = nullptr;  // shared resource icon: not destroyed
+  bool transparent_ = false;
+  PreloaderClient preloader_;
+  PlayerHost host_;
+  std::vector<SequenceItem> sequence_;
+  SequenceItem current_;
+  win::WindowTimer playTimer_;
+  layout::ZoomState zoom_;
+  RECT savedRect_{};
+  win::UniqueModule resourceLibrary_;
+  win::UniqueModule fsCommandResources_;  // the load the FSCommand manager will own
+  bool dragging_ = false;
+  POINT dragOffset_{};
+  bool hasDragOffset_ = false;
+  RECT companionRect_{};
+  TrayIcon trayIcon_;
+  PlayerContextMenu* contextMenu_ = nullptr;
+};
+
+}  // namespace zp::player

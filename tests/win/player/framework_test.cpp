@@ -1,0 +1,202 @@
+// The framework's window binding, subclassing, modal loop and profile, in-process under Wine.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/dialog.h"
+#include "framework/profile.h"
+#include "framework/timer.h"
+#include "framework/window.h"
+
+namespace zp::win {
+namespace {
+
+// Records which windows were asked to pre-translate a message, and may swallow it.
+std::vector<std::wstring>* journal = nullptr;
+
+class NamedWindow : public Window {
+ public:
+  NamedWindow(std::wstring name, bool swallow) : name_(std::move(name)), swallow_(swallow) {}
+  ~NamedWindow() override { Destroy(); }
+  bool PreTranslateMessage(MSG& message) override {
+    if (message.message != WM_APP + 1) return false;
+    if (journal) journal->push_back(name_);
+    return swallow_;
+  }
+  int received = 0;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_APP + 1) ++received;
+    return DefaultHandling(message, wParam, lParam);
+  }
+
+ private:
+  std::wstring name_;
+  bool swallow_;
+};
+
+class TestDialog : public Dialog {
+ public:
+  bool swallow = false;
+  int initialised = 0;
+  bool PreTranslateMessage(MSG& message) override {
+    if (message.message != WM_APP + 1) return false;
+    if (journal) journal->push_back(L"dialog");
+    return swallow;
+  }
+
+ protected:
+  BOOL OnInitDialog() override {
+    ++initialised;
+    return TRUE;
+  }
+};
+
+TEST(Framework, WindowIsBoundFromCreationToDestruction) {
+  NamedWindow window(L"w", false);
+  ASSERT_TRUE(window.Create(0, L"bound", WS_POPUP, RECT{0, 0, 50, 50}, nullptr));
+  HWND hwnd = window.hwnd();
+  EXPECT_EQ(Window::FromHandle(hwnd), &window);
+  DestroyWindow(hwnd);
+  EXPECT_EQ(window.hwnd(), nullptr);
+  EXPECT_EQ(Window::FromHandle(hwnd), nullptr);
+}
+
+TEST(Framework, SubclassingRoutesMessagesAndKeepsTheOldProcedure) {
+  HWND edit = CreateWindowExW(0, L"EDIT", L"text", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(edit, nullptr);
+  NamedWindow subclass(L"edit", false);
+  ASSERT_TRUE(subclass.Subclass(edit));
+  SendMessageW(edit, WM_APP + 1, 0, 0);
+  EXPECT_EQ(subclass.received, 1);
+  wchar_t text[16] = {};
+  GetWindowTextW(edit, text, 16);  // the edit's own procedure still answers
+  EXPECT_STREQ(text, L"text");
+  NamedWindow second(L"again", false);
+  EXPECT_FALSE(second.Subclass(edit));  // one object per window
+}
+
+TEST(Framework, PreTranslationWalksFromTheTargetUpToTheDialog) {
+  std::vector<std::wstring> calls;
+  journal = &calls;
+  TestDialog dialog;
+  ASSERT_TRUE(dialog.CreateModeless(102, nullptr));
+  EXPECT_EQ(dialog.initialised, 1);
+  NamedWindow outer(L"outer", false);
+  ASSERT_TRUE(outer.Create(0, L"", WS_CHILD, RECT{0, 0, 40, 40}, dialog.hwnd()));
+  NamedWindow inner(L"inner", false);
+  ASSERT_TRUE(inner.Create(0, L"", WS_CHILD, RECT{0, 0, 20, 20}, outer.hwnd()));
+
+  MSG message{inner.hwnd(), WM_APP + 1, 0, 0, 0, {}};
+  dialog.RouteMessage(message);
+  EXPECT_EQ(calls, (std::vector<std::wstring>{L"inner", L"outer", L"dialog"}));
+  EXPECT_EQ(inner.received, 1);  // nobody swallowed it: dispatched
+
+  calls.clear();
+  dialog.swallow = true;
+  dialog.RouteMessage(message);
+  EXPECT_EQ(inner.received, 1);  // swallowed by the dialog
+  journal = nullptr;
+}
+
+TEST(Framework, ModalLoopEndsOnEndDialogAndRestoresTheOwner) {
+  NamedWindow owner(L"owner", false);
+  ASSERT_TRUE(owner.Create(0, L"owner", WS_OVERLAPPEDWINDOW, RECT{0, 0, 100, 100}, nullptr));
+
+  class ClosingDialog : public Dialog {
+   public:
+    bool ownerWasDisabled = false;
+    HWND owner = nullptr;
+
+   protected:
+    BOOL OnInitDialog() override {
+      SetTimer(hwnd(), 1, 10, nullptr);
+      return TRUE;
+    }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_TIMER) {
+        ownerWasDisabled = !IsWindowEnabled(owner);
+        KillTimer(hwnd(), 1);
+        EndDialog(42);
+        return 0;
+      }
+      return Dialog::HandleMessage(message, wParam, lParam);
+    }
+  } dialog;
+  dialog.owner = owner.hwnd();
+  EXPECT_EQ(dialog.RunModal(102, owner.hwnd()), 42);
+  EXPECT_TRUE(dialog.ownerWasDisabled);
+  EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
+  EXPECT_EQ(dialog.hwnd(), nullptr);  // the dialog window is gone
+}
+
+TEST(Framework, ModalLoopPassesQuitOn) {
+  class QuittingDialog : public Dialog {
+   protected:
+    BOOL OnInitDialog() override {
+      PostQuitMessage(7);
+      return TRUE;
+    }
+  } dialog;
+  EXPECT_EQ(dialog.RunModal(102, nullptr), IDCANCEL);
+  MSG message;
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 7u);
+}
+
+TEST(Framework, EndingDuringInitialisationNeverShowsTheDialog) {
+  class EndingDialog : public Dialog {
+   public:
+    bool everVisible = false;
+
+   protected:
+    BOOL OnInitDialog() override {
+      EndDialog(5);
+      return TRUE;
+    }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_SHOWWINDOW && wParam) everVisible = true;
+      return Dialog::HandleMessage(message, wParam, lParam);
+    }
+  } dialog;
+  EXPECT_EQ(dialog.RunModal(102, nullptr), 5);
+  EXPECT_FALSE(dialog.everVisible);
+}
+
+TEST(Framework, MissingTemplateFails) {
+  TestDialog dialog;
+  EXPECT_EQ(dialog.RunModal(4711, nullptr), -1);
+}
+
+TEST(Framework, TimerRecordStartsAndStops) {
+  NamedWindow window(L"t", false);
+  ASSERT_TRUE(window.Create(0, L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr));
+  WindowTimer timer;
+  EXPECT_FALSE(timer.Start());  // not prepared
+  timer.Prepare(window.hwnd(), 5228, 40);
+  EXPECT_TRUE(timer.Start());
+  EXPECT_TRUE(timer.running());
+  timer.Stop();
+  EXPECT_FALSE(timer.running());
+}
+
+TEST(Framework, ProfileValuesRoundTripUnderTheChosenKey) {
+  RegistryProfile profile;
+  EXPECT_EQ(profile.GetInt(L"S", L"E", 3), 3);  // no key chosen: defaults, no writes
+  EXPECT_FALSE(profile.WriteInt(L"S", L"E", 1));
+  profile.SetRegistryKey(L"Zentrapolis Tests\\Framework");
+  profile.SetApplicationName(L"ProfileCase");
+  EXPECT_EQ(profile.SectionPath(L"Sec"), L"Software\\Zentrapolis Tests\\Framework\\ProfileCase\\Sec");
+  ASSERT_TRUE(profile.WriteString(L"Sec", L"Text", L"hello"));
+  ASSERT_TRUE(profile.WriteInt(L"Sec", L"Number", -12));
+  EXPECT_EQ(profile.GetString(L"Sec", L"Text", L"x"), L"hello");
+  EXPECT_EQ(profile.GetInt(L"Sec", L"Number", 0), -12);
+  EXPECT_EQ(profile.GetInt(L"Sec", L"Text", 9), 9);  // wrong type reads as absent
+  EXPECT_EQ(profile.GetString(L"Sec", L"Missing", L"d"), L"d");
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zentrapolis Tests");
+}
+
+}  // namespace
+}  // namespace zp::win

@@ -1,0 +1,457 @@
+// The player window built in-process from documents: size, place, shape, styles, menus, keys,
+// dragging, the timer and the splash signal.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/layout/window_size.h"
+#include "core/package_format.h"
+#include "platform/platform.h"
+#include "player/context_menu_view.h"
+#include "player/player_dialog.h"
+#include "player/print_screen_block.h"
+#include "player/screen_area.h"
+#include "test_files.h"
+
+namespace zp::player {
+namespace {
+
+DocumentModel WithItems(std::initializer_list<const char16_t*> paths) {
+  DocumentModel document;
+  for (const char16_t* path : paths) {
+    MovieItem item;
+    item.path = path;
+    item.playTime = 5;
+    item.file.path = path;
+    document.movieList.items.push_back(item);
+  }
+  return document;
+}
+
+DocumentModel Frameless() {
+  DocumentModel document = WithItems({u"C:\\work\\intro.swf"});
+  document.appearanceOptions.hasFrame = 0;
+  return document;
+}
+
+std::wstring SlotName() { return L"\\\\.\\mailslot\\ZentrapolisPlayerTest" + std::to_wstring(GetCurrentProcessId()); }
+
+class PlayerWindow : public ::testing::Test {
+ protected:
+  void SetUp() override { directory_ = platform::CurrentDirectory(); }
+  void TearDown() override {
+    dialog_.reset();
+    platform::ChangeCurrentDirectory(directory_);
+  }
+
+  PlayerDialog& Open(DocumentModel& document, PlayerContextMenu* menu = nullptr) {
+    dialog_ = std::make_unique<PlayerDialog>(0, document, temp_.path(), nullptr);
+    dialog_->SetPreloaderSlotName(SlotName());
+    dialog_->SetContextMenu(menu);
+    EXPECT_TRUE(dialog_->CreateModeless(PlayerDialog::kTemplateId, nullptr));
+    return *dialog_;
+  }
+
+  RECT Outer() const {
+    RECT rect{};
+    GetWindowRect(dialog_->hwnd(), &rect);
+    return rect;
+  }
+  LONG_PTR Style() const { return GetWindowLongPtrW(dialog_->hwnd(), GWL_STYLE); }
+  LONG_PTR ExStyle() const { return GetWindowLongPtrW(dialog_->hwnd(), GWL_EXSTYLE); }
+
+  bool Route(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+    MSG msg{dialog_->host().hwnd(), message, wParam, lParam, 0, {}};
+    return dialog_->PreTranslateWalk(msg);
+  }
+
+  test::ScratchDirectory temp_;
+  std::u16string directory_;
+  std::unique_ptr<PlayerDialog> dialog_;
+};
+
+TEST_F(PlayerWindow, ScreenAreaIsTheXvfbScreen) {
+  const layout::Size area = ScreenArea(true);
+  EXPECT_EQ(area, (layout::Size{1024, 768}));
+  EXPECT_EQ(ScreenArea(false), area);  // one monitor
+}
+
+TEST_F(PlayerWindow, FixedSizeCentred) {
+  DocumentModel document = Frameless();
+  document.sizeOptions.sizeMode = 1;
+  Open(document);
+  RECT r = Outer();
+  EXPECT_EQ(r.left, 112);
+  EXPECT_EQ(r.top, 84);
+  EXPECT_EQ(r.right - r.left, 800);
+  EXPECT_EQ(r.bottom - r.top, 600);
+  EXPECT_EQ(dialog_->savedRect().left, 112);
+  EXPECT_FALSE(Style() & (WS_CAPTION | WS_THICKFRAME));
+}
+
+TEST_F(PlayerWindow, TopLeftPresetStartsOnePixelAboveTheScreen) {
+  DocumentModel document = Frameless();
+  document.sizeOptions.sizeMode = 1;
+  document.sizeOptions.positionPreset = 6;
+  document.sizeOptions.width = 200;
+  document.sizeOptions.height = 100;
+  Open(document);
+  RECT r = Outer();
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, -1);
+}
+
+TEST_F(PlayerWindow, HalfTheScreen) {
+  DocumentModel document = WithItems({u"a.jpg"});  // framed: percentages are not adjusted
+  document.sizeOptions.sizeMode = 2;
+  document.sizeOptions.percent = 50;
+  Open(document);
+  RECT r = Outer();
+  EXPECT_EQ(r.right - r.left, 512);
+  EXPECT_EQ(r.bottom - r.top, 384);
+  EXPECT_EQ(r.left, 256);
+  EXPECT_EQ(r.top, 192);
+}
+
+TEST_F(PlayerWindow, FramedFixedSizeIsTheClientSize) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.sizeOptions.sizeMode = 1;
+  document.sizeOptions.width = 300;
+  document.sizeOptions.height = 200;
+  Open(document);
+  RECT client{};
+  GetClientRect(dialog_->hwnd(), &client);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(client.bottom, 200);
+  EXPECT_TRUE(Style() & WS_CAPTION);
+  // The host fills the client area.
+  RECT host{};
+  GetClientRect(dialog_->host().hwnd(), &host);
+  EXPECT_EQ(host.right, 300);
+  EXPECT_EQ(host.bottom, 200);
+}
+
+std::vector<uint8_t> RegionBlock(const RECT& box) {
+  std::vector<uint8_t> bytes(48);
+  WriteU32(bytes, 0, 32);
+  WriteU32(bytes, 4, 1);
+  WriteU32(bytes, 8, 1);
+  WriteU32(bytes, 12, 16);
+  for (size_t at : {16u, 32u}) {
+    WriteU32(bytes, at, box.left);
+    WriteU32(bytes, at + 4, box.top);
+    WriteU32(bytes, at + 8, box.right);
+    WriteU32(bytes, at + 12, box.bottom);
+  }
+  return bytes;
+}
+
+TEST_F(PlayerWindow, CustomRegionDecidesTheSize) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.sizeOptions.sizeMode = 2;
+  document.appearanceOptions.shapeMode = 2;
+  document.appearanceOptions.region = RegionBlock({0, 0, 300, 200});
+  Open(document);
+  RECT r = Outer();
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(r.bottom - r.top, 200);
+  EXPECT_FALSE(Style() & WS_CAPTION);  // shaped windows have no frame
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_NE(GetWindowRgn(dialog_->hwnd(), region), ERROR);
+  RECT box{};
+  GetRgnBox(region, &box);
+  EXPECT_EQ(box.right, 300);
+  EXPECT_EQ(box.bottom, 200);
+  DeleteObject(region);
+}
+
+TEST_F(PlayerWindow, BrokenCustomRegionLeavesTheWindowRectangular) {
+  DocumentModel document = Frameless();
+  document.sizeOptions.sizeMode = 1;
+  document.appearanceOptions.shapeMode = 2;
+  document.appearanceOptions.region = {1, 2, 3};
+  Open(document);
+  EXPECT_EQ(Outer().right - Outer().left, 800);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(dialog_->hwnd(), region), ERROR);
+  DeleteObject(region);
+}
+
+TEST_F(PlayerWindow, PredefinedShapesBecomeWindowRegions) {
+  for (int kind : {0, 1, 2, 3, 4, 5, 6}) {
+    DocumentModel document = Frameless();
+    document.sizeOptions.sizeMode = 1;
+    document.sizeOptions.width = 400;
+    document.sizeOptions.height = 300;
+    document.appearanceOptions.shapeMode = 1;
+    document.appearanceOptions.shapeKind = kind;
+    Open(document);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(dialog_->hwnd(), region), ERROR) << kind;
+    EXPECT_TRUE(PtInRegion(region, 200, 150)) << kind;
+    EXPECT_FALSE(PtInRegion(region, 1, 1)) << kind;
+    DeleteObject(region);
+    dialog_.reset();
+  }
+}
+
+TEST_F(PlayerWindow, StylesFollowTheAppearanceOptions) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.appearanceOptions.showInTaskbar = 0;
+  document.appearanceOptions.alwaysOnTop = 1;
+  document.appearanceOptions.minimizeBox = 0;
+  document.appearanceOptions.maximizeBox = 0;
+  document.appearanceOptions.title = u"Guided tour";
+  Open(document);
+  EXPECT_FALSE(ExStyle() & WS_EX_APPWINDOW);
+  EXPECT_TRUE(ExStyle() & WS_EX_TOPMOST);
+  EXPECT_FALSE(Style() & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_TRUE(Style() & WS_SYSMENU);
+  HMENU menu = GetSystemMenu(dialog_->hwnd(), FALSE);
+  EXPECT_EQ(GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+  EXPECT_EQ(GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+  wchar_t title[64] = {};
+  GetWindowTextW(dialog_->hwnd(), title, 64);
+  EXPECT_STREQ(title, L"Guided tour");
+}
+
+TEST_F(PlayerWindow, NoSystemMenuAndDefaultTitle) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.appearanceOptions.systemMenu = 0;
+  Open(document);
+  EXPECT_FALSE(Style() & WS_SYSMENU);
+  EXPECT_TRUE(ExStyle() & WS_EX_APPWINDOW);
+  EXPECT_FALSE(ExStyle() & WS_EX_TOPMOST);
+  wchar_t title[64] = {};
+  GetWindowTextW(dialog_->hwnd(), title, 64);
+  EXPECT_STREQ(title, L"player_win_tests");
+}
+
+TEST_F(PlayerWindow, AboutEntryEndsTheSystemMenu) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.menuAboutOptions.hideAbout = 0;
+  Open(document);
+  HMENU menu = GetSystemMenu(dialog_->hwnd(), FALSE);
+  // Wine appends an entry of its own after "Close"; the player's entries end at "Close".
+  int close = -1;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    if (GetMenuItemID(menu, i) == SC_CLOSE) close = i;
+  }
+  ASSERT_GE(close, 2);
+  EXPECT_EQ(GetMenuItemID(menu, close - 2), PlayerDialog::kAboutCommand);
+  wchar_t text[32] = {};
+  GetMenuStringW(menu, close - 2, text, 32, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"About...");
+  EXPECT_TRUE(GetMenuState(menu, close - 1, MF_BYPOSITION) & MF_SEPARATOR);
+  dialog_.reset();
+  document.menuAboutOptions.hideAbout = 1;
+  Open(document);
+  EXPECT_EQ(GetMenuState(GetSystemMenu(dialog_->hwnd(), FALSE), PlayerDialog::kAboutCommand, MF_BYCOMMAND),
+            static_cast<UINT>(-1));
+}
+
+TEST_F(PlayerWindow, TransparentDocumentsLoseFrameAndMaximize) {
+  DocumentModel document = WithItems({u"a.jpg"});
+  document.appearanceOptions.windowMode = 2;
+  Open(document);
+  EXPECT_TRUE(dialog_->transparent());
+  EXPECT_EQ(document.appearanceOptions.hasFrame, 0);
+  EXPECT_EQ(document.menuAboutOptions.maximizeItem, 0);
+  EXPECT_EQ(GetMenuState(GetSystemMenu(dialog_->hwnd(), FALSE), SC_MAXIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+}
+
+TEST_F(PlayerWindow, EscapeIsSwallowedAndClosesOnlyWhenAllowed) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.mouseKeyOptions.escapeCloses = 0;
+  Open(document);
+  EXPECT_TRUE(Route(WM_KEYDOWN, VK_ESCAPE));
+  EXPECT_FALSE(dialog_->ended());
+  EXPECT_FALSE(Route(WM_KEYDOWN, 'A'));
+  document.mouseKeyOptions.escapeCloses = 1;
+  EXPECT_TRUE(Route(WM_KEYDOWN, VK_ESCAPE));
+  EXPECT_TRUE(dialog_->ended());
+  EXPECT_EQ(dialog_->result(), IDCANCEL);
+}
+
+TEST_F(PlayerWindow, AnyKeyClosesWithBothSwitches) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.mouseKeyOptions.closeKeyMode = 1;
+  document.mouseKeyOptions.closeKeyEnabled = 1;
+  Open(document);
+  EXPECT_TRUE(Route(WM_KEYDOWN, 'Q'));
+  EXPECT_TRUE(dialog_->ended());
+}
+
+TEST_F(PlayerWindow, EnterNeverReachesTheDialogsDefaultButton) {
+  DocumentModel document = WithItems({u"a.swf"});
+  Open(document);
+  EXPECT_TRUE(Route(WM_KEYDOWN, VK_RETURN));
+  EXPECT_FALSE(dialog_->ended());
+}
+
+TEST_F(PlayerWindow, LeftDragMovesTheWindow) {
+  DocumentModel document = Frameless();
+  document.sizeOptions.sizeMode = 1;
+  document.sizeOptions.width = 300;
+  document.sizeOptions.height = 200;
+  document.mouseKeyOptions.leftDrag = 1;
+  Open(document);
+  ShowWindow(dialog_->hwnd(), SW_SHOW);
+  RECT before = Outer();
+  SetCursorPos(before.left + 50, before.top + 50);
+  EXPECT_TRUE(Route(WM_LBUTTONDOWN, MK_LBUTTON));
+  EXPECT_TRUE(dialog_->dragging());
+  SetCursorPos(before.left + 80, before.top + 70);
+  EXPECT_TRUE(Route(WM_MOUSEMOVE, MK_LBUTTON));
+  RECT after = Outer();
+  EXPECT_EQ(after.left, before.left + 30);
+  EXPECT_EQ(after.top, before.top + 20);
+  EXPECT_EQ(after.right - after.left, 300);
+  EXPECT_EQ(dialog_->savedRect().left, after.left);
+  EXPECT_TRUE(Route(WM_LBUTTONUP, 0));
+  EXPECT_FALSE(dialog_->dragging());
+}
+
+TEST_F(PlayerWindow, LeftButtonWithoutDragAreasGoesToTheMovie) {
+  DocumentModel document = Frameless();
+  document.sizeOptions.sizeMode = 1;
+  Open(document);
+  ShowWindow(dialog_->hwnd(), SW_SHOW);
+  RECT r = Outer();
+  SetCursorPos(r.left + 10, r.top + 10);
+  EXPECT_FALSE(Route(WM_LBUTTONDOWN, MK_LBUTTON));
+  EXPECT_FALSE(dialog_->dragging());
+  document.mouseKeyOptions.rightButton = 3;
+  EXPECT_TRUE(Route(WM_RBUTTONDOWN, MK_RBUTTON));
+  document.mouseKeyOptions.rightButton = 0;
+  EXPECT_FALSE(Route(WM_RBUTTONDOWN, MK_RBUTTON));
+}
+
+TEST_F(PlayerWindow, ZoomCommands) {
+  DocumentModel document = WithItems({u"a.swf"});
+  Open(document);
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 604, 0);
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 604, 0);
+  EXPECT_EQ(dialog_->zoom().factor(), 4);
+  EXPECT_TRUE(dialog_->zoom().zoomedIn());
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 605, 0);
+  EXPECT_EQ(dialog_->zoom().factor(), 2);
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 605, 0);
+  EXPECT_EQ(dialog_->zoom().factor(), 1);
+  EXPECT_FALSE(dialog_->zoom().zoomedIn());
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 605, 0);
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 616, 0);
+  EXPECT_EQ(dialog_->zoom().factor(), 1);
+}
+
+TEST_F(PlayerWindow, AlwaysOnTopCommandToggles) {
+  DocumentModel document = WithItems({u"a.swf"});
+  Open(document);
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 603, 0);
+  EXPECT_TRUE(ExStyle() & WS_EX_TOPMOST);
+  EXPECT_EQ(document.appearanceOptions.alwaysOnTop, 1);
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 603, 0);
+  EXPECT_FALSE(ExStyle() & WS_EX_TOPMOST);
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 615, 0);
+  EXPECT_TRUE(dialog_->ended());
+}
+
+TEST_F(PlayerWindow, ContextMenuIsWordedFromTheResourceLibrary) {
+  // The library comes from the test package; without one the window loads it from the
+  // program's folder, where the build puts it.
+  DocumentModel document = WithItems({u"a.swf"});
+  document.menuAboutOptions.zoomInItem = 0;
+  PlayerContextMenu menu;
+  Open(document, &menu);
+  ASSERT_NE(menu.resourceLibrary(), nullptr);
+  auto entries = dialog_->ContextMenuEntries();
+  win::PopupMenu popup = menu.Build(entries);
+  wchar_t text[64] = {};
+  GetMenuStringW(popup.get(), 0, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"Quality");
+  GetMenuStringW(popup.get(), 1, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"Always On Top");
+  EXPECT_EQ(GetMenuState(popup.get(), 604, MF_BYCOMMAND), static_cast<UINT>(-1));
+  GetMenuStringW(popup.get(), 605, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(text, L"Zoom Out");
+  GetMenuStringW(popup.get(), 615, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(text, L"Exit");
+  // Low quality is the document default, the host's code 2: "Low" carries the check mark.
+  HMENU quality = GetSubMenu(popup.get(), 0);
+  EXPECT_TRUE(GetMenuState(quality, 600, MF_BYCOMMAND) & MF_CHECKED);
+}
+
+TEST_F(PlayerWindow, TimerRunsWithAutoStartAndPlayStartsIt) {
+  DocumentModel document = WithItems({u"a.swf", u"b.jpg"});
+  Open(document);
+  EXPECT_TRUE(dialog_->playTimer().running());
+  EXPECT_EQ(dialog_->sequence().size(), 2u);
+  EXPECT_DOUBLE_EQ(dialog_->sequence().back().playTime, 9999999.0);
+  EXPECT_EQ(dialog_->current().quality, 2);
+  dialog_.reset();
+  document.behaviourOptions.autoStart = 0;
+  document.behaviourOptions.loop = 1;
+  Open(document);
+  EXPECT_FALSE(dialog_->playTimer().running());
+  EXPECT_DOUBLE_EQ(dialog_->sequence().back().playTime, 5.0);
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 607, 0);
+  EXPECT_TRUE(dialog_->playTimer().running());
+}
+
+TEST_F(PlayerWindow, PrintScreenBlockingFollowsTheWindow) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.behaviourOptions.protectFlags = 2;
+  Open(document);
+  EXPECT_TRUE(IsPrintScreenBlocked());
+  dialog_.reset();
+  EXPECT_FALSE(IsPrintScreenBlocked());
+}
+
+class Mailslot {
+ public:
+  Mailslot() : handle_(CreateMailslotW(SlotName().c_str(), 0, 0, nullptr)) {}
+  ~Mailslot() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // Messages waiting, and the size of the next.
+  std::pair<DWORD, DWORD> Waiting() const {
+    DWORD next = 0, count = 0;
+    GetMailslotInfo(handle_, nullptr, &next, &count, nullptr);
+    return {count, next};
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+TEST_F(PlayerWindow, SignalsTheSplashOnceAfterSetUp) {
+  Mailslot slot;
+  ASSERT_TRUE(slot.valid());
+  DocumentModel document = WithItems({u"a.swf"});
+  Open(document);
+  EXPECT_EQ(slot.Waiting(), (std::pair<DWORD, DWORD>{1, 4}));
+  SendMessageW(dialog_->hwnd(), WM_COMMAND, 615, 0);
+  EXPECT_EQ(slot.Waiting().first, 1u);
+}
+
+TEST_F(PlayerWindow, EmptyDocumentSignalsAndCloses) {
+  Mailslot slot;
+  ASSERT_TRUE(slot.valid());
+  DocumentModel document;
+  Open(document);
+  EXPECT_TRUE(dialog_->ended());
+  EXPECT_EQ(dialog_->result(), IDCANCEL);
+  EXPECT_EQ(slot.Waiting(), (std::pair<DWORD, DWORD>{1, 4}));
+}
+
+TEST_F(PlayerWindow, RunsTheSameWithoutASplash) {
+  DocumentModel document = WithItems({u"a.swf"});
+  Open(document);
+  EXPECT_FALSE(dialog_->ended());
+  EXPECT_TRUE(dialog_->playTimer().running());
+}
+
+}  // namespace
+}  // namespace zp::player
