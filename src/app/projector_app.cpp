@@ -7,6 +7,9 @@
 #include "framework/profile.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
+#include "player/context_menu_view.h"
+#include "player/owner_window.h"
+#include "player/player_dialog.h"
 
 namespace zp {
 
@@ -34,8 +37,20 @@ bool ProjectorApp::Start() {
   // 6. The registry key of the profile values.
   win::Profile().SetRegistryKey(RegistryKey());
 
-  // 7 to 10 (prerequisite checks, the owner window and the modal player window) come with the
-  // player window; until then a loaded document ends the run normally.
+  // 7. The prerequisite checks come with their own work.
+
+  // 8. Without a taskbar button the player window is owned by a hidden window.
+  player::OwnerWindow owner;
+  if (!showInTaskbar) owner.CreateHidden();
+
+  // 9. The context menu and the player window, run modally.
+  player::PlayerContextMenu contextMenu;
+  player::PlayerDialog dialog(0, document, FromWide(document.TemporaryDirectory()), owner.hwnd());
+  dialog.SetContextMenu(&contextMenu);
+  dialog.Run();
+
+  // 10. The dialog, the menu and the owner window go with this scope; a normal close ends
+  // the run with exit code 0.
   exitCode_ = 0;
   return false;
 }

@@ -1,8 +1,8 @@
 // Where the player keeps its few settings, and the rectangle helpers over the profile.
 //
-// Values live under HKEY_CURRENT_USER\Software\Zentrapolis Software\ZentrapolisProjector
-// \<program file's base name>\<section>. "Zentrapolis Software" is our vendor key; copies of the
-// player with different file names keep separate settings.
+// Values live under HKEY_CURRENT_USER\Software\Zentrapolis\ZentrapolisProjector
+// \<program file's base name>\<section>. "Zentrapolis" is our vendor key, the same one start-up
+// selects; copies of the player with different file names keep separate settings.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,7 @@
 
 namespace zp::services {
 
-inline constexpr wchar_t kVendorKey[] = L"Zentrapolis Software";
+inline constexpr wchar_t kVendorKey[] = L"Zentrapolis";
 inline constexpr wchar_t kProductKey[] = L"ZentrapolisProjector";
 
 // Selects vendor\product as the profile's registry key; done once at start-up before any

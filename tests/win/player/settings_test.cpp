@@ -14,7 +14,7 @@ class SettingsStore : public ::testing::Test {
     win::Profile().SetApplicationName(L"SettingsCase");
   }
   void TearDown() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zentrapolis Software\\ZentrapolisProjector\\SettingsCase");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zentrapolis\\ZentrapolisProjector\\SettingsCase");
     win::Profile().SetApplicationName(L"");
   }
   void Store(const wchar_t* text) { ASSERT_TRUE(win::Profile().WriteString(L"DebugDlg", L"Rect", text)); }
@@ -22,7 +22,7 @@ class SettingsStore : public ::testing::Test {
 
 TEST_F(SettingsStore, LivesUnderTheVendorKeyAndProgramName) {
   EXPECT_EQ(win::Profile().SectionPath(L"DebugDlg"),
-            L"Software\\Zentrapolis Software\\ZentrapolisProjector\\SettingsCase\\DebugDlg");
+            L"Software\\Zentrapolis\\ZentrapolisProjector\\SettingsCase\\DebugDlg");
   win::Profile().SetApplicationName(L"");
   EXPECT_EQ(win::Profile().applicationName(), L"player_win_tests");
 }
