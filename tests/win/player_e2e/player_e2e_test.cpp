@@ -1,0 +1,267 @@
+// The packed player as a user meets it on a 1024 x 768 screen: its window's place, size, shape
+// and styles, the keys that close it, Print Screen blocking, the splash signal and the exit code.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "common/splash_constants.h"
+#include "core/package_format.h"
+#include "player_process.h"
+
+namespace zp::e2e {
+namespace {
+
+DocumentModel Presentation() {
+  DocumentModel document;
+  MovieItem item;
+  item.path = u"C:\\tour\\intro.jpg";
+  item.playTime = 3;
+  item.file.path = u"C:\\tour\\intro.jpg";
+  item.file.data = {0xFF, 0xD8, 0xFF, 0xD9};
+  document.movieList.items.push_back(item);
+  document.sizeOptions.sizeMode = 1;
+  return document;
+}
+
+class PackedPlayer : public ::testing::Test {
+ protected:
+  HWND Run(const DocumentModel& document, std::u16string_view name = u"Tour.exe") {
+    const std::u16string program = PackPlayer(document, directory_, name);
+    EXPECT_FALSE(program.empty());
+    EXPECT_TRUE(player_.Start(program));
+    HWND window = player_.WaitForWindow();
+    EXPECT_NE(window, nullptr);
+    return window;
+  }
+  // Posted messages are handled in order: once the command after `message` has shown its
+  // effect, `message` has been handled too.
+  void PostThenSync(HWND window, UINT message, WPARAM wParam) {
+    PostMessageW(window, message, wParam, 0);
+    PostMessageW(window, WM_COMMAND, 603, 0);  // "Always On Top"
+    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+  }
+  void CloseWithEscape(HWND window) {
+    PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+  }
+
+  test::ScratchDirectory directory_;
+  PlayerProcess player_;
+};
+
+TEST_F(PackedPlayer, FramelessFixedWindowIsCentredWithItsTaskbarButton) {
+  DocumentModel document = Presentation();
+  document.appearanceOptions.hasFrame = 0;
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  WindowFacts facts = LookAt(window);
+  EXPECT_EQ(facts.rect.left, 112);
+  EXPECT_EQ(facts.rect.top, 84);
+  EXPECT_EQ(facts.rect.right, 912);
+  EXPECT_EQ(facts.rect.bottom, 684);
+  EXPECT_FALSE(facts.style & WS_CAPTION);
+  EXPECT_TRUE(facts.exStyle & WS_EX_APPWINDOW);
+  EXPECT_EQ(facts.owner, nullptr);
+  EXPECT_FALSE(facts.exStyle & WS_EX_TOPMOST);
+  EXPECT_FALSE(facts.hasRegion);
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, L"Tour");
+  CloseWithEscape(window);
+}
+
+TEST_F(PackedPlayer, FramedHalfScreenTopmostWithoutTaskbarButton) {
+  DocumentModel document = Presentation();
+  document.sizeOptions.sizeMode = 2;
+  document.sizeOptions.percent = 50;
+  document.sizeOptions.positionPreset = 9;
+  document.appearanceOptions.showInTaskbar = 0;
+  document.appearanceOptions.alwaysOnTop = 1;
+  document.appearanceOptions.title = u"Quarterly figures";
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  WindowFacts facts = LookAt(window);
+  EXPECT_EQ(facts.rect.left, 512);
+  EXPECT_EQ(facts.rect.top, 384);
+  EXPECT_EQ(facts.rect.right, 1024);
+  EXPECT_EQ(facts.rect.bottom, 768);
+  EXPECT_TRUE(facts.style & WS_CAPTION);
+  EXPECT_TRUE(facts.exStyle & WS_EX_TOPMOST);
+  EXPECT_FALSE(facts.exStyle & WS_EX_APPWINDOW);
+  ASSERT_NE(facts.owner, nullptr);  // the hidden owner takes the taskbar button away
+  EXPECT_FALSE(IsWindowVisible(facts.owner));
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, L"Quarterly figures");
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(PackedPlayer, CustomRegionShapesAndSizesTheWindow) {
+  DocumentModel document = Presentation();
+  document.sizeOptions.positionPreset = 6;
+  document.appearanceOptions.shapeMode = 2;
+  std::vector<uint8_t> region(48);
+  WriteU32(region, 0, 32);
+  WriteU32(region, 4, 1);
+  WriteU32(region, 8, 1);
+  WriteU32(region, 12, 16);
+  for (size_t at : {16u, 32u}) {
+    WriteU32(region, at + 8, 300);
+    WriteU32(region, at + 12, 200);
+  }
+  document.appearanceOptions.region = region;
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  WindowFacts facts = LookAt(window);
+  EXPECT_EQ(facts.rect.left, 0);
+  EXPECT_EQ(facts.rect.top, -1);
+  EXPECT_EQ(facts.rect.right - facts.rect.left, 300);
+  EXPECT_EQ(facts.rect.bottom - facts.rect.top, 200);
+  ASSERT_TRUE(facts.hasRegion);
+  EXPECT_EQ(facts.regionBox.right, 300);
+  EXPECT_EQ(facts.regionBox.bottom, 200);
+  CloseWithEscape(window);
+}
+
+TEST_F(PackedPlayer, EllipseShape) {
+  DocumentModel document = Presentation();
+  document.sizeOptions.width = 400;
+  document.sizeOptions.height = 200;
+  document.appearanceOptions.shapeMode = 1;
+  document.appearanceOptions.shapeKind = 1;
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  WindowFacts facts = LookAt(window);
+  EXPECT_EQ(facts.rect.right - facts.rect.left, 400);  // shaped: no frame adjustment
+  ASSERT_TRUE(facts.hasRegion);
+  EXPECT_NEAR(facts.regionBox.right - facts.regionBox.left, 400, 1);  // ellipses leave the last column
+  CloseWithEscape(window);
+}
+
+TEST_F(PackedPlayer, EscapeThatMayNotCloseKeepsThePlayerRunning) {
+  DocumentModel document = Presentation();
+  document.mouseKeyOptions.escapeCloses = 0;
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  PostThenSync(window, WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_TRUE(player_.running());
+  EXPECT_TRUE(IsWindow(window));
+  PostMessageW(window, WM_COMMAND, 615, 0);  // "Exit"
+  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(PackedPlayer, AnyKeyClosesWhenTheDocumentSaysSo) {
+  DocumentModel document = Presentation();
+  document.mouseKeyOptions.closeKeyMode = 1;
+  document.mouseKeyOptions.closeKeyEnabled = 1;
+  document.mouseKeyOptions.escapeCloses = 0;
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  PostMessageW(window, WM_KEYDOWN, 'K', 0);
+  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+}
+
+bool PutTextOnClipboard() {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 16);
+  std::memcpy(GlobalLock(memory), L"secret", 14);
+  GlobalUnlock(memory);
+  const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  return put;
+}
+
+bool ClipboardHasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) != 0; }
+
+void PressPrintScreen(HWND window) {
+  SetForegroundWindow(window);
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_SNAPSHOT;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
+TEST_F(PackedPlayer, PrintScreenEmptiesTheClipboardWhenBlocked) {
+  DocumentModel document = Presentation();
+  document.behaviourOptions.protectFlags = 2;
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(PutTextOnClipboard());
+  ASSERT_TRUE(ClipboardHasText());
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  PressPrintScreen(window);
+  EXPECT_TRUE(WaitFor([] { return !ClipboardHasText(); }, 10000));
+  CloseWithEscape(window);
+}
+
+TEST_F(PackedPlayer, PrintScreenLeavesTheClipboardAloneWhenAllowed) {
+  DocumentModel document = Presentation();
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(PutTextOnClipboard());
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  PressPrintScreen(window);
+  PostThenSync(window, WM_NULL, 0);  // the key has been through the player's queue by now
+  EXPECT_TRUE(ClipboardHasText());
+  CloseWithEscape(window);
+}
+
+class SplashSlot {
+ public:
+  SplashSlot() : handle_(CreateMailslotW(kPreloaderSlotName, 0, 0, nullptr)) {}
+  ~SplashSlot() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  DWORD Messages() const {
+    DWORD count = 0;
+    GetMailslotInfo(handle_, nullptr, nullptr, &count, nullptr);
+    return count;
+  }
+  DWORD NextSize() const {
+    DWORD next = 0;
+    GetMailslotInfo(handle_, nullptr, &next, nullptr, nullptr);
+    return next;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+TEST_F(PackedPlayer, SplashIsSignalledExactlyOnceWhenTheWindowIsUp) {
+  SplashSlot slot;
+  ASSERT_TRUE(slot.valid());
+  HWND window = Run(Presentation());
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitFor([&] { return slot.Messages() > 0; }));
+  EXPECT_EQ(slot.NextSize(), 4u);
+  // By the time the message arrives the window has its place.
+  const RECT placed = LookAt(window).rect;
+  EXPECT_EQ(placed.left, 512 - (placed.right - placed.left) / 2);
+  CloseWithEscape(window);
+  EXPECT_EQ(slot.Messages(), 1u);
+}
+
+TEST_F(PackedPlayer, EmptyPresentationSignalsAndEndsWithoutAWindow) {
+  SplashSlot slot;
+  ASSERT_TRUE(slot.valid());
+  DocumentModel empty;
+  const std::u16string program = PackPlayer(empty, directory_, u"Empty.exe");
+  ASSERT_TRUE(player_.Start(program));
+  EXPECT_TRUE(player_.WaitForExit().has_value());
+  EXPECT_EQ(slot.Messages(), 1u);
+}
+
+TEST_F(PackedPlayer, WithoutASplashThePlayerBehavesTheSame) {
+  HWND window = Run(Presentation());
+  ASSERT_TRUE(window);
+  EXPECT_TRUE(LookAt(window).visible);
+  CloseWithEscape(window);
+}
+
+}  // namespace
+}  // namespace zp::e2e
