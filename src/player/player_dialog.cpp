@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "player/context_menu_view.h"
+#include "player/entry_size.h"
 #include "player/print_screen_block.h"
 #include "player/screen_area.h"
 #include "player/window_shape.h"
@@ -205,6 +206,9 @@ void PlayerDialog::FillSequence() {
     entry.quality = quality;
     entry.playTime = items[i].playTime;
     entry.kind = KindOfPath(items[i].path);
+    const layout::Size size = EntrySize(entry.path, entry.kind);
+    entry.width = size.width;
+    entry.height = size.height;
     sequence_.push_back(std::move(entry));
   }
   if (!document_.behaviourOptions.loop && !sequence_.empty()) sequence_.back().playTime = kEndlessPlayTime;

@@ -34,7 +34,7 @@ struct SequenceItem {
   int index = 0;
   int quality = 3;      // the host's quality code
   double playTime = 0;  // seconds
-  int width = 0;        // the movie size; 0 until movie headers are read
+  int width = 0;        // the natural size (entry_size.h)
   int height = 0;
   MovieKind kind = MovieKind::kUnplayable;
 };

@@ -90,6 +90,28 @@ TEST_F(PlayerWindow, FixedSizeCentred) {
   EXPECT_FALSE(Style() & (WS_CAPTION | WS_THICKFRAME));
 }
 
+TEST_F(PlayerWindow, MovieSizeComesFromTheMovieHeader) {
+  // An uncompressed movie with a 550 x 400 stage and nothing else.
+  const std::vector<uint8_t> movie{0x46, 0x57, 0x53, 0x06, 0x17, 0x00, 0x00, 0x00, 0x78, 0x00, 0x05, 0x5F,
+                                   0x00, 0x00, 0x0F, 0xA0, 0x00, 0x00, 0x0C, 0x01, 0x00, 0x00, 0x00};
+  const std::u16string path = temp_.File(u"stage.swf");
+  ASSERT_TRUE(test::WriteBytes(path, movie));
+  DocumentModel document = Frameless();
+  document.movieList.items[0].file.path = path;
+  Open(document);
+  RECT r = Outer();
+  EXPECT_EQ(r.right - r.left, 550);
+  EXPECT_EQ(r.bottom - r.top, 400);
+  EXPECT_EQ(r.left, 512 - 275);
+  EXPECT_EQ(dialog_->current().width, 550);
+  dialog_.reset();
+  // A movie that cannot be read, and a picture, take the sequence's default size.
+  document.movieList.items[0].file.path = temp_.File(u"missing.swf");
+  Open(document);
+  EXPECT_EQ(Outer().right - Outer().left, 400);
+  EXPECT_EQ(Outer().bottom - Outer().top, 300);
+}
+
 TEST_F(PlayerWindow, TopLeftPresetStartsOnePixelAboveTheScreen) {
   DocumentModel document = Frameless();
   document.sizeOptions.sizeMode = 1;
