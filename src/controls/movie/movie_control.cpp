@@ -1,0 +1,549 @@
+#include "movie_control.h"
+
+#include <new>
+
+#include "gdiplus_renderer.h"
+#include "module.h"
+#include "movie_ids.h"
+#include "movie_window.h"
+#include "platform/platform.h"
+#include "platform/wide.h"
+
+namespace zp::movie {
+
+namespace {
+
+// Posted to the clock window to deliver events outside of the call that caused them.
+constexpr UINT kDeliverEventsMessage = WM_APP + 1;
+constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT kFrameTimerMs = 10;
+
+constexpr LONG kHimetricPerInch = 2540;
+
+LONG PixelsToHimetric(LONG pixels, int dpi) { return MulDiv(pixels, kHimetricPerInch, dpi); }
+
+}  // namespace
+
+MovieControl::MovieControl() {
+  ModuleAddRef();
+  clock_ = CreateClockWindow(this);
+  StartGdiplus(&gdiplusToken_);
+  // The default extent is the default stage, 550 × 400 pixels at 96 dots per inch.
+  extentHimetric_ = {PixelsToHimetric(550, 96), PixelsToHimetric(400, 96)};
+}
+
+MovieControl::~MovieControl() {
+  if (window_) DestroyWindow(window_);
+  if (clock_) DestroyWindow(clock_);
+  StopGdiplus(gdiplusToken_);
+  ModuleRelease();
+}
+
+HRESULT MovieControl::Create(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  MovieControl* control = new (std::nothrow) MovieControl();
+  if (!control) return E_OUTOFMEMORY;
+  if (!control->clock_) {
+    control->Release();
+    return E_FAIL;
+  }
+  const HRESULT hr = control->QueryInterface(iid, out);
+  control->Release();
+  return hr;
+}
+
+STDMETHODIMP MovieControl::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (iid == IID_IUnknown || iid == IID_IDispatch) {
+    *out = static_cast<IDispatch*>(this);
+  } else if (iid == IID_IOleObject) {
+    *out = static_cast<IOleObject*>(this);
+  } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject) {
+    *out = static_cast<IOleInPlaceObject*>(this);
+  } else if (iid == IID_IOleInPlaceActiveObject) {
+    *out = static_cast<IOleInPlaceActiveObject*>(this);
+  } else if (iid == IID_IOleControl) {
+    *out = static_cast<IOleControl*>(this);
+  } else if (iid == IID_IViewObject || iid == IID_IViewObject2) {
+    *out = static_cast<IViewObject2*>(this);
+  } else if (iid == IID_IPersist || iid == IID_IPersistStreamInit) {
+    *out = static_cast<IPersistStreamInit*>(this);
+  } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
+    *out = static_cast<IProvideClassInfo2*>(this);
+  } else if (iid == IID_IConnectionPointContainer) {
+    *out = static_cast<IConnectionPointContainer*>(this);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) MovieControl::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+
+STDMETHODIMP_(ULONG) MovieControl::Release() {
+  const LONG left = InterlockedDecrement(&references_);
+  if (left == 0) delete this;
+  return static_cast<ULONG>(left);
+}
+
+// ---- IOleObject -------------------------------------------------------------------------
+
+STDMETHODIMP MovieControl::SetClientSite(IOleClientSite* site) {
+  clientSite_ = site;
+  if (!site) inPlaceSite_.Reset();
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::GetClientSite(IOleClientSite** site) {
+  if (!site) return E_POINTER;
+  *site = clientSite_.Get();
+  if (*site) (*site)->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::Close(DWORD) {
+  // Keep the object alive while it lets go of everything that may hold it.
+  ComPtr<IUnknown> self(static_cast<IDispatch*>(this));
+  InPlaceDeactivate();
+  if (adviseHolder_) adviseHolder_->SendOnClose();
+  session_.Unload();
+  UpdateTimer();
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT position) {
+  if (site && !clientSite_) clientSite_ = site;
+  switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE:
+      return InPlaceActivate(verb, parent, position);
+    case OLEIVERB_HIDE:
+      if (window_) ShowWindow(window_, SW_HIDE);
+      return S_OK;
+    default:
+      return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+  }
+}
+
+HRESULT MovieControl::InPlaceActivate(LONG verb, HWND parentHint, LPCRECT positionHint) {
+  if (!window_) {
+    HWND parent = parentHint;
+    RECT position = positionHint ? *positionHint : RECT{0, 0, 0, 0};
+    if (clientSite_ && SUCCEEDED(clientSite_.As(&inPlaceSite_))) {
+      if (inPlaceSite_->CanInPlaceActivate() != S_OK) return E_FAIL;
+      inPlaceSite_->OnInPlaceActivate();
+      HWND siteWindow = nullptr;
+      if (SUCCEEDED(inPlaceSite_->GetWindow(&siteWindow)) && siteWindow) parent = siteWindow;
+      ComPtr<IOleInPlaceFrame> frame;
+      ComPtr<IOleInPlaceUIWindow> document;
+      RECT sitePosition{}, clip{};
+      OLEINPLACEFRAMEINFO frameInfo{};
+      frameInfo.cb = sizeof frameInfo;
+      // The site's own idea of where the control goes wins over the verb's hint.
+      if (SUCCEEDED(inPlaceSite_->GetWindowContext(&frame, &document, &sitePosition, &clip, &frameInfo))) {
+        position = sitePosition;
+      }
+    }
+    if (!parent) return E_UNEXPECTED;
+    position_ = position;
+    window_ = CreateViewWindow(this, parent, position);
+    if (!window_) {
+      if (inPlaceSite_) inPlaceSite_->OnInPlaceDeactivate();
+      return E_FAIL;
+    }
+  }
+  ShowWindow(window_, SW_SHOWNA);
+  if (verb == OLEIVERB_UIACTIVATE && !uiActive_ && inPlaceSite_) {
+    uiActive_ = true;
+    inPlaceSite_->OnUIActivate();
+  }
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::EnumVerbs(IEnumOLEVERB** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return OleRegEnumVerbs(kMovieControlClsid, out);
+}
+
+STDMETHODIMP MovieControl::GetUserClassID(CLSID* clsid) {
+  if (!clsid) return E_POINTER;
+  *clsid = kMovieControlClsid;
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::GetUserType(DWORD form, LPOLESTR* type) {
+  return OleRegGetUserType(kMovieControlClsid, form, type);
+}
+
+STDMETHODIMP MovieControl::SetExtent(DWORD aspect, SIZEL* size) {
+  if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  if (!size) return E_POINTER;
+  extentHimetric_ = *size;
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::GetExtent(DWORD aspect, SIZEL* size) {
+  if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  if (!size) return E_POINTER;
+  *size = extentHimetric_;
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::Advise(IAdviseSink* sink, DWORD* connection) {
+  if (!connection) return E_POINTER;
+  *connection = 0;
+  if (!adviseHolder_) {
+    const HRESULT hr = CreateOleAdviseHolder(&adviseHolder_);
+    if (FAILED(hr)) return hr;
+  }
+  return adviseHolder_->Advise(sink, connection);
+}
+
+STDMETHODIMP MovieControl::Unadvise(DWORD connection) {
+  return adviseHolder_ ? adviseHolder_->Unadvise(connection) : OLE_E_NOCONNECTION;
+}
+
+STDMETHODIMP MovieControl::EnumAdvise(IEnumSTATDATA** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return adviseHolder_ ? adviseHolder_->EnumAdvise(out) : E_FAIL;
+}
+
+STDMETHODIMP MovieControl::GetMiscStatus(DWORD, DWORD* status) {
+  if (!status) return E_POINTER;
+  *status = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
+            OLEMISC_SETCLIENTSITEFIRST;
+  return S_OK;
+}
+
+// ---- in-place -----------------------------------------------------------------------------
+
+STDMETHODIMP MovieControl::GetWindow(HWND* window) {
+  if (!window) return E_POINTER;
+  *window = window_;
+  return window_ ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP MovieControl::InPlaceDeactivate() {
+  UIDeactivate();
+  if (window_) {
+    HWND window = window_;
+    window_ = nullptr;
+    DestroyWindow(window);
+    if (inPlaceSite_) inPlaceSite_->OnInPlaceDeactivate();
+  }
+  inPlaceSite_.Reset();
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::UIDeactivate() {
+  if (uiActive_) {
+    uiActive_ = false;
+    if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
+  }
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::SetObjectRects(LPCRECT position, LPCRECT) {
+  if (!position) return E_POINTER;
+  position_ = *position;
+  if (window_) {
+    MoveWindow(window_, position->left, position->top, position->right - position->left,
+               position->bottom - position->top, TRUE);
+  }
+  return S_OK;
+}
+
+// ---- IOleControl --------------------------------------------------------------------------
+
+STDMETHODIMP MovieControl::GetControlInfo(CONTROLINFO* info) {
+  if (!info) return E_POINTER;
+  info->cb = sizeof *info;
+  info->hAccel = nullptr;
+  info->cAccel = 0;
+  info->dwFlags = 0;
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::FreezeEvents(BOOL freeze) {
+  if (freeze) {
+    ++freezeCount_;
+  } else if (freezeCount_ > 0 && --freezeCount_ == 0) {
+    AfterPlaybackChange();  // events held back while frozen go out now
+  }
+  return S_OK;
+}
+
+// ---- IViewObject2 -------------------------------------------------------------------------
+
+STDMETHODIMP MovieControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdc, LPCRECTL bounds, LPCRECTL,
+                                BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+  if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  if (!hdc) return E_INVALIDARG;
+  RECT area{};
+  if (bounds) {
+    area = {bounds->left, bounds->top, bounds->right, bounds->bottom};
+  } else if (window_) {
+    GetClientRect(window_, &area);
+  } else {
+    return E_INVALIDARG;
+  }
+  Paint(hdc, area);
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
+  if (!(aspects & DVASPECT_CONTENT) && sink) return DV_E_DVASPECT;
+  viewSink_ = sink;
+  viewAdviseFlags_ = flags;
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
+  if (aspects) *aspects = DVASPECT_CONTENT;
+  if (flags) *flags = viewAdviseFlags_;
+  if (sink) {
+    *sink = viewSink_.Get();
+    if (*sink) (*sink)->AddRef();
+  }
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
+  return GetExtent(aspect, size);
+}
+
+// ---- persistence and class information -----------------------------------------------------
+
+STDMETHODIMP MovieControl::GetClassID(CLSID* clsid) { return GetUserClassID(clsid); }
+
+STDMETHODIMP MovieControl::GetSizeMax(ULARGE_INTEGER* size) {
+  if (!size) return E_POINTER;
+  size->QuadPart = 0;
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::GetClassInfo(ITypeInfo** info) {
+  if (info) *info = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP MovieControl::GetGUID(DWORD kind, GUID* guid) {
+  if (!guid) return E_POINTER;
+  if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+  *guid = kMovieEventsIid;
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::EnumConnectionPoints(IEnumConnectionPoints** out) {
+  if (out) *out = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP MovieControl::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (iid != kMovieEventsIid) return CONNECT_E_NOCONNECTION;
+  *out = &events_;
+  events_.AddRef();
+  return S_OK;
+}
+
+// ---- playing ------------------------------------------------------------------------------
+
+void MovieControl::LoadMovie(const std::wstring& reference) {
+  movieReference_ = reference;
+  const std::u16string path = zp::swf::ResolveMoviePath(FromWide(base_), FromWide(reference));
+  readyPending_ = false;
+  bool loaded = false;
+  if (!path.empty()) {
+    zp::platform::MappedFile file;
+    if (file.Map(path) > 0) loaded = session_.LoadBytes(file.bytes(), GetTickCount64());
+  }
+  if (!loaded) {
+    session_.Unload();
+  } else {
+    session_.player().SetLoop(loop_);
+    readyPending_ = true;
+  }
+  AfterPlaybackChange();
+}
+
+void MovieControl::AfterPlaybackChange() {
+  Invalidate();
+  UpdateTimer();
+  if (clock_ && !deliveryPosted_ && freezeCount_ == 0) {
+    deliveryPosted_ = PostMessageW(clock_, kDeliverEventsMessage, 0, 0) != FALSE;
+  }
+}
+
+void MovieControl::UpdateTimer() {
+  const bool wanted = session_.player().playing();
+  if (wanted && !timerRunning_ && clock_) {
+    timerRunning_ = SetTimer(clock_, kFrameTimer, kFrameTimerMs, nullptr) != 0;
+  } else if (!wanted && timerRunning_) {
+    KillTimer(clock_, kFrameTimer);
+    timerRunning_ = false;
+  }
+}
+
+void MovieControl::Invalidate() {
+  if (window_) InvalidateRect(window_, nullptr, FALSE);
+  if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
+}
+
+void MovieControl::DeliverEvents() {
+  if (freezeCount_ > 0) return;
+  // A handler may release the last reference to this control, or load another movie.
+  ComPtr<IUnknown> self(static_cast<IDispatch*>(this));
+  const uint32_t generation = session_.generation();
+  if (readyPending_) {
+    readyPending_ = false;
+    std::vector<VARIANT> args(1);
+    VariantInit(&args[0]);
+    args[0].vt = VT_I4;
+    args[0].lVal = 4;
+    events_.Fire(kEventReadyStateChange, args);
+  }
+  while (session_.generation() == generation && freezeCount_ == 0) {
+    auto commands = session_.player().TakeFsCommands();
+    if (commands.empty()) break;
+    for (const auto& command : commands) {
+      if (session_.generation() != generation) break;  // the movie went away meanwhile
+      std::vector<VARIANT> args(2);
+      VariantInit(&args[0]);
+      VariantInit(&args[1]);
+      args[1].vt = VT_BSTR;  // arguments arrive in reverse: the command is first
+      args[1].bstrVal = SysAllocString(ToWide(command.command).c_str());
+      args[0].vt = VT_BSTR;
+      args[0].bstrVal = SysAllocString(ToWide(command.arguments).c_str());
+      events_.Fire(kEventFsCommand, args);
+      VariantClear(&args[0]);
+      VariantClear(&args[1]);
+    }
+  }
+}
+
+void MovieControl::Paint(HDC hdc, const RECT& bounds) {
+  const int32_t width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+  if (width <= 0 || height <= 0) return;
+  DrawMovie(hdc, bounds, session_.Background(), session_.DrawList(width, height));
+}
+
+LRESULT MovieControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (window == clock_ && wParam == kFrameTimer) {
+        session_.player().Advance(GetTickCount64());
+        if (session_.player().TakeRedraw()) Invalidate();
+        UpdateTimer();
+        DeliverEvents();
+        return 0;
+      }
+      break;
+    case kDeliverEventsMessage:
+      if (window == clock_) {
+        deliveryPosted_ = false;
+        DeliverEvents();
+        return 0;
+      }
+      break;
+    case WM_ERASEBKGND:
+      return 1;  // painting covers everything
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC hdc = BeginPaint(window, &ps);
+      RECT client;
+      GetClientRect(window, &client);
+      PaintBuffered(hdc, client, [this](HDC target, const RECT& area) { Paint(target, area); });
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      RECT client;
+      GetClientRect(window, &client);
+      session_.TrackMouse(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), client.right,
+                          client.bottom);
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      if (inPlaceSite_ && !uiActive_) InPlaceActivate(OLEIVERB_UIACTIVATE, nullptr, nullptr);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// ---- events -------------------------------------------------------------------------------
+
+STDMETHODIMP EventConnectionPoint::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (iid == IID_IUnknown || iid == IID_IConnectionPoint) {
+    *out = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) EventConnectionPoint::AddRef() { return owner_.AddRef(); }
+STDMETHODIMP_(ULONG) EventConnectionPoint::Release() { return owner_.Release(); }
+
+STDMETHODIMP EventConnectionPoint::GetConnectionInterface(IID* iid) {
+  if (!iid) return E_POINTER;
+  *iid = kMovieEventsIid;
+  return S_OK;
+}
+
+STDMETHODIMP EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
+  if (!out) return E_POINTER;
+  return owner_.QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(out));
+}
+
+STDMETHODIMP EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+  if (!cookie) return E_POINTER;
+  *cookie = 0;
+  if (!sink) return E_POINTER;
+  ComPtr<IDispatch> dispatch;
+  if (FAILED(sink->QueryInterface(kMovieEventsIid, reinterpret_cast<void**>(dispatch.GetAddressOf()))) &&
+      FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.GetAddressOf())))) {
+    return CONNECT_E_CANNOTCONNECT;
+  }
+  *cookie = nextCookie_++;
+  sinks_.emplace_back(*cookie, std::move(dispatch));
+  return S_OK;
+}
+
+STDMETHODIMP EventConnectionPoint::Unadvise(DWORD cookie) {
+  for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
+    if (it->first == cookie) {
+      sinks_.erase(it);
+      return S_OK;
+    }
+  }
+  return CONNECT_E_NOCONNECTION;
+}
+
+STDMETHODIMP EventConnectionPoint::EnumConnections(IEnumConnections** out) {
+  if (out) *out = nullptr;
+  return E_NOTIMPL;
+}
+
+void EventConnectionPoint::Fire(DISPID event, std::vector<VARIANT>& argumentsReversed) {
+  std::vector<ComPtr<IDispatch>> sinks;
+  for (const auto& [cookie, sink] : sinks_) sinks.push_back(sink);
+  for (const auto& sink : sinks) {
+    DISPPARAMS params{argumentsReversed.data(), nullptr, static_cast<UINT>(argumentsReversed.size()), 0};
+    sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+  }
+}
+
+}  // namespace zp::movie

@@ -1,0 +1,184 @@
+// The movie control object: an ActiveX control that a standard container hosts windowed,
+// playing movies through a `MovieSession`. It lives on the thread that created it (apartment
+// model); its timer and its events run on that thread too.
+#pragma once
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <oleidl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/swf/movie_session.h"
+
+namespace zp::movie {
+
+using Microsoft::WRL::ComPtr;
+
+class MovieControl;
+
+// The connection point for the event dispinterface. It shares the control's identity and
+// reference count.
+class EventConnectionPoint final : public IConnectionPoint {
+ public:
+  explicit EventConnectionPoint(MovieControl& owner) : owner_(owner) {}
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  STDMETHODIMP GetConnectionInterface(IID* iid) override;
+  STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** out) override;
+  STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
+  STDMETHODIMP Unadvise(DWORD cookie) override;
+  STDMETHODIMP EnumConnections(IEnumConnections** out) override;
+
+  // Calls every connected sink; sinks may connect or disconnect while this runs.
+  void Fire(DISPID event, std::vector<VARIANT>& argumentsReversed);
+  void DisconnectAll() { sinks_.clear(); }
+
+ private:
+  MovieControl& owner_;
+  std::vector<std::pair<DWORD, ComPtr<IDispatch>>> sinks_;
+  DWORD nextCookie_ = 1;
+};
+
+class MovieControl final : public IDispatch,
+                           public IOleObject,
+                           public IOleInPlaceObject,
+                           public IOleInPlaceActiveObject,
+                           public IOleControl,
+                           public IViewObject2,
+                           public IPersistStreamInit,
+                           public IProvideClassInfo2,
+                           public IConnectionPointContainer {
+ public:
+  static HRESULT Create(REFIID iid, void** out);
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // IDispatch (movie_dispatch.cpp)
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* exception, UINT* argumentError) override;
+
+  // IOleObject
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+  STDMETHODIMP GetClientSite(IOleClientSite** site) override;
+  STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+  STDMETHODIMP Close(DWORD saveOption) override;
+  STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+  STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent, LPCRECT position) override;
+  STDMETHODIMP EnumVerbs(IEnumOLEVERB** out) override;
+  STDMETHODIMP Update() override { return S_OK; }
+  STDMETHODIMP IsUpToDate() override { return S_OK; }
+  STDMETHODIMP GetUserClassID(CLSID* clsid) override;
+  STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override;
+  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) override;
+  STDMETHODIMP Unadvise(DWORD connection) override;
+  STDMETHODIMP EnumAdvise(IEnumSTATDATA** out) override;
+  STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
+  STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+  // IOleWindow (shared by both in-place interfaces)
+  STDMETHODIMP GetWindow(HWND* window) override;
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  // IOleInPlaceObject
+  STDMETHODIMP InPlaceDeactivate() override;
+  STDMETHODIMP UIDeactivate() override;
+  STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+  STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
+  // IOleInPlaceActiveObject
+  STDMETHODIMP TranslateAccelerator(LPMSG) override { return S_FALSE; }
+  STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+  // IOleControl
+  STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
+  STDMETHODIMP OnMnemonic(MSG*) override { return E_NOTIMPL; }
+  STDMETHODIMP OnAmbientPropertyChange(DISPID) override { return S_OK; }
+  STDMETHODIMP FreezeEvents(BOOL freeze) override;
+
+  // IViewObject2
+  STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDevice, HDC hdc,
+                    LPCRECTL bounds, LPCRECTL windowBounds, BOOL(STDMETHODCALLTYPE* keepGoing)(ULONG_PTR),
+                    ULONG_PTR keepGoingArgument) override;
+  STDMETHODIMP GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override { return E_NOTIMPL; }
+  STDMETHODIMP Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+  STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+  STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) override;
+
+  // IPersistStreamInit: nothing is persisted; a new control starts empty.
+  STDMETHODIMP GetClassID(CLSID* clsid) override;
+  STDMETHODIMP IsDirty() override { return S_FALSE; }
+  STDMETHODIMP Load(LPSTREAM) override { return S_OK; }
+  STDMETHODIMP Save(LPSTREAM, BOOL) override { return S_OK; }
+  STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+  STDMETHODIMP InitNew() override { return S_OK; }
+
+  // IProvideClassInfo2: there is no type library; the event interface is named by its IID.
+  STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+  STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
+
+  // IConnectionPointContainer
+  STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override;
+  STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
+
+  // The window procedure of the in-place window and of the clock window.
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  MovieControl();
+  ~MovieControl();
+
+  HRESULT InPlaceActivate(LONG verb, HWND parentHint, LPCRECT positionHint);
+  void LoadMovie(const std::wstring& reference);
+  void AfterPlaybackChange();  // redraw, timer, queued events
+  void UpdateTimer();
+  void Invalidate();
+  void DeliverEvents();  // ready state and FSCommands, unless events are frozen
+  void Paint(HDC hdc, const RECT& bounds);
+  HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argumentError);
+
+  LONG references_ = 1;
+  zp::swf::MovieSession session_;
+  std::wstring movieReference_;  // the Movie property as set
+  std::wstring base_;
+  bool loop_ = true;
+
+  ComPtr<IOleClientSite> clientSite_;
+  ComPtr<IOleInPlaceSite> inPlaceSite_;
+  ComPtr<IOleAdviseHolder> adviseHolder_;
+  ComPtr<IAdviseSink> viewSink_;
+  DWORD viewAdviseFlags_ = 0;
+  HWND window_ = nullptr;       // the in-place window, child of the container's
+  HWND clock_ = nullptr;        // a message-only window for the frame timer and queued events
+  bool timerRunning_ = false;
+  bool uiActive_ = false;
+  SIZEL extentHimetric_{};
+  RECT position_{};
+  int freezeCount_ = 0;
+  bool readyPending_ = false;
+  bool deliveryPosted_ = false;
+  ULONG_PTR gdiplusToken_ = 0;
+  EventConnectionPoint events_{*this};
+};
+
+}  // namespace zp::movie
