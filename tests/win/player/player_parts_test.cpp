@@ -5,6 +5,7 @@
 
 #include "player/owner_window.h"
 #include "player/preloader_client.h"
+#include "player/tray_icon.h"
 #include "player/window_shape.h"
 #include "resource_ids.h"
 
@@ -101,6 +102,23 @@ TEST(OwnerWindow, HiddenOwnerTakesTheTaskbarButtonAway) {
   ASSERT_TRUE(owner.CreateHidden());
   EXPECT_FALSE(IsWindowVisible(owner.hwnd()));
   EXPECT_TRUE(GetWindowLongPtrW(owner.hwnd(), GWL_STYLE) & WS_OVERLAPPEDWINDOW);
+}
+
+TEST(TrayIcon, AddedAndRemovedWithItsObject) {
+  OwnerWindow owner;
+  ASSERT_TRUE(owner.CreateHidden());
+  {
+    TrayIcon icon;
+    const bool added = icon.Add(owner.hwnd(), LoadIconW(nullptr, IDI_APPLICATION),
+                                L"A tip longer than the notification area takes is cut rather than overrunning "
+                                L"the buffer that holds it, however long the resource string happens to be, which "
+                                L"this text is meant to show by being far longer than one hundred and twenty-eight "
+                                L"characters.");
+    EXPECT_EQ(icon.shown(), added);
+  }
+  TrayIcon none;
+  none.Remove();  // nothing shown: nothing to do
+  EXPECT_FALSE(none.shown());
 }
 
 }  // namespace
