@@ -64,6 +64,30 @@ TEST(Framework, WindowIsBoundFromCreationToDestruction) {
   EXPECT_EQ(Window::FromHandle(hwnd), nullptr);
 }
 
+TEST(Framework, AWindowMayDeleteItselfAfterItsLastMessage) {
+  static int finals = 0;
+  class SelfDeleting : public Window {
+   protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_APP) {
+        DestroyWindow(hwnd());  // from inside its own handler
+        return 0;
+      }
+      return DefaultHandling(message, wParam, lParam);
+    }
+    void OnFinalMessage() override {
+      ++finals;
+      delete this;
+    }
+  };
+  auto* window = new SelfDeleting;
+  ASSERT_TRUE(window->Create(0, L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr));
+  HWND hwnd = window->hwnd();
+  SendMessageW(hwnd, WM_APP, 0, 0);
+  EXPECT_EQ(finals, 1);
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
 TEST(Framework, SubclassingRoutesMessagesAndKeepsTheOldProcedure) {
   HWND edit = CreateWindowExW(0, L"EDIT", L"text", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(edit, nullptr);

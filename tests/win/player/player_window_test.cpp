@@ -250,6 +250,48 @@ TEST_F(PlayerWindow, NoSystemMenuAndDefaultTitle) {
   EXPECT_STREQ(title, L"player_win_tests");
 }
 
+TEST_F(PlayerWindow, FullScreenCoversTheScreenAndOnePixelMore) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.sizeOptions.sizeMode = 3;
+  Open(document);
+  RECT r = Outer();
+  EXPECT_EQ(r.left, -1);
+  EXPECT_EQ(r.top, -1);
+  EXPECT_EQ(r.right, 1025);
+  EXPECT_EQ(r.bottom, 769);
+  EXPECT_FALSE(Style() & (WS_CAPTION | WS_THICKFRAME));
+}
+
+TEST_F(PlayerWindow, TransparentFullScreenCoversTheScreenArea) {
+  DocumentModel document = WithItems({u"a.jpg"});
+  document.sizeOptions.sizeMode = 3;
+  document.appearanceOptions.windowMode = 2;
+  Open(document);
+  RECT r = Outer();
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, 1024);
+  EXPECT_EQ(r.bottom, 768);
+}
+
+TEST_F(PlayerWindow, StartsMinimisedWhenAsked) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.sizeOptions.windowState = 2;
+  Open(document);
+  EXPECT_TRUE(IsIconic(dialog_->hwnd()));
+}
+
+TEST_F(PlayerWindow, BoxSwitchesApplyOnlyToAFrameOfExactlyOne) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.appearanceOptions.hasFrame = 2;
+  document.appearanceOptions.minimizeBox = 0;
+  document.appearanceOptions.systemMenu = 0;
+  Open(document);
+  EXPECT_TRUE(Style() & WS_MINIMIZEBOX);
+  EXPECT_TRUE(Style() & WS_SYSMENU);
+  EXPECT_TRUE(Style() & WS_CAPTION);
+}
+
 TEST_F(PlayerWindow, AboutEntryEndsTheSystemMenu) {
   DocumentModel document = WithItems({u"a.swf"});
   document.menuAboutOptions.hideAbout = 0;
