@@ -110,7 +110,6 @@ class PlayerDialog : public win::Dialog {
   void EndDrag();
   void ReleaseResources();
 
-  layout::PlayerOptions Options() const;
   bool CurrentIsFlash() const { return current_.kind == MovieKind::kFlash; }
 
   int mode_;

@@ -1,0 +1,59 @@
+// What the player window's source files share: small helpers, and the steps that belong to
+// work still to come. Each of those does nothing yet and says what it stands for; the window
+// calls it at the point where the real step goes.
+#pragma once
+
+#include <windows.h>
+
+#include <iterator>
+#include <string>
+
+#include "core/document/document_model.h"
+#include "core/text.h"
+#include "framework/window.h"
+#include "platform/platform.h"
+
+namespace zp::player::detail {
+
+inline constexpr DWORD kFrameStyles = WS_CAPTION | WS_THICKFRAME;
+inline constexpr double kEndlessPlayTime = 9999999.0;
+
+// A string of the player's own string table.
+inline std::wstring OwnString(UINT id) {
+  wchar_t buffer[512] = {};
+  int length = LoadStringW(win::ModuleInstance(), id, buffer, static_cast<int>(std::size(buffer)));
+  return length > 0 ? std::wstring(buffer, length) : std::wstring();
+}
+
+inline RECT WindowRect(HWND hwnd) {
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  return rect;
+}
+
+inline void SendToShellTray(UINT command) {
+  if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) SendMessageW(tray, WM_COMMAND, command, 0);
+}
+
+inline bool ProgramIsScreenSaver() { return EqualsNoCase(ExtensionOf(platform::ModuleFilePath()), u"scr"); }
+
+// --- Steps that belong to work still to come. Each does nothing yet. ---
+// The FSCommand manager and its log window (created with this window as owner).
+inline void NotYetCreateFsCommandManager(HWND, HICON) {}
+// Loading and unloading the FSCommand extension libraries.
+inline void NotYetLoadFsCommandLibraries(const std::u16string&) {}
+inline void NotYetUnloadFsCommandLibraries() {}
+// The FSCommand layer's scale state and drag-region model.
+inline void NotYetSetScaleState(bool, bool, int, int) {}
+inline void NotYetSetScaleWindowSize(int, int) {}
+// The movie sequence's start and step.
+inline void NotYetStartSequence() {}
+inline bool NotYetStepSequence() { return false; }  // true when a new entry went on screen
+// The log window, the overlay panel, the background sound, the About box, the transparent host.
+inline void NotYetShowFsCommandLog(bool) {}
+inline void NotYetPlaceOverlayPanel() {}
+inline void NotYetStartBackgroundSound(bool, const std::u16string&) {}
+inline void NotYetShowAboutBox(HWND) {}
+inline void NotYetResyncTransparentHost() {}
+
+}  // namespace zp::player::detail

@@ -1,0 +1,99 @@
+// Keys and mouse before the dialog sees them, and dragging the window.
+#include "player/player_dialog.h"
+
+#include "core/layout/input_rules.h"
+#include "player/player_dialog_parts.h"
+
+namespace zp::player {
+
+using namespace detail;
+
+bool PlayerDialog::PreTranslateMessage(MSG& message) {
+  if (message.message == WM_KEYDOWN) return HandleKeyDown(message);
+  if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) {
+    // A transparent Flash movie gets its mouse through the companion window.
+    if (transparent_ && CurrentIsFlash()) return false;
+    return HandleMouse(message);
+  }
+  return false;
+}
+
+bool PlayerDialog::HandleKeyDown(MSG& message) {
+  const auto& k = document_.mouseKeyOptions;
+  const layout::KeyDecision d =
+      layout::DecideKeyDown(static_cast<int>(message.wParam), k.closeKeyMode, k.closeKeyEnabled, k.escapeCloses);
+  if (d.dispatchDirect) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (d.close) OnCancel();
+  return d.swallow;
+}
+
+bool PlayerDialog::OnDragArea() const {
+  // A drag in progress counts as on a drag area; the drag areas themselves arrive with the
+  // FSCommand layer's drag-region model.
+  return dragging_;
+}
+
+bool PlayerDialog::HandleMouse(MSG& message) {
+  const auto& k = document_.mouseKeyOptions;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  layout::MouseDecision d;
+  switch (message.message) {
+    case WM_MOUSEMOVE:
+      if (message.wParam & (MK_LBUTTON | MK_RBUTTON)) {
+        const bool left = (message.wParam & MK_LBUTTON) != 0;
+        if (dragging_) DragTo();
+        // Moves that belong to a drag go where the button's clicks go.
+        d.swallow = left ? (dragging_ ? k.leftDrag != 2 : (k.leftDrag < 0 || k.leftDrag > 2))
+                         : k.rightButton != 0;
+      } else {
+        d = layout::DecideHover(OnDragArea());
+      }
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      RECT outer = WindowRect(hwnd());
+      d = layout::DecideLeftDown(k.leftDrag, PtInRect(&outer, cursor) != 0, OnDragArea());
+      break;
+    }
+    case WM_LBUTTONUP: d = layout::DecideLeftUp(k.leftDrag, OnDragArea()); break;
+    case WM_RBUTTONDOWN: d = layout::DecideRightDown(k.rightButton); break;
+    case WM_RBUTTONUP: d = layout::DecideRightUp(k.rightButton); break;
+    default: return false;
+  }
+  if (d.moveCursor) SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+  if (d.drag == layout::DragAction::kBegin) BeginDrag();
+  if (d.drag == layout::DragAction::kEnd) EndDrag();
+  if (d.contextMenu) ShowContextMenu();
+  return d.swallow;
+}
+
+void PlayerDialog::BeginDrag() {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  RECT outer = WindowRect(hwnd());
+  dragOffset_ = {outer.left - cursor.x, outer.top - cursor.y};
+  hasDragOffset_ = true;
+  SetCapture(hwnd());
+  dragging_ = true;
+}
+
+void PlayerDialog::DragTo() {
+  if (!hasDragOffset_) return;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  SetWindowPos(hwnd(), nullptr, cursor.x + dragOffset_.x, cursor.y + dragOffset_.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GetWindowRect(hwnd(), &savedRect_);
+}
+
+void PlayerDialog::EndDrag() {
+  hasDragOffset_ = false;
+  if (GetCapture() == hwnd()) ReleaseCapture();
+  dragging_ = false;
+}
+
+}  // namespace zp::player
