@@ -47,7 +47,7 @@ class Player final : private ActionHost {
   double FrameIntervalMs() const;
 
   // The control's own playback operations.
-  void Play();
+  void Play() override;
   void StopPlay() { playing_ = false; }
   void Rewind();   // frame 0, stopped
   void Forward();  // one frame on, stopped
