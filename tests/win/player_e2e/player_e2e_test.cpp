@@ -163,6 +163,45 @@ TEST_F(PackedPlayer, AnyKeyClosesWhenTheDocumentSaysSo) {
   EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
 }
 
+void SendMouse(DWORD flags, int x, int y) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  // Absolute coordinates run from 0 to 65535 over the primary screen.
+  input.mi.dx = (x * 65536 + 1023) / 1024;
+  input.mi.dy = (y * 65536 + 767) / 768;
+  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof(input));
+}
+
+TEST_F(PackedPlayer, DraggingAnywhereMovesTheWindow) {
+  DocumentModel document = Presentation();
+  document.appearanceOptions.hasFrame = 0;
+  document.sizeOptions.width = 300;
+  document.sizeOptions.height = 200;
+  document.mouseKeyOptions.leftDrag = 1;
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  const RECT before = LookAt(window).rect;
+  const int x = before.left + 100, y = before.top + 100;
+  SendMouse(MOUSEEVENTF_MOVE, x, y);
+  SendMouse(MOUSEEVENTF_LEFTDOWN, x, y);
+  // The player captures the mouse when its drag begins.
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  EXPECT_TRUE(WaitFor([&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(thread, &info) && info.hwndCapture == window;
+  }, 10000));
+  SendMouse(MOUSEEVENTF_MOVE, x + 40, y + 30);
+  EXPECT_TRUE(WaitFor([&] { return LookAt(window).rect.left == before.left + 40; }, 10000));
+  SendMouse(MOUSEEVENTF_LEFTUP, x + 40, y + 30);
+  const RECT after = LookAt(window).rect;
+  EXPECT_EQ(after.top, before.top + 30);
+  EXPECT_EQ(after.right - after.left, 300);
+  CloseWithEscape(window);
+}
+
 bool PutTextOnClipboard() {
   if (!OpenClipboard(nullptr)) return false;
   EmptyClipboard();
