@@ -163,6 +163,14 @@ TEST_F(PackedPlayer, AnyKeyClosesWhenTheDocumentSaysSo) {
   EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
 }
 
+void PressKey(WORD key) {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = key;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
 void SendMouse(DWORD flags, int x, int y) {
   INPUT input{};
   input.type = INPUT_MOUSE;
@@ -202,6 +210,53 @@ TEST_F(PackedPlayer, DraggingAnywhereMovesTheWindow) {
   CloseWithEscape(window);
 }
 
+HWND VisibleMenuOf(DWORD thread) {
+  HWND menu = nullptr;
+  while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+    if (IsWindowVisible(menu) && GetWindowThreadProcessId(menu, nullptr) == thread) return menu;
+  }
+  return nullptr;
+}
+
+TEST_F(PackedPlayer, RightClickOpensTheContextMenu) {
+  DocumentModel document = Presentation();
+  document.appearanceOptions.hasFrame = 0;
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  const RECT r = LookAt(window).rect;
+  SendMouse(MOUSEEVENTF_MOVE, r.left + 60, r.top + 60);
+  SendMouse(MOUSEEVENTF_RIGHTDOWN, r.left + 60, r.top + 60);
+  SendMouse(MOUSEEVENTF_RIGHTUP, r.left + 60, r.top + 60);
+  HWND menu = nullptr;
+  EXPECT_TRUE(WaitFor([&] { return (menu = VisibleMenuOf(thread)) != nullptr; }, 10000));
+  // Esc closes the menu; the player itself goes with the menu's "Exit".
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return VisibleMenuOf(thread) == nullptr; }, 10000));
+  PostMessageW(window, WM_COMMAND, 615, 0);
+  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(PackedPlayer, RightClickWithRightButtonSwallowedOpensNothing) {
+  DocumentModel document = Presentation();
+  document.appearanceOptions.hasFrame = 0;
+  document.mouseKeyOptions.rightButton = 3;
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  const RECT r = LookAt(window).rect;
+  SendMouse(MOUSEEVENTF_MOVE, r.left + 60, r.top + 60);
+  SendMouse(MOUSEEVENTF_RIGHTDOWN, r.left + 60, r.top + 60);
+  SendMouse(MOUSEEVENTF_RIGHTUP, r.left + 60, r.top + 60);
+  // Input is handled in order: had the click opened a menu, this Esc would close the menu
+  // and not the player.
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(VisibleMenuOf(thread), nullptr);
+}
+
 bool PutTextOnClipboard() {
   if (!OpenClipboard(nullptr)) return false;
   EmptyClipboard();
@@ -217,11 +272,7 @@ bool ClipboardHasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) != 0
 
 void PressPrintScreen(HWND window) {
   SetForegroundWindow(window);
-  INPUT keys[2] = {};
-  keys[0].type = keys[1].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = keys[1].ki.wVk = VK_SNAPSHOT;
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, keys, sizeof(INPUT));
+  PressKey(VK_SNAPSHOT);
 }
 
 TEST_F(PackedPlayer, PrintScreenEmptiesTheClipboardWhenBlocked) {
@@ -244,9 +295,10 @@ TEST_F(PackedPlayer, PrintScreenLeavesTheClipboardAloneWhenAllowed) {
   ASSERT_TRUE(PutTextOnClipboard());
   ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
   PressPrintScreen(window);
-  PostThenSync(window, WM_NULL, 0);  // the key has been through the player's queue by now
+  // Keys are handled in order: once Esc has closed the player, Print Screen went by.
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
   EXPECT_TRUE(ClipboardHasText());
-  CloseWithEscape(window);
 }
 
 class SplashSlot {
