@@ -1,0 +1,163 @@
+// Start-up as a user sees it: a packed player loads its presentation, shows its window, and ends
+// with exit code 0 when that window is closed; a player without a usable presentation ends with
+// exit code 1 and shows nothing. Either way its temporary folder is gone afterwards.
+#include <gtest/gtest.h>
+
+#include "core/package_format.h"
+#include "core/text.h"
+#include "document_samples.h"
+#include "platform/wide.h"
+#include "support/e2e_support.h"
+#include "test_files.h"
+
+namespace zp::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr auto kDeadline = 60s;
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    temporary_ = Folder(L"tmp");
+    ASSERT_TRUE(CreateDirectoryW(temporary_.c_str(), nullptr));
+  }
+
+  std::wstring Folder(const std::wstring& name) const { return ToWide(scratch_.path()) + L"\\" + name; }
+
+  // Runs the program with its own temporary folder and watches it until it ends.
+  Observed Run(const std::wstring& program, const std::wstring& arguments = L"") {
+    Launched process = Launch(program, arguments, temporary_);
+    EXPECT_TRUE(process.started()) << "CreateProcess failed: " << GetLastError();
+    return WatchUntilExit(process, kDeadline);
+  }
+
+  void ExpectNothingLeft() const {
+    const auto left = FolderEntries(temporary_);
+    EXPECT_TRUE(left.empty()) << "left in the temporary folder: " << (left.empty() ? std::string() : U16ToUtf8(FromWide(left[0])));
+  }
+
+  // Runs a player that should come up: waits for its window, closes it, and gives the exit code.
+  std::optional<DWORD> RunAndClose(const std::wstring& program, const std::wstring& arguments = L"") {
+    Launched process = Launch(program, arguments, temporary_);
+    EXPECT_TRUE(process.started()) << "CreateProcess failed: " << GetLastError();
+    std::vector<HWND> windows;
+    const bool shown = WaitUntil(
+        [&] {
+          windows = TopLevelWindows(process.id());
+          return !windows.empty() || !process.Running();
+        },
+        kDeadline);
+    EXPECT_TRUE(shown && !windows.empty()) << "the player showed no window";
+    for (HWND window : windows) PostMessageW(window, WM_CLOSE, 0, 0);
+    return process.WaitForExit(kDeadline);
+  }
+
+  // A presentation that loads every kind of embedded file but asks nothing unusual of the
+  // window (no other windows minimised, a taskbar button, a frame to close).
+  static DocumentModel Presentation() {
+    DocumentModel document = test::FullDocument();
+    const DocumentModel defaults;
+    const EmbeddedFile icon = document.appearanceOptions.icon;
+    document.sizeOptions = defaults.sizeOptions;
+    document.appearanceOptions = defaults.appearanceOptions;
+    document.appearanceOptions.icon = icon;
+    document.appearanceOptions.title = u"End to end";
+    document.mouseKeyOptions = defaults.mouseKeyOptions;
+    document.behaviourOptions = defaults.behaviourOptions;
+    document.logOptions = defaults.logOptions;
+    document.backgroundSound.enabled = 0;
+    return document;
+  }
+
+  test::ScratchDirectory scratch_;
+  std::wstring temporary_;
+};
+
+TEST_F(Startup, APackedPlayerComesUpAndEndsWithZeroWhenClosed) {
+  const std::wstring program = Folder(L"Show.exe");
+  ASSERT_TRUE(WritePackedPlayer(Presentation(), program));
+  EXPECT_EQ(RunAndClose(program), std::optional<DWORD>(0));
+  ExpectNothingLeft();
+}
+
+TEST_F(Startup, AnUncompressedDocumentLoadsInPlace) {
+  const std::wstring program = Folder(L"Show.exe");
+  ASSERT_TRUE(WritePackedPlayer(Presentation(), program, /*compress=*/false));
+  EXPECT_EQ(RunAndClose(program), std::optional<DWORD>(0));
+  ExpectNothingLeft();
+}
+
+TEST_F(Startup, ExtraCommandLineArgumentsChangeNothing) {
+  const std::wstring program = Folder(L"Show.exe");
+  ASSERT_TRUE(WritePackedPlayer(Presentation(), program));
+  EXPECT_EQ(RunAndClose(program, L"/S --fullscreen C:\\elsewhere\\other.exe \"quoted arg\""), std::optional<DWORD>(0));
+  ExpectNothingLeft();
+}
+
+struct BrokenPlayer {
+  const char* name;
+  std::function<std::vector<uint8_t>()> make;
+};
+
+class BrokenStartup : public Startup, public ::testing::WithParamInterface<BrokenPlayer> {};
+
+TEST_P(BrokenStartup, EndsWithOneShowsNothingAndLeavesNothing) {
+  const std::wstring program = Folder(L"Broken.exe");
+  ASSERT_TRUE(WriteFileBytes(program, GetParam().make()));
+  const Observed observed = Run(program);
+  ASSERT_TRUE(observed.exitCode.has_value()) << "still running after the deadline";
+  EXPECT_EQ(*observed.exitCode, 1u);
+  EXPECT_FALSE(observed.sawWindow);
+  ExpectNothingLeft();
+}
+
+std::vector<uint8_t> PlayerWith(const DocumentModel& document, bool compress, uint32_t version) {
+  const std::wstring path = ToWide(test::ScratchDirectory().path()) + L".exe";
+  WritePackedPlayer(document, path, compress, version);
+  std::vector<uint8_t> bytes = ReadFileBytes(path);
+  DeleteFileW(path.c_str());
+  return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Players, BrokenStartup,
+    ::testing::Values(
+        BrokenPlayer {"NoPackage", [] { return ReadFileBytes(ProjectorPath()); }},
+        BrokenPlayer {"TruncatedDocument",
+                      [] {
+                        // An uncompressed document cut in the middle of its sections.
+                        auto bytes = PlayerWith(test::FullDocument(), false, kNewestDocumentVersion);
+                        bytes.resize(bytes.size() - 40);
+                        return bytes;
+                      }},
+        BrokenPlayer {"TruncatedCompressedDocument",
+                      [] {
+                        auto bytes = PlayerWith(test::FullDocument(), true, kNewestDocumentVersion);
+                        bytes.resize(bytes.size() - 10);
+                        return bytes;
+                      }},
+        BrokenPlayer {"Version151", [] { return PlayerWith(test::FullDocument(), true, 151); }}),
+    [](const ::testing::TestParamInfo<BrokenPlayer>& info) { return std::string(info.param.name); });
+
+TEST_F(Startup, ThePackerBuiltForWindowsMakesAPlayerThatRuns) {
+  const std::wstring folder = Folder(L"presentation");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\intro.swf", {'F', 'W', 'S', 6, 8, 0, 0, 0}));
+  const std::string manifest = R"({ // comments are allowed
+    "items": [{"file": "intro.swf", "playTime": 3}],
+    "size": {"mode": "percent", "percent": 80},
+    "window": {"title": "End to end"}})";
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\manifest.json", std::vector<uint8_t>(manifest.begin(), manifest.end())));
+
+  const std::wstring program = Folder(L"Packed.exe");
+  Launched packer = Launch(ZentraPath(), L"pack \"" + folder + L"\\manifest.json\" -o \"" + program + L"\"");
+  ASSERT_TRUE(packer.started());
+  EXPECT_EQ(packer.WaitForExit(kDeadline), std::optional<DWORD>(0));
+
+  EXPECT_EQ(RunAndClose(program), std::optional<DWORD>(0));
+  ExpectNothingLeft();
+}
+
+}  // namespace
+}  // namespace zp::e2e

@@ -1,0 +1,159 @@
+#include "support/e2e_support.h"
+
+#include <fstream>
+#include <thread>
+
+#include "core/document/document_archive.h"
+#include "core/package_writer.h"
+
+namespace zp::e2e {
+
+std::wstring BinDirectory() {
+  wchar_t path[MAX_PATH * 4];
+  const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+  std::wstring text(path, n);
+  return text.substr(0, text.find_last_of(L"\\/"));
+}
+
+std::wstring ProjectorPath() { return BinDirectory() + L"\\Projector.exe"; }
+std::wstring ZentraPath() { return BinDirectory() + L"\\zentra.exe"; }
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out.flush());
+}
+
+bool WritePackedPlayer(const DocumentModel& document, const std::wstring& output, bool compress, uint32_t version) {
+  std::vector<uint8_t> bytes = ReadFileBytes(ProjectorPath());
+  if (bytes.empty()) return false;
+  const auto record = MakeDocumentRecord(WriteDocumentSections(document, version), compress, version);
+  bytes.insert(bytes.end(), record.begin(), record.end());
+  return WriteFileBytes(output, bytes);
+}
+
+Launched::~Launched() {
+  if (process_ == nullptr) return;
+  if (Running()) {
+    TerminateProcess(process_, 0xDEAD);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+Launched::Launched(Launched&& other) noexcept : process_(other.process_), id_(other.id_) {
+  other.process_ = nullptr;
+  other.id_ = 0;
+}
+
+bool Launched::Running() const { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> Launched::WaitForExit(std::chrono::milliseconds deadline) {
+  if (process_ == nullptr) return std::nullopt;
+  if (WaitForSingleObject(process_, static_cast<DWORD>(deadline.count())) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
+  return code;
+}
+
+namespace {
+
+// The current environment with TMP and TEMP replaced: a sorted, double-zero-terminated block.
+std::wstring EnvironmentWithTemporaryFolder(const std::wstring& folder) {
+  std::wstring block;
+  wchar_t* strings = GetEnvironmentStringsW();
+  for (const wchar_t* entry = strings; entry != nullptr && *entry != L'\0'; entry += wcslen(entry) + 1) {
+    const std::wstring text(entry);
+    if (_wcsnicmp(entry, L"TMP=", 4) == 0 || _wcsnicmp(entry, L"TEMP=", 5) == 0) continue;
+    block += text;
+    block += L'\0';
+  }
+  if (strings != nullptr) FreeEnvironmentStringsW(strings);
+  block += L"TEMP=" + folder;
+  block += L'\0';
+  block += L"TMP=" + folder;
+  block += L'\0';
+  block += L'\0';
+  return block;
+}
+
+}  // namespace
+
+Launched Launch(const std::wstring& program, const std::wstring& arguments, const std::wstring& temporaryFolder) {
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  std::wstring environment;
+  if (!temporaryFolder.empty()) environment = EnvironmentWithTemporaryFolder(temporaryFolder);
+  STARTUPINFOW startup {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info {};
+  Launched launched;
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                      environment.empty() ? nullptr : environment.data(), nullptr, &startup, &info)) {
+    return launched;
+  }
+  CloseHandle(info.hThread);
+  launched.process_ = info.hProcess;
+  launched.id_ = info.dwProcessId;
+  return launched;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline,
+               std::chrono::milliseconds interval) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(interval);
+  }
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
+  struct Search {
+    DWORD processId;
+    bool visibleOnly;
+    std::vector<HWND> found;
+  } search {processId, visibleOnly, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->processId && (!s->visibleOnly || IsWindowVisible(hwnd))) s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+  std::vector<std::wstring> entries;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") entries.push_back(name);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return entries;
+}
+
+Observed WatchUntilExit(Launched& process, std::chrono::milliseconds deadline) {
+  Observed observed;
+  WaitUntil(
+      [&] {
+        if (!TopLevelWindows(process.id()).empty()) observed.sawWindow = true;
+        return !process.Running();
+      },
+      deadline, std::chrono::milliseconds(20));
+  observed.exitCode = process.WaitForExit(std::chrono::milliseconds(0));
+  return observed;
+}
+
+}  // namespace zp::e2e
