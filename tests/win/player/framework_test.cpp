@@ -65,7 +65,8 @@ TEST(Framework, WindowIsBoundFromCreationToDestruction) {
 }
 
 TEST(Framework, AWindowMayDeleteItselfAfterItsLastMessage) {
-  static int finals = 0;
+  static int finals;
+  finals = 0;
   class SelfDeleting : public Window {
    protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
