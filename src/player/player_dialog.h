@@ -39,6 +39,18 @@ struct SequenceItem {
   MovieKind kind = MovieKind::kUnplayable;
 };
 
+// What the transparent companion window reports to the player window: kind 0 a value (the
+// answer carries the drag codes), kind 1 a request for the context menu, kind 2 its rectangle.
+struct CompanionNotice {
+  int kind = 0;
+  int value = 0;
+  RECT rect{};
+};
+struct CompanionAnswer {
+  int leftCode = 0;   // from leftDrag: 0 -> 0, 1 -> 1, 3 -> 4, other -> 2
+  int rightCode = 0;  // from rightButton: 0 -> 0, 2 -> 1, 3 -> 4, other -> 3
+};
+
 class PlayerDialog : public win::Dialog {
  public:
   static constexpr int kTemplateId = 102;
@@ -75,6 +87,9 @@ class PlayerDialog : public win::Dialog {
   std::vector<layout::MenuEntry> ContextMenuEntries() const;
 
   void ApplyWindowLayout();
+  // The companion window's callback; the transparent host registers it when it lands.
+  CompanionAnswer OnCompanionNotice(const CompanionNotice& notice);
+  const RECT& companionRect() const { return companionRect_; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -132,6 +147,7 @@ class PlayerDialog : public win::Dialog {
   POINT dragOffset_{};
   bool hasDragOffset_ = false;
   RECT companionRect_{};
+  int companionValue_ = 0;
   TrayIcon trayIcon_;
   PlayerContextMenu* contextMenu_ = nullptr;
 };

@@ -8,6 +8,26 @@ namespace zp::player {
 
 using namespace detail;
 
+CompanionAnswer PlayerDialog::OnCompanionNotice(const CompanionNotice& notice) {
+  CompanionAnswer answer;
+  switch (notice.kind) {
+    case 0:
+      companionValue_ = notice.value;
+      answer.leftCode = layout::CompanionLeftCode(document_.mouseKeyOptions.leftDrag);
+      answer.rightCode = layout::CompanionRightCode(document_.mouseKeyOptions.rightButton);
+      break;
+    case 1:
+      ShowContextMenu();
+      break;
+    case 2:
+      companionRect_ = notice.rect;
+      break;
+    default:
+      break;
+  }
+  return answer;
+}
+
 bool PlayerDialog::PreTranslateMessage(MSG& message) {
   if (message.message == WM_KEYDOWN) return HandleKeyDown(message);
   if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) {

@@ -325,6 +325,22 @@ TEST_F(PlayerWindow, TransparentDocumentsLoseFrameAndMaximize) {
   EXPECT_EQ(GetMenuState(GetSystemMenu(dialog_->hwnd(), FALSE), SC_MAXIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
 }
 
+TEST_F(PlayerWindow, CompanionNoticesGetDragCodesAndKeepTheRectangle) {
+  DocumentModel document = WithItems({u"a.swf"});
+  document.appearanceOptions.windowMode = 2;
+  document.mouseKeyOptions.leftDrag = 3;
+  document.mouseKeyOptions.rightButton = 2;
+  Open(document);
+  CompanionAnswer answer = dialog_->OnCompanionNotice({0, 7, {}});
+  EXPECT_EQ(answer.leftCode, 4);
+  EXPECT_EQ(answer.rightCode, 1);
+  dialog_->OnCompanionNotice({2, 0, RECT{10, 20, 310, 220}});
+  EXPECT_EQ(dialog_->companionRect().right, 310);
+  // A transparent Flash movie's mouse belongs to the companion: nothing is filtered here.
+  document.mouseKeyOptions.rightButton = 3;
+  EXPECT_FALSE(Route(WM_RBUTTONDOWN, MK_RBUTTON));
+}
+
 TEST_F(PlayerWindow, EscapeIsSwallowedAndClosesOnlyWhenAllowed) {
   DocumentModel document = WithItems({u"a.swf"});
   document.mouseKeyOptions.escapeCloses = 0;
