@@ -161,6 +161,15 @@ HRESULT MovieControl::InPlaceActivate(LONG verb, HWND parentHint, LPCRECT positi
   if (verb == OLEIVERB_UIACTIVATE && !uiActive_ && inPlaceSite_) {
     uiActive_ = true;
     inPlaceSite_->OnUIActivate();
+    // Hand the frame and document this object, so that the container gives it keys first.
+    RECT position{}, clip{};
+    OLEINPLACEFRAMEINFO frameInfo{};
+    frameInfo.cb = sizeof frameInfo;
+    if (SUCCEEDED(inPlaceSite_->GetWindowContext(&frame_, &document_, &position, &clip, &frameInfo))) {
+      if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), nullptr);
+      if (document_) document_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), nullptr);
+    }
+    SetFocus(window_);
   }
   return S_OK;
 }
@@ -245,6 +254,10 @@ STDMETHODIMP MovieControl::InPlaceDeactivate() {
 STDMETHODIMP MovieControl::UIDeactivate() {
   if (uiActive_) {
     uiActive_ = false;
+    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+    if (document_) document_->SetActiveObject(nullptr, nullptr);
+    frame_.Reset();
+    document_.Reset();
     if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
   }
   return S_OK;

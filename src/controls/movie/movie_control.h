@@ -165,6 +165,8 @@ class MovieControl final : public IDispatch,
 
   ComPtr<IOleClientSite> clientSite_;
   ComPtr<IOleInPlaceSite> inPlaceSite_;
+  ComPtr<IOleInPlaceFrame> frame_;          // while UI-active
+  ComPtr<IOleInPlaceUIWindow> document_;    // while UI-active
   ComPtr<IOleAdviseHolder> adviseHolder_;
   ComPtr<IAdviseSink> viewSink_;
   DWORD viewAdviseFlags_ = 0;

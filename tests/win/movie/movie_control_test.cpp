@@ -149,6 +149,33 @@ TEST_F(MovieControlTest, ActivatesInPlaceAsAChildOfTheContainer) {
   EXPECT_EQ(container.inPlaceDeactivations, 1);
 }
 
+TEST_F(MovieControlTest, UiActivationHandsTheFrameTheActiveObject) {
+  container.offerFrame = true;
+  ComPtr<IOleObject> object;
+  ASSERT_EQ(ComPtr<IUnknown>(container.control()).As(&object), S_OK);
+  RECT area{0, 0, 300, 200};
+  ASSERT_EQ(object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &container, 0, container.host(), &area), S_OK);
+  ASSERT_TRUE(container.activeObject);
+  EXPECT_EQ(container.activeObject->TranslateAccelerator(nullptr), S_FALSE);
+  ComPtr<IOleInPlaceObject> inPlace;
+  ASSERT_EQ(object.As(&inPlace), S_OK);
+  EXPECT_EQ(inPlace->UIDeactivate(), S_OK);
+  EXPECT_FALSE(container.activeObject);
+}
+
+TEST_F(MovieControlTest, AHandlerMayDestroyTheControl) {
+  MovieWriter m(6, 100, 100, 10);
+  m.Actions(ActionWriter().FsCommand("quit", "").FsCommand("after", "")).ShowFrame().ShowFrame();
+  container.sink().onEvent = [&](const RecordedEvent& e) {
+    if (e.id == kEventFsCommand) container.DestroyControl();
+  };
+  ASSERT_EQ(container.PutString(kDispMovie, Write(L"quit.swf", m.Finish(false))), S_OK);
+  ASSERT_TRUE(PumpUntil([&] { return !Commands().empty(); }, 5000));
+  PumpFor(200);
+  EXPECT_EQ(Commands().size(), 1u);
+  EXPECT_EQ(container.control(), nullptr);
+}
+
 TEST_F(MovieControlTest, NamesMapToTheirDispatchIdentifiers) {
   const std::pair<const wchar_t*, DISPID> names[] = {
       {L"TotalFrames", 124}, {L"ScaleMode", 120}, {L"BackgroundColor", 123}, {L"Loop", 106},

@@ -172,6 +172,8 @@ STDMETHODIMP TestContainer::QueryInterface(REFIID iid, void** out) {
     *out = static_cast<IOleClientSite*>(this);
   } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
     *out = static_cast<IOleInPlaceSite*>(this);
+  } else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
+    *out = static_cast<IOleInPlaceFrame*>(this);
   } else {
     return E_NOINTERFACE;
   }
@@ -189,6 +191,11 @@ STDMETHODIMP TestContainer::GetWindow(HWND* window) {
   return S_OK;
 }
 
+STDMETHODIMP TestContainer::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+  activeObject = object;
+  return S_OK;
+}
+
 STDMETHODIMP TestContainer::OnInPlaceActivate() {
   ++inPlaceActivations;
   return S_OK;
@@ -201,8 +208,11 @@ STDMETHODIMP TestContainer::OnInPlaceDeactivate() {
 
 STDMETHODIMP TestContainer::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
                                              LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
-  // No frame or document window: a bare container, which the control must accept.
-  if (frame) *frame = nullptr;
+  // By default no frame or document window: a bare container, which the control must accept.
+  if (frame) {
+    *frame = offerFrame ? static_cast<IOleInPlaceFrame*>(this) : nullptr;
+    if (*frame) (*frame)->AddRef();
+  }
   if (document) *document = nullptr;
   if (position) *position = area_;
   if (clip) *clip = area_;

@@ -43,7 +43,7 @@ class EventSink final : public IDispatch {
   ULONG references_ = 1;
 };
 
-class TestContainer final : public IOleClientSite, public IOleInPlaceSite {
+class TestContainer final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
  public:
   TestContainer();
   ~TestContainer();
@@ -96,6 +96,20 @@ class TestContainer final : public IOleClientSite, public IOleInPlaceSite {
   STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
   STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
 
+  // IOleInPlaceFrame (also its IOleInPlaceUIWindow part); given out only when `offerFrame`.
+  STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+  STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+  STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+  STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override;
+  STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+  STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+  STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+  STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+  STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+  bool offerFrame = false;
+  ComPtr<IOleInPlaceActiveObject> activeObject;  // what the control handed the frame
   int inPlaceActivations = 0;
   int inPlaceDeactivations = 0;
 
