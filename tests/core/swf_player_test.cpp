@@ -198,6 +198,25 @@ TEST(SwfPlayer, DisplayListFollowsRemoveAndBackground) {
   EXPECT_EQ(p.background(), (Rgba{1, 2, 3, 255}));
 }
 
+TEST(SwfPlayer, RedrawOnlyWhenAFrameChangesWhatIsVisible) {
+  MovieWriter m(6, 100, 100, 10);
+  m.DefineRect(1, {0, 0, 100, 100}, {255, 0, 0});
+  m.Place(1, 1).ShowFrame();
+  m.ShowFrame();            // nothing changes
+  m.Move(1, 50, 0).ShowFrame();
+  Player p;
+  p.Load(Build(m), 0);
+  EXPECT_TRUE(p.TakeRedraw());
+  p.Advance(100);
+  EXPECT_EQ(p.currentFrame(), 1u);
+  EXPECT_FALSE(p.TakeRedraw());
+  p.Advance(200);
+  EXPECT_TRUE(p.TakeRedraw());
+  p.Advance(300);  // loops back: the square moves back
+  EXPECT_EQ(p.currentFrame(), 0u);
+  EXPECT_TRUE(p.TakeRedraw());
+}
+
 TEST(SwfPlayer, UnloadClearsEverything) {
   Player p;
   p.Load(Build(Counting(3)), 0);

@@ -24,6 +24,7 @@ struct Matrix {
   Point Apply(Point p) const { return {a * p.x + c * p.y + tx, b * p.x + d * p.y + ty}; }
   // this after inner: (this * inner)(p) = this(inner(p)).
   Matrix Then(const Matrix& outer) const;
+  bool operator==(const Matrix&) const = default;
 };
 
 // Per channel: value' = value * mult / 256 + add, clamped to 0..255.
@@ -31,6 +32,7 @@ struct ColorTransform {
   int32_t rMult = 256, gMult = 256, bMult = 256, aMult = 256;
   int32_t rAdd = 0, gAdd = 0, bAdd = 0, aAdd = 0;
   Rgba Apply(Rgba c) const;
+  bool operator==(const ColorTransform&) const = default;
 };
 
 using Contour = std::vector<Point>;

@@ -122,6 +122,8 @@ void Player::GetUrl(std::u16string_view url, std::u16string_view target) {
 
 void Player::Enter(size_t frame) {
   const auto& frames = movie_->frames();
+  const auto before = displayList_;
+  const Rgba backgroundBefore = background_;
   if (frame == current_ + 1 && frame < frames.size() && !displayList_.empty()) {
     ApplyChanges(frames[frame]);
   } else if (frame != current_ || displayList_.empty()) {
@@ -131,8 +133,8 @@ void Player::Enter(size_t frame) {
     background_ = {255, 255, 255, 255};
     for (size_t i = 0; i <= frame; ++i) ApplyChanges(frames[i]);
   }
+  if (displayList_ != before || !(background_ == backgroundBefore)) redraw_ = true;
   current_ = frame;
-  redraw_ = true;
   if (!frames[frame].actions.empty()) actionQueue_.push_back(frame);
 }
 

@@ -20,6 +20,7 @@ struct Placement {
   uint16_t character = 0;
   Matrix matrix;
   ColorTransform colorTransform;
+  bool operator==(const Placement&) const = default;
 };
 
 // A "FSCommand:" request made by a frame action, in the order the actions made them.
@@ -74,7 +75,8 @@ class Player final : private ActionHost {
 
   // Requests since the last call, in order.
   std::vector<FsCommandRequest> TakeFsCommands();
-  // Whether what is visible may have changed since the last call.
+  // Whether what is visible changed since the last call (a frame that changes nothing on the
+  // display list or the background needs no redraw).
   bool TakeRedraw();
 
  private:
