@@ -99,19 +99,19 @@ HRESULT RegisterControlFile(const std::wstring& path) {
   return hr;
 }
 
-ExitCode Install(void (*report)(const wchar_t* text, void* context), void* context) {
+ExitCode InstallInto(std::span<const uint8_t> control, const std::vector<std::wstring>& folders,
+                     ReportFunction report, void* context) {
   auto say = [&](const wchar_t* text) {
     if (report) report(text, context);
   };
-  const auto bytes = CarriedControl();
-  if (bytes.empty()) {
+  if (control.empty()) {
     say(L"This installer carries no movie player.");
     return kNoControl;
   }
   say(L"Copying the movie player...");
   bool placed = false;
-  for (const std::wstring& folder : CandidateFolders()) {
-    const std::wstring path = PlaceControl(folder, bytes);
+  for (const std::wstring& folder : folders) {
+    const std::wstring path = PlaceControl(folder, control);
     if (path.empty()) continue;  // not writable here (a user without rights): try the next
     placed = true;
     say(L"Registering the movie player...");
@@ -122,6 +122,10 @@ ExitCode Install(void (*report)(const wchar_t* text, void* context), void* conte
   }
   say(placed ? L"The movie player could not be registered." : L"The movie player could not be copied.");
   return placed ? kCannotRegister : kCannotWrite;
+}
+
+ExitCode Install(ReportFunction report, void* context) {
+  return InstallInto(CarriedControl(), CandidateFolders(), report, context);
 }
 
 }  // namespace zp::installer

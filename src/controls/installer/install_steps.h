@@ -32,7 +32,15 @@ HRESULT RegisterControlFile(const std::wstring& path);
 
 enum ExitCode : int { kInstalled = 0, kNoControl = 1, kCannotWrite = 2, kCannotRegister = 3 };
 
-// The whole installation; `report` is told what is happening, for the window.
-ExitCode Install(void (*report)(const wchar_t* text, void* context), void* context);
+using ReportFunction = void (*)(const wchar_t* text, void* context);
+
+// Places the bytes into the first folder that takes them and registers the file there; a
+// folder that cannot be written is passed over for the next. `report` is told what is
+// happening, for the window; it may be null.
+ExitCode InstallInto(std::span<const uint8_t> control, const std::vector<std::wstring>& folders,
+                     ReportFunction report, void* context);
+
+// The whole installation: the carried control into the candidate folders.
+ExitCode Install(ReportFunction report, void* context);
 
 }  // namespace zp::installer

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "controls/movie/movie_ids.h"
+#include "install_steps.h"
+#include "test_files.h"
+#include "platform/wide.h"
 #include "movie_test_support.h"
 #include "test_container.h"
 
@@ -65,6 +68,29 @@ TEST_F(InstallerTest, WithoutTheSwitchItShowsItsWindowAndClosesByItself) {
   EXPECT_TRUE(ended);
   EXPECT_EQ(code, 0u);
   EXPECT_NE(RegisteredServerPath(), L"");
+}
+
+TEST_F(InstallerTest, AFolderThatCannotBeWrittenPassesToTheNext) {
+  const auto control = ReadBytes(FromWide(ControlPath()));
+  ASSERT_TRUE(control);
+  ScratchDirectory scratch;
+  // A "folder" that is a file cannot take the control, as Program Files cannot for a user
+  // without rights.
+  const std::wstring blocked = ToWide(scratch.File(u"blocked"));
+  ASSERT_TRUE(WriteBytes(FromWide(blocked), std::vector<uint8_t>{1}));
+  const std::wstring user = ToWide(scratch.File(u"user\\Movie Control"));
+  EXPECT_EQ(zp::installer::InstallInto(*control, {blocked, user}, nullptr, nullptr), zp::installer::kInstalled);
+  const std::wstring placed = user + L"\\ZentraMovie.ocx";
+  EXPECT_EQ(_wcsicmp(RegisteredServerPath().c_str(), placed.c_str()), 0) << RegisteredServerPath();
+  EXPECT_EQ(ReadBytes(FromWide(placed)), control);
+
+  // Nowhere to write: a failure, reported as such.
+  EXPECT_EQ(zp::installer::InstallInto(*control, {blocked}, nullptr, nullptr), zp::installer::kCannotWrite);
+  EXPECT_EQ(zp::installer::InstallInto({}, {user}, nullptr, nullptr), zp::installer::kNoControl);
+  // Bytes that are no control are copied but cannot be registered.
+  const std::vector<uint8_t> junk{'M', 'Z', 0, 0};
+  EXPECT_EQ(zp::installer::InstallInto(junk, {ToWide(scratch.File(u"junk"))}, nullptr, nullptr),
+            zp::installer::kCannotRegister);
 }
 
 }  // namespace
