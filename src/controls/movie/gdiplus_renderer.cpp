@@ -37,23 +37,24 @@ void StopGdiplus(ULONG_PTR token) {
   if (token) Gdiplus::GdiplusShutdown(token);
 }
 
-void DrawMovie(HDC hdc, const RECT& bounds, zp::swf::Rgba background, const std::vector<zp::swf::DrawItem>& items) {
-  GpGraphics* graphics = nullptr;
-  if (gp::GdipCreateFromHDC(hdc, &graphics) != Gdiplus::Ok) return;
+namespace {
+
+// Draws background and items on a prepared graphics object, within `bounds`.
+void DrawOn(GpGraphics* graphics, const RECT& bounds, zp::swf::Rgba background,
+            const std::vector<zp::swf::DrawItem>& items) {
   gp::GdipSetSmoothingMode(graphics, Gdiplus::SmoothingModeAntiAlias);
   gp::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
   gp::GdipSetClipRectI(graphics, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
                        Gdiplus::CombineModeReplace);
 
   Gdiplus::GpSolidFill* brush = nullptr;
-  if (gp::GdipCreateSolidFill(ToArgb(background), &brush) == Gdiplus::Ok) {
+  if (background.a != 0 && gp::GdipCreateSolidFill(ToArgb(background), &brush) == Gdiplus::Ok) {
     gp::GdipFillRectangleI(graphics, brush, bounds.left, bounds.top, bounds.right - bounds.left,
                            bounds.bottom - bounds.top);
     gp::GdipDeleteBrush(brush);
   }
   gp::GdipTranslateWorldTransform(graphics, static_cast<float>(bounds.left), static_cast<float>(bounds.top),
                                   Gdiplus::MatrixOrderPrepend);
-
   for (const auto& item : items) {
     GpPath* path = nullptr;
     if (gp::GdipCreatePath(Gdiplus::FillModeAlternate, &path) != Gdiplus::Ok) continue;
@@ -86,7 +87,33 @@ void DrawMovie(HDC hdc, const RECT& bounds, zp::swf::Rgba background, const std:
     }
     gp::GdipDeletePath(path);
   }
+}
+
+}  // namespace
+
+void DrawMovie(HDC hdc, const RECT& bounds, zp::swf::Rgba background, const std::vector<zp::swf::DrawItem>& items) {
+  GpGraphics* graphics = nullptr;
+  if (gp::GdipCreateFromHDC(hdc, &graphics) != Gdiplus::Ok) return;
+  DrawOn(graphics, bounds, background, items);
   gp::GdipDeleteGraphics(graphics);
+}
+
+bool DrawMovieToPixels(uint32_t* pixels, int width, int height, int stride, zp::swf::Rgba background,
+                       const std::vector<zp::swf::DrawItem>& items) {
+  if (!pixels || width <= 0 || height <= 0 || stride < width * 4) return false;
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  if (gp::GdipCreateBitmapFromScan0(width, height, stride, PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(pixels),
+                                    &bitmap) != Gdiplus::Ok) {
+    return false;
+  }
+  GpGraphics* graphics = nullptr;
+  const bool ok = gp::GdipGetImageGraphicsContext(bitmap, &graphics) == Gdiplus::Ok;
+  if (ok) {
+    DrawOn(graphics, RECT{0, 0, width, height}, background, items);
+    gp::GdipDeleteGraphics(graphics);
+  }
+  gp::GdipDisposeImage(bitmap);
+  return ok;
 }
 
 }  // namespace zp::movie

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "core/swf/swf_render.h"
@@ -16,5 +17,11 @@ void StopGdiplus(ULONG_PTR token);
 // Fills `bounds` with the background, then draws the items (in coordinates relative to the
 // top-left corner of `bounds`), clipped to `bounds`.
 void DrawMovie(HDC hdc, const RECT& bounds, zp::swf::Rgba background, const std::vector<zp::swf::DrawItem>& items);
+
+// Draws into 32-bit premultiplied BGRA pixels (top row first, `stride` bytes per row), as a
+// layered window wants them: the background is drawn only when its alpha is not 0, so with a
+// transparent background every pixel the movie leaves alone stays fully transparent.
+bool DrawMovieToPixels(uint32_t* pixels, int width, int height, int stride, zp::swf::Rgba background,
+                       const std::vector<zp::swf::DrawItem>& items);
 
 }  // namespace zp::movie
