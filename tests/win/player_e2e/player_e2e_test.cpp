@@ -2,12 +2,18 @@
 // and styles, the keys that close it, Print Screen blocking, the splash signal and the exit code.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <string>
+
+#include "platform/wide.h"
 
 #include "common/splash_constants.h"
 #include "core/package_format.h"
-#include "player_process.h"
+#include "support/e2e_support.h"
+#include "test_files.h"
 
 namespace zp::e2e {
 namespace {
@@ -24,16 +30,67 @@ DocumentModel Presentation() {
   return document;
 }
 
+using namespace std::chrono_literals;
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 20s) {
+  return WaitUntil(condition, deadline, 20ms);
+}
+
+// What a user can see of a window from outside its process.
+struct WindowFacts {
+  RECT rect{};
+  LONG_PTR style = 0;
+  LONG_PTR exStyle = 0;
+  bool hasRegion = false;
+  RECT regionBox{};
+  HWND owner = nullptr;
+  bool visible = false;
+};
+
+WindowFacts LookAt(HWND window) {
+  WindowFacts facts;
+  GetWindowRect(window, &facts.rect);
+  facts.style = GetWindowLongPtrW(window, GWL_STYLE);
+  facts.exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  if (GetWindowRgn(window, region) != ERROR) {
+    facts.hasRegion = true;
+    GetRgnBox(region, &facts.regionBox);
+  }
+  DeleteObject(region);
+  facts.owner = GetWindow(window, GW_OWNER);
+  facts.visible = IsWindowVisible(window) != 0;
+  return facts;
+}
+
+// The player's dialog among the process's visible windows.
+HWND PlayerDialogOf(DWORD processId) {
+  for (HWND window : TopLevelWindows(processId)) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (std::wstring(className) == L"#32770") return window;
+  }
+  return nullptr;
+}
+
 class PackedPlayer : public ::testing::Test {
  protected:
+  bool Start(const DocumentModel& document, std::u16string_view name) {
+    const std::wstring program = ToWide(directory_.File(name));
+    if (!WritePackedPlayer(document, program)) return false;
+    const std::wstring temporary = ToWide(directory_.File(u"tmp"));
+    CreateDirectoryW(temporary.c_str(), nullptr);
+    player_.emplace(Launch(program, L"", temporary));
+    return player_->started();
+  }
   HWND Run(const DocumentModel& document, std::u16string_view name = u"Tour.exe") {
-    const std::u16string program = PackPlayer(document, directory_, name);
-    EXPECT_FALSE(program.empty());
-    EXPECT_TRUE(player_.Start(program));
-    HWND window = player_.WaitForWindow();
+    EXPECT_TRUE(Start(document, name));
+    HWND window = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (window = PlayerDialogOf(player_->id())) != nullptr || !player_->Running(); }));
     EXPECT_NE(window, nullptr);
     return window;
   }
+  std::optional<DWORD> WaitForExit() { return player_->WaitForExit(20s); }
   // Posted messages are handled in order: once the command after `message` has shown its
   // effect, `message` has been handled too.
   void PostThenSync(HWND window, UINT message, WPARAM wParam) {
@@ -43,11 +100,11 @@ class PackedPlayer : public ::testing::Test {
   }
   void CloseWithEscape(HWND window) {
     PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
   }
 
   test::ScratchDirectory directory_;
-  PlayerProcess player_;
+  std::optional<Launched> player_;
 };
 
 TEST_F(PackedPlayer, FramelessFixedWindowIsCentredWithItsTaskbarButton) {
@@ -95,7 +152,7 @@ TEST_F(PackedPlayer, FramedHalfScreenTopmostWithoutTaskbarButton) {
   GetWindowTextW(window, title, 64);
   EXPECT_STREQ(title, L"Quarterly figures");
   PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
 }
 
 TEST_F(PackedPlayer, CustomRegionShapesAndSizesTheWindow) {
@@ -146,10 +203,10 @@ TEST_F(PackedPlayer, EscapeThatMayNotCloseKeepsThePlayerRunning) {
   HWND window = Run(document);
   ASSERT_TRUE(window);
   PostThenSync(window, WM_KEYDOWN, VK_ESCAPE);
-  EXPECT_TRUE(player_.running());
+  EXPECT_TRUE(player_->Running());
   EXPECT_TRUE(IsWindow(window));
   PostMessageW(window, WM_COMMAND, 615, 0);  // "Exit"
-  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
 }
 
 TEST_F(PackedPlayer, AnyKeyClosesWhenTheDocumentSaysSo) {
@@ -160,7 +217,7 @@ TEST_F(PackedPlayer, AnyKeyClosesWhenTheDocumentSaysSo) {
   HWND window = Run(document);
   ASSERT_TRUE(window);
   PostMessageW(window, WM_KEYDOWN, 'K', 0);
-  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
 }
 
 void PressKey(WORD key) {
@@ -189,7 +246,7 @@ TEST_F(PackedPlayer, DraggingAnywhereMovesTheWindow) {
   document.mouseKeyOptions.leftDrag = 1;
   HWND window = Run(document);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5s));
   const RECT before = LookAt(window).rect;
   const int x = before.left + 100, y = before.top + 100;
   SendMouse(MOUSEEVENTF_MOVE, x, y);
@@ -200,9 +257,9 @@ TEST_F(PackedPlayer, DraggingAnywhereMovesTheWindow) {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     return GetGUIThreadInfo(thread, &info) && info.hwndCapture == window;
-  }, 10000));
+  }, 10s));
   SendMouse(MOUSEEVENTF_MOVE, x + 40, y + 30);
-  EXPECT_TRUE(WaitFor([&] { return LookAt(window).rect.left == before.left + 40; }, 10000));
+  EXPECT_TRUE(WaitFor([&] { return LookAt(window).rect.left == before.left + 40; }, 10s));
   SendMouse(MOUSEEVENTF_LEFTUP, x + 40, y + 30);
   const RECT after = LookAt(window).rect;
   EXPECT_EQ(after.top, before.top + 30);
@@ -223,19 +280,19 @@ TEST_F(PackedPlayer, RightClickOpensTheContextMenu) {
   document.appearanceOptions.hasFrame = 0;
   HWND window = Run(document);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5s));
   const DWORD thread = GetWindowThreadProcessId(window, nullptr);
   const RECT r = LookAt(window).rect;
   SendMouse(MOUSEEVENTF_MOVE, r.left + 60, r.top + 60);
   SendMouse(MOUSEEVENTF_RIGHTDOWN, r.left + 60, r.top + 60);
   SendMouse(MOUSEEVENTF_RIGHTUP, r.left + 60, r.top + 60);
   HWND menu = nullptr;
-  EXPECT_TRUE(WaitFor([&] { return (menu = VisibleMenuOf(thread)) != nullptr; }, 10000));
+  EXPECT_TRUE(WaitFor([&] { return (menu = VisibleMenuOf(thread)) != nullptr; }, 10s));
   // Esc closes the menu; the player itself goes with the menu's "Exit".
   PressKey(VK_ESCAPE);
-  EXPECT_TRUE(WaitFor([&] { return VisibleMenuOf(thread) == nullptr; }, 10000));
+  EXPECT_TRUE(WaitFor([&] { return VisibleMenuOf(thread) == nullptr; }, 10s));
   PostMessageW(window, WM_COMMAND, 615, 0);
-  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
 }
 
 TEST_F(PackedPlayer, RightClickWithRightButtonSwallowedOpensNothing) {
@@ -244,7 +301,7 @@ TEST_F(PackedPlayer, RightClickWithRightButtonSwallowedOpensNothing) {
   document.mouseKeyOptions.rightButton = 3;
   HWND window = Run(document);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5s));
   const DWORD thread = GetWindowThreadProcessId(window, nullptr);
   const RECT r = LookAt(window).rect;
   SendMouse(MOUSEEVENTF_MOVE, r.left + 60, r.top + 60);
@@ -253,7 +310,7 @@ TEST_F(PackedPlayer, RightClickWithRightButtonSwallowedOpensNothing) {
   // Input is handled in order: had the click opened a menu, this Esc would close the menu
   // and not the player.
   PressKey(VK_ESCAPE);
-  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
   EXPECT_EQ(VisibleMenuOf(thread), nullptr);
 }
 
@@ -282,9 +339,9 @@ TEST_F(PackedPlayer, PrintScreenEmptiesTheClipboardWhenBlocked) {
   ASSERT_TRUE(window);
   ASSERT_TRUE(PutTextOnClipboard());
   ASSERT_TRUE(ClipboardHasText());
-  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5s));
   PressPrintScreen(window);
-  EXPECT_TRUE(WaitFor([] { return !ClipboardHasText(); }, 10000));
+  EXPECT_TRUE(WaitFor([] { return !ClipboardHasText(); }, 10s));
   CloseWithEscape(window);
 }
 
@@ -293,11 +350,11 @@ TEST_F(PackedPlayer, PrintScreenLeavesTheClipboardAloneWhenAllowed) {
   HWND window = Run(document);
   ASSERT_TRUE(window);
   ASSERT_TRUE(PutTextOnClipboard());
-  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5s));
   PressPrintScreen(window);
   // Keys are handled in order: once Esc has closed the player, Print Screen went by.
   PressKey(VK_ESCAPE);
-  EXPECT_EQ(player_.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
   EXPECT_TRUE(ClipboardHasText());
 }
 
@@ -341,9 +398,8 @@ TEST_F(PackedPlayer, EmptyPresentationSignalsAndEndsWithoutAWindow) {
   SplashSlot slot;
   ASSERT_TRUE(slot.valid());
   DocumentModel empty;
-  const std::u16string program = PackPlayer(empty, directory_, u"Empty.exe");
-  ASSERT_TRUE(player_.Start(program));
-  EXPECT_TRUE(player_.WaitForExit().has_value());
+  ASSERT_TRUE(Start(empty, u"Empty.exe"));
+  EXPECT_TRUE(WaitForExit().has_value());
   EXPECT_EQ(slot.Messages(), 1u);
 }
 
