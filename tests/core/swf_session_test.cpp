@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "swf_writer.h"
 
 namespace zp::swf {
@@ -83,6 +85,27 @@ TEST_F(MovieSessionTest, ZoomRectangleAndReset) {
   EXPECT_EQ(session.View(550, 400).ToDevice({5500, 4000}), (Point{550, 400}));
   session.SetZoomRect(0, 0, 0, 0);
   EXPECT_EQ(session.View(550, 400).ToDevice({5500, 4000}), (Point{275, 200}));
+}
+
+TEST_F(MovieSessionTest, StretchingToAWindowComposesZoomAndRootScale) {
+  // What the player does for "stretch to window" with a 401 × 300 window and this 550 × 400
+  // stage: zoom to the window in twips, then scale the root by 73 % and 75 %.
+  swfgen::MovieWriter m(6, 550, 400, 12);
+  m.DefineRect(1, {0, 0, 550 * 20, 400 * 20}, {255, 0, 0});
+  m.Place(1, 1).ShowFrame();
+  ASSERT_TRUE(session.LoadBytes(m.Finish(false), 0));
+  session.SetZoomRect(0, 0, 401 * 20, 300 * 20);
+  session.SetProperty(u"/", 2, u"73");
+  session.SetProperty(u"/", 3, u"75");
+  const auto items = session.DrawList(401, 300);
+  ASSERT_EQ(items.size(), 1u);
+  double right = 0, bottom = 0;
+  for (const auto& p : items[0].contours[0]) {
+    right = std::max(right, p.x);
+    bottom = std::max(bottom, p.y);
+  }
+  EXPECT_NEAR(right, 401.5, 1);
+  EXPECT_NEAR(bottom, 300, 0.01);
 }
 
 TEST_F(MovieSessionTest, BytesThatAreNoMovieUnload) {
