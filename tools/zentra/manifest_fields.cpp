@@ -61,7 +61,7 @@ std::vector<FieldSpec> MakeFields() {
       {"window", "systemMenu", FieldType::kBool, {}, FIELD(appearanceOptions.systemMenu), "system menu"},
       {"window", "mode", FieldType::kChoice, {{"opaque", 0}, {"background", 1}, {"transparent", 2}},
        FIELD(appearanceOptions.windowMode), "movie background, colour background or transparent"},
-      {"window", "background", FieldType::kColorRgb, {}, FIELD(appearanceOptions.movieBackground),
+      {"window", "background", FieldType::kColorRef, {}, FIELD(appearanceOptions.movieBackground),
        "background colour for mode background"},
       {"window", "taskbar", FieldType::kBool, {}, FIELD(appearanceOptions.showInTaskbar), "taskbar button"},
       {"window", "trayIcon", FieldType::kBool, {}, FIELD(appearanceOptions.trayIcon), "notification-area icon"},
