@@ -3,6 +3,8 @@
 // exit code 1 and shows nothing. Either way its temporary folder is gone afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/package_format.h"
 #include "core/text.h"
 #include "document_samples.h"
@@ -38,7 +40,8 @@ class Startup : public ::testing::Test {
   }
 
   // Runs a player that should come up: waits for its window, closes it, and gives the exit code.
-  std::optional<DWORD> RunAndClose(const std::wstring& program, const std::wstring& arguments = L"") {
+  std::optional<DWORD> RunAndClose(const std::wstring& program, const std::wstring& arguments = L"",
+                                   const std::function<void()>& whileShown = nullptr) {
     Launched process = Launch(program, arguments, temporary_);
     EXPECT_TRUE(process.started()) << "CreateProcess failed: " << GetLastError();
     std::vector<HWND> windows;
@@ -49,6 +52,7 @@ class Startup : public ::testing::Test {
         },
         kDeadline);
     EXPECT_TRUE(shown && !windows.empty()) << "the player showed no window";
+    if (whileShown) whileShown();
     for (HWND window : windows) PostMessageW(window, WM_CLOSE, 0, 0);
     return process.WaitForExit(kDeadline);
   }
@@ -77,7 +81,26 @@ class Startup : public ::testing::Test {
 TEST_F(Startup, APackedPlayerComesUpAndEndsWithZeroWhenClosed) {
   const std::wstring program = Folder(L"Show.exe");
   ASSERT_TRUE(WritePackedPlayer(Presentation(), program));
-  EXPECT_EQ(RunAndClose(program), std::optional<DWORD>(0));
+  // While it runs, its one temporary directory holds what the document carried: the two items,
+  // icon, logo, panel picture and sound under unique names, and the linked file in its folder.
+  const auto filesWritten = [&] {
+    const auto entries = FolderEntries(temporary_);
+    ASSERT_EQ(entries.size(), 1u);
+    ASSERT_TRUE(entries[0].ends_with(L".tmp"));
+    const std::wstring directory = temporary_ + L"\\" + entries[0];
+    const auto files = FolderEntries(directory);
+    const auto count = [&](const wchar_t* extension) {
+      return std::count_if(files.begin(), files.end(), [&](const std::wstring& name) { return name.ends_with(extension); });
+    };
+    EXPECT_EQ(count(L".swf"), 1);
+    EXPECT_EQ(count(L".JPG"), 1);
+    EXPECT_EQ(count(L".ico"), 1);
+    EXPECT_EQ(count(L".bmp"), 1);
+    EXPECT_EQ(count(L".png"), 1);
+    EXPECT_EQ(count(L".mp3"), 1);
+    EXPECT_EQ(FolderEntries(directory + L"\\data"), std::vector<std::wstring> {L"one.xml"});
+  };
+  EXPECT_EQ(RunAndClose(program, L"", filesWritten), std::optional<DWORD>(0));
   ExpectNothingLeft();
 }
 
