@@ -180,6 +180,11 @@ TEST_F(Startup, ThePackerBuiltForWindowsMakesAPlayerThatRuns) {
 
   EXPECT_EQ(RunAndClose(program), std::optional<DWORD>(0));
   ExpectNothingLeft();
+
+  // A problem is a message and exit code 2, not a crash.
+  Launched failing = Launch(ZentraPath(), L"pack \"" + folder + L"\\missing.json\" -o \"" + program + L"2\"");
+  ASSERT_TRUE(failing.started());
+  EXPECT_EQ(failing.WaitForExit(kDeadline), std::optional<DWORD>(2));
 }
 
 }  // namespace

@@ -224,5 +224,28 @@ TEST_F(Zentra, LargePackagesReportProgress) {
   EXPECT_EQ(DocumentOf("out.exe").movieList.items.at(0).file.data.size(), big.size());
 }
 
+TEST_F(Zentra, DamagedPackagesAreReportedNotCrashedOn) {
+  Write("stub/CommonResources.dll", "resources");
+  ASSERT_EQ(PackText(R"({"items": [{"file": "movies/intro.swf", "linked": [{"file": "movies/data/more.xml"}]}],
+                         "window": {"icon": "app.ico"}})"),
+            0);
+  const std::vector<uint8_t> whole = *ReadWholeFile(Path("out.exe"));
+  for (size_t length = 0; length <= whole.size(); length += 7) {
+    ASSERT_TRUE(WriteWholeFile(Path("cut.exe"), std::vector<uint8_t>(whole.begin(), whole.begin() + length)));
+    const int inspected = Run({"inspect", PathText(Path("cut.exe")), "--json"});
+    ASSERT_TRUE(inspected == 0 || inspected == 2) << length;
+    const int extracted = Run({"extract", PathText(Path("cut.exe")), "-d", PathText(Path("cut"))});
+    ASSERT_TRUE(extracted == 0 || extracted == 2) << length;
+  }
+  // Flipped bytes in the payloads.
+  for (size_t at = 25; at < whole.size(); at += 13) {
+    std::vector<uint8_t> damaged = whole;
+    damaged[at] ^= 0x5A;
+    ASSERT_TRUE(WriteWholeFile(Path("flipped.exe"), damaged));
+    const int inspected = Run({"inspect", PathText(Path("flipped.exe"))});
+    ASSERT_TRUE(inspected == 0 || inspected == 2) << at;
+  }
+}
+
 }  // namespace
 }  // namespace zentra
