@@ -1,0 +1,254 @@
+#include "player/movie_control.h"
+
+#include <shellapi.h>
+
+#include "core/temp_files.h"
+#include "platform/wide.h"
+
+namespace zp::player {
+namespace {
+
+CMovieControl* theMovieControl = nullptr;
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void DispatchPendingMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the real loop
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace
+
+bool CMovieControl::offerInstall = true;
+
+long SwapRedBlue(long colour) {
+  return (colour & 0x00FF00) | ((colour >> 16) & 0xFF) | ((colour & 0xFF) << 16);
+}
+
+const wchar_t* QualityText(int mode) {
+  switch (mode) {
+    case 1:
+      return L"1";
+    case 2:
+      return L"0";
+    default:
+      return L"2";
+  }
+}
+
+CMovieControl::CMovieControl() { theMovieControl = this; }
+
+CMovieControl::~CMovieControl() {
+  if (theMovieControl == this) theMovieControl = nullptr;
+}
+
+bool CMovieControl::CreateControl(HWND parent, bool transparent, const RECT& rect) {
+  movieLoaded_ = false;
+  parentWindow_ = parent;
+  // No transparent host yet: a transparent document plays in the windowed control.
+  transparent_ = false;
+  (void)transparent;
+  bool ok = flashCtrl_.Create(parent, rect, 0);
+  if (!ok) {
+    if (!offerInstall) return false;
+    offerInstall = false;
+    RunFlashInstaller();
+    ok = flashCtrl_.Create(parent, rect, 0);
+    if (!ok) return false;
+  }
+  created_ = true;
+  ApplyAllowScale(allowScale_);
+  if (staticEdge_) {
+    if (HWND window = flashCtrl_.GetSafeHwnd()) {
+      SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_STATICEDGE);
+      SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    }
+  }
+  SetBackgroundColour(backgroundColour_);
+  return true;
+}
+
+void CMovieControl::RunFlashInstaller() {
+  if (!missingPlayerMessage_.empty()) {
+    MessageBoxW(parentWindow_, missingPlayerMessage_.c_str(), L"", MB_OK | MB_ICONEXCLAMATION);
+  }
+  const std::wstring installer = ToWide(ProgramDirectory()) + L"\\InstallFlashPlayer.exe";
+  if (FileExists(installer)) {
+    SHELLEXECUTEINFOW run{};
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_NOCLOSEPROCESS;
+    run.lpVerb = L"open";
+    run.lpFile = installer.c_str();
+    run.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&run) && run.hProcess) {
+      while (WaitForSingleObject(run.hProcess, 0) == WAIT_TIMEOUT) {
+        Sleep(100);
+        DispatchPendingMessages();
+      }
+      CloseHandle(run.hProcess);
+    }
+  }
+  HWND main = parentWindow_ ? GetAncestor(parentWindow_, GA_ROOT) : nullptr;
+  if (main) {
+    SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+}
+
+bool CMovieControl::LoadMovie(const std::wstring& path) {
+  if (!created_ || !FileExists(path)) return false;
+  if (backgroundColour_ == -1) {
+    flashCtrl_.BGColor(L"");
+  } else {
+    SetBackgroundColour(backgroundColour_);
+  }
+  UnloadMovie();
+  moviePath_ = path;
+  flashCtrl_.PutMovie(path);
+  movieLoaded_ = true;
+  return true;
+}
+
+void CMovieControl::UnloadMovie() {
+  moviePath_.clear();
+  if (created_) flashCtrl_.PutMovie(L" ");
+  movieLoaded_ = false;
+}
+
+void CMovieControl::SetBase(const std::wstring& path) {
+  if (created_ && !path.empty()) flashCtrl_.Base(path);
+}
+
+void CMovieControl::SetAllowScale(bool allow) {
+  if (theMovieControl) theMovieControl->ApplyAllowScale(allow);
+}
+
+void CMovieControl::ApplyAllowScale(bool allow) {
+  allowScale_ = allow;
+  if (created_ && flashCtrl_.GetSafeHwnd()) flashCtrl_.ScaleMode(allow ? 0 : 3);
+}
+
+void CMovieControl::SetBackgroundColour(long colour) {
+  backgroundColour_ = colour;
+  if (created_ && colour != -1) flashCtrl_.BackgroundColor(SwapRedBlue(colour));
+}
+
+void CMovieControl::SetZoomRect(const RECT& twips) {
+  if (created_) flashCtrl_.SetZoomRect(twips.left, twips.top, twips.right, twips.bottom);
+}
+
+void CMovieControl::Play() {
+  if (created_) flashCtrl_.Play();
+}
+void CMovieControl::Forward() {
+  if (created_) flashCtrl_.Forward();
+}
+void CMovieControl::Back() {
+  if (created_) flashCtrl_.Back();
+}
+void CMovieControl::Rewind() {
+  if (created_) flashCtrl_.Rewind();
+}
+void CMovieControl::StopPlay() {
+  if (created_) flashCtrl_.StopPlay();
+}
+bool CMovieControl::IsPlaying() { return created_ && flashCtrl_.IsPlaying(); }
+bool CMovieControl::GetLoop() { return created_ && flashCtrl_.GetLoop(); }
+void CMovieControl::SetLoop(bool loop) {
+  if (created_) flashCtrl_.PutLoop(loop);
+}
+int CMovieControl::GetTotalFrames() { return created_ ? flashCtrl_.TotalFrames() : 1; }
+int CMovieControl::GetCurrentFrame() { return created_ ? flashCtrl_.CurrentFrame() : 1; }
+int CMovieControl::GetPlayerVersion() { return created_ ? flashCtrl_.FlashVersion() : 0; }
+std::wstring CMovieControl::GetMovie() { return created_ ? flashCtrl_.GetMovie() : L""; }
+bool CMovieControl::IsReady() const { return created_ && flashCtrl_.movieReady; }
+void CMovieControl::ResetReady(int) {
+  if (created_) flashCtrl_.movieReady = false;
+}
+
+void CMovieControl::MoveControl(const RECT& rect, bool repaint) {
+  if (HWND window = created_ ? flashCtrl_.GetSafeHwnd() : nullptr) {
+    MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint);
+  }
+}
+
+HWND CMovieControl::GetControlWindow() const { return created_ ? flashCtrl_.GetSafeHwnd() : nullptr; }
+
+void CMovieControl::Destroy() {
+  if (!created_) return;
+  flashCtrl_.Destroy();
+  flashCtrl_.movieReady = false;
+  created_ = false;
+}
+
+void CMovieControl::FitMovieToWindow(int movieWidth, int movieHeight) {
+  if (!parentWindow_ || !IsWindow(parentWindow_) || !GetControlWindow() || movieWidth <= 0 || movieHeight <= 0)
+    return;
+  RECT client{};
+  GetClientRect(parentWindow_, &client);
+  const int w = client.right - client.left, h = client.bottom - client.top;
+  const int xPercent = (w * 100 + movieWidth / 2) / movieWidth;
+  const int yPercent = (h * 100 + movieHeight / 2) / movieHeight;
+  SetZoomRect(RECT{0, 0, w * 20, h * 20});
+  SetMovieScale(xPercent, yPercent);
+}
+
+void CMovieControl::SetMovieScale(int xPercent, int yPercent) {
+  if (!created_) return;
+  flashCtrl_.TSetProperty(L"/", 2, std::to_wstring(xPercent));
+  flashCtrl_.TSetProperty(L"/", 3, std::to_wstring(yPercent));
+}
+
+std::pair<int, int> CMovieControl::GetMouseInMovie() {
+  if (!created_) return {0, 0};
+  return {static_cast<int>(wcstol(flashCtrl_.TGetProperty(L"/", 20).c_str(), nullptr, 10)),
+          static_cast<int>(wcstol(flashCtrl_.TGetProperty(L"/", 21).c_str(), nullptr, 10))};
+}
+
+void CMovieControl::SetQuality(int mode) {
+  if (created_) flashCtrl_.TSetProperty(L"/", 16, QualityText(mode));
+}
+
+void CMovieControl::SetFullScreen(bool on, HWND window) {
+  if (theMovieControl) theMovieControl->ApplyFullScreen(on, window);
+}
+
+void CMovieControl::ApplyFullScreen(bool on, HWND window) {
+  if (!window || !IsWindow(window)) window = parentWindow_ ? GetAncestor(parentWindow_, GA_ROOT) : nullptr;
+  if (!window) return;
+  constexpr LONG kCaptionAndFrame = 0x00C40000;
+  constexpr LONG kClientEdge = 0x200;
+  if (on) {
+    if (IsRectEmpty(&fullScreen_.savedRect)) {
+      fullScreen_.window = window;
+      GetWindowRect(window, &fullScreen_.savedRect);
+      fullScreen_.savedStyle = static_cast<LONG>(GetWindowLongPtrW(window, GWL_STYLE));
+      fullScreen_.savedExStyle = static_cast<LONG>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    }
+    SetWindowLongPtrW(window, GWL_STYLE, fullScreen_.savedStyle & ~kCaptionAndFrame);
+    SetWindowLongPtrW(window, GWL_EXSTYLE, fullScreen_.savedExStyle & ~kClientEdge);
+    SetWindowPos(window, HWND_TOP, -1, -1, GetSystemMetrics(SM_CXSCREEN) + 2, GetSystemMetrics(SM_CYSCREEN) + 2,
+                 SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+  } else if (!IsRectEmpty(&fullScreen_.savedRect)) {
+    HWND target = fullScreen_.window ? fullScreen_.window : window;
+    SetWindowLongPtrW(target, GWL_STYLE, fullScreen_.savedStyle);
+    SetWindowLongPtrW(target, GWL_EXSTYLE, fullScreen_.savedExStyle);
+    const RECT& r = fullScreen_.savedRect;
+    SetWindowPos(target, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_FRAMECHANGED);
+    RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    fullScreen_.savedRect = RECT{};
+  }
+}
+
+}  // namespace zp::player

@@ -1,0 +1,100 @@
+// The one movie control object: creates the movie control (running the installer once when
+// it is missing), keeps the allow-scale choice and the full-screen state, and offers the
+// movie operations whatever hosts the movie. Until the transparent host exists a transparent
+// document plays in the windowed control.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "player/shockwave_flash.h"
+
+namespace zp::player {
+
+struct FullScreenState {
+  HWND window = nullptr;
+  RECT savedRect{};  // empty: not full screen
+  LONG savedStyle = 0;
+  LONG savedExStyle = 0;
+};
+
+class CMovieControl {
+ public:
+  CMovieControl();
+  ~CMovieControl();
+  CMovieControl(const CMovieControl&) = delete;
+  CMovieControl& operator=(const CMovieControl&) = delete;
+
+  bool CreateControl(HWND parent, bool transparent, const RECT& rect);
+  bool LoadMovie(const std::wstring& path);
+  void UnloadMovie();
+  void SetBase(const std::wstring& path);
+  // Act on the one instance; nothing while there is none.
+  static void SetAllowScale(bool allow);
+  static void SetFullScreen(bool on, HWND window);
+  void SetBackgroundColour(long colour);
+  void SetZoomRect(const RECT& twips);
+  void Play();
+  void Forward();
+  void Back();
+  void Rewind();
+  void StopPlay();
+  bool IsPlaying();
+  bool GetLoop();
+  void SetLoop(bool loop);
+  int GetTotalFrames();
+  int GetCurrentFrame();
+  int GetPlayerVersion();
+  std::wstring GetMovie();
+  bool IsReady() const;
+  void ResetReady(int value);
+  void MoveControl(const RECT& rect, bool repaint);
+  HWND GetControlWindow() const;
+  void Destroy();
+  void FitMovieToWindow(int movieWidth, int movieHeight);
+  void SetMovieScale(int xPercent, int yPercent);
+  std::pair<int, int> GetMouseInMovie();
+  void SetQuality(int mode);
+
+  // Shown before the installer runs; empty shows nothing.
+  void SetMissingPlayerMessage(std::wstring text) { missingPlayerMessage_ = std::move(text); }
+  void SetStaticEdge(bool on) { staticEdge_ = on; }
+  CFlashMovieCtrl& flashCtrl() { return flashCtrl_; }
+
+  bool created() const { return created_; }
+  bool movieLoaded() const { return movieLoaded_; }
+  bool allowScale() const { return allowScale_; }
+  long backgroundColour() const { return backgroundColour_; }
+  const std::wstring& moviePath() const { return moviePath_; }
+  const FullScreenState& fullScreen() const { return fullScreen_; }
+
+  // The installer is offered at most once per run.
+  static bool offerInstall;
+  // Runs "InstallFlashPlayer.exe" from the program's folder and waits with messages handled.
+  void RunFlashInstaller();
+
+ private:
+  void ApplyAllowScale(bool allow);
+  void ApplyFullScreen(bool on, HWND window);
+
+  bool transparent_ = false;
+  bool movieLoaded_ = false;
+  bool created_ = false;
+  bool staticEdge_ = true;
+  bool allowScale_ = true;
+  long backgroundColour_ = -1;
+  HWND parentWindow_ = nullptr;
+  std::wstring moviePath_;
+  std::wstring missingPlayerMessage_;
+  CFlashMovieCtrl flashCtrl_;
+  FullScreenState fullScreen_;
+};
+
+// 0xRRGGBB as the control takes it: red and blue exchanged.
+long SwapRedBlue(long colour);
+// The decimal text the control takes for quality: 0 → "2", 1 → "1", 2 → "0", else "2".
+const wchar_t* QualityText(int mode);
+
+}  // namespace zp::player

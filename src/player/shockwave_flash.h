@@ -1,0 +1,104 @@
+// The movie control as the player drives it: one automation call per property or method
+// (`CShockwaveFlash`), and the player's control that also receives the control's events
+// (`CFlashMovieCtrl`: FSCommand goes to the command handler, ready state 4 sets `movieReady`).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "framework/control_site.h"
+
+namespace zp::player {
+
+// {D27CDB6E-AE6D-11CF-96B8-444553540000}
+inline constexpr CLSID kShockwaveFlashClsid = {
+    0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+namespace flash_dispid {
+inline constexpr DISPID kMovie = 102;
+inline constexpr DISPID kLoop = 106;
+inline constexpr DISPID kSetZoomRect = 109;
+inline constexpr DISPID kPlay = 112;
+inline constexpr DISPID kBack = 114;
+inline constexpr DISPID kForward = 115;
+inline constexpr DISPID kRewind = 116;
+inline constexpr DISPID kScaleMode = 120;
+inline constexpr DISPID kBackgroundColor = 123;
+inline constexpr DISPID kTotalFrames = 124;
+inline constexpr DISPID kStopPlay = 126;
+inline constexpr DISPID kCurrentFrame = 128;
+inline constexpr DISPID kIsPlaying = 129;
+inline constexpr DISPID kFlashVersion = 132;
+inline constexpr DISPID kBase = 136;
+inline constexpr DISPID kBGColor = 140;
+inline constexpr DISPID kSetVariable = 151;
+inline constexpr DISPID kTSetProperty = 153;
+inline constexpr DISPID kTGetProperty = 154;
+inline constexpr DISPID kFsCommandEvent = 150;
+inline constexpr DISPID kReadyStateChangeEvent = -609;
+}  // namespace flash_dispid
+
+class CShockwaveFlash {
+ public:
+  CShockwaveFlash() = default;
+  virtual ~CShockwaveFlash();
+  CShockwaveFlash(const CShockwaveFlash&) = delete;
+  CShockwaveFlash& operator=(const CShockwaveFlash&) = delete;
+
+  // Creates the control as a visible child of `parent` over `rect`; false when the class is
+  // missing or will not activate.
+  bool Create(HWND parent, const RECT& rect, UINT id = 0);
+  void Destroy();
+  HWND GetSafeHwnd() const { return site_ ? site_->controlWindow() : nullptr; }
+  // The control's automation object, or null before creation.
+  IDispatch* dispatch() const { return site_ ? site_->dispatch() : nullptr; }
+
+  // Failed calls read as 0, false or "" (the control is outside the program).
+  long TotalFrames();
+  void ScaleMode(long mode);
+  void BackgroundColor(long colour);
+  bool GetLoop();
+  void PutLoop(bool loop);
+  std::wstring GetMovie();
+  void PutMovie(const std::wstring& path);
+  void SetZoomRect(long left, long top, long right, long bottom);
+  void Play();
+  void Back();
+  void Forward();
+  void Rewind();
+  void StopPlay();
+  long CurrentFrame();
+  bool IsPlaying();
+  long FlashVersion();
+  void Base(const std::wstring& path);
+  void BGColor(const std::wstring& colour);
+  void SetVariable(const std::wstring& name, const std::wstring& value);
+  void TSetProperty(const std::wstring& target, long property, const std::wstring& value);
+  std::wstring TGetProperty(const std::wstring& target, long property);
+
+ protected:
+  // The control's events by DISPID; true when handled.
+  virtual bool OnEvent(DISPID, DISPPARAMS&) { return false; }
+
+ private:
+  long CallLong(DISPID id);
+  void CallVoid(DISPID id);
+  win::ComPtr<win::ControlSite> site_;
+};
+
+class CFlashMovieCtrl : public CShockwaveFlash {
+ public:
+  // Receives FSCommand (command, arguments); the command dispatcher installs itself here.
+  std::function<bool(const std::wstring& command, const std::wstring& arguments)> onFsCommand;
+  bool movieReady = false;
+
+ protected:
+  bool OnEvent(DISPID id, DISPPARAMS& params) override;
+  bool OnFSCommand(const std::wstring& command, const std::wstring& arguments);
+  bool OnReadyStateChange(long state);
+};
+
+}  // namespace zp::player

@@ -1,0 +1,206 @@
+#include "player/movie_control.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "framework/variant.h"
+#include "movie_test_support.h"
+#include "platform/wide.h"
+#include "swf_writer.h"
+#include "test_files.h"
+
+namespace zp::player {
+namespace {
+
+namespace id = flash_dispid;
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+class MovieControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Client area 401 wide: the fitting example.
+    RECT frame{0, 0, 401, 300};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    parent_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(parent_);
+    CMovieControl::offerInstall = false;  // never the installer here
+  }
+  void TearDown() override {
+    movie_.Destroy();
+    DestroyWindow(parent_);
+  }
+  std::wstring WriteMovie(const char16_t* name, int frames) {
+    zp::swfgen::MovieWriter m(6, 550, 400, 12);
+    m.Background({0, 128, 255});
+    for (int i = 0; i < frames; ++i) m.ShowFrame();
+    const std::wstring path = ToWide(scratch_.File(name));
+    EXPECT_TRUE(test::WriteMovie(path, m.Finish(false)));
+    return path;
+  }
+  bool Create() { return movie_.CreateControl(parent_, false, RECT{0, 0, 400, 300}); }
+  IDispatch* Control() { return movie_.flashCtrl().dispatch(); }
+  std::wstring ControlString(DISPID dispid) { return win::GetStringProperty(Control(), dispid).value_or(L"?"); }
+
+  HWND parent_ = nullptr;
+  CMovieControl movie_;
+  test::ScratchDirectory scratch_;
+};
+
+TEST_F(MovieControlTest, NotCreatedColumn) {
+  EXPECT_FALSE(movie_.created());
+  EXPECT_FALSE(movie_.LoadMovie(WriteMovie(u"a.swf", 3)));
+  EXPECT_EQ(movie_.GetTotalFrames(), 1);
+  EXPECT_EQ(movie_.GetCurrentFrame(), 1);
+  EXPECT_EQ(movie_.GetPlayerVersion(), 0);
+  EXPECT_FALSE(movie_.IsPlaying());
+  EXPECT_FALSE(movie_.GetLoop());
+  EXPECT_EQ(movie_.GetMovie(), L"");
+  EXPECT_FALSE(movie_.IsReady());
+  EXPECT_EQ(movie_.GetMouseInMovie(), std::make_pair(0, 0));
+  EXPECT_FALSE(movie_.GetControlWindow());
+  movie_.Play();
+  movie_.StopPlay();
+  movie_.SetQuality(1);
+  movie_.FitMovieToWindow(550, 400);
+  movie_.SetBackgroundColour(0x112233);
+  EXPECT_EQ(movie_.backgroundColour(), 0x112233);
+  CMovieControl::SetAllowScale(false);
+  EXPECT_FALSE(movie_.allowScale());
+  movie_.UnloadMovie();
+  EXPECT_FALSE(movie_.movieLoaded());
+}
+
+TEST_F(MovieControlTest, AllowScaleAndColourGivenBeforeCreationAreApplied) {
+  CMovieControl::SetAllowScale(false);
+  movie_.SetBackgroundColour(0x112233);
+  ASSERT_TRUE(Create());
+  EXPECT_EQ(win::GetLongProperty(Control(), id::kScaleMode), 3);
+  EXPECT_EQ(win::GetLongProperty(Control(), id::kBackgroundColor), 0x332211);  // red and blue exchanged
+  EXPECT_TRUE(GetWindowLongPtrW(movie_.GetControlWindow(), GWL_EXSTYLE) & WS_EX_STATICEDGE);
+  CMovieControl::SetAllowScale(true);
+  EXPECT_EQ(win::GetLongProperty(Control(), id::kScaleMode), 0);
+}
+
+TEST_F(MovieControlTest, LoadingPlayingAndUnloading) {
+  ASSERT_TRUE(Create());
+  EXPECT_EQ(movie_.GetPlayerVersion(), 0x00070000);
+  EXPECT_FALSE(movie_.LoadMovie(ToWide(scratch_.File(u"missing.swf"))));
+  const std::wstring path = WriteMovie(u"five.swf", 5);
+  ASSERT_TRUE(movie_.LoadMovie(path));
+  EXPECT_TRUE(movie_.movieLoaded());
+  EXPECT_EQ(movie_.moviePath(), path);
+  ASSERT_TRUE(PumpUntil([&] { return movie_.IsReady(); }, 10000));
+  movie_.ResetReady(1);
+  EXPECT_FALSE(movie_.IsReady());
+  EXPECT_EQ(movie_.GetMovie(), path);
+  EXPECT_EQ(movie_.GetTotalFrames(), 5);
+  EXPECT_EQ(ControlString(id::kBGColor), L"");  // no colour given: the movie's own
+
+  movie_.StopPlay();
+  EXPECT_FALSE(movie_.IsPlaying());
+  movie_.Rewind();
+  EXPECT_EQ(movie_.GetCurrentFrame(), 0);
+  movie_.Forward();
+  movie_.Forward();
+  EXPECT_EQ(movie_.GetCurrentFrame(), 2);
+  movie_.Back();
+  EXPECT_EQ(movie_.GetCurrentFrame(), 1);
+  movie_.Play();
+  EXPECT_TRUE(movie_.IsPlaying());
+  movie_.SetLoop(false);
+  EXPECT_FALSE(movie_.GetLoop());
+  movie_.SetLoop(true);
+  EXPECT_TRUE(movie_.GetLoop());
+
+  movie_.SetQuality(2);
+  EXPECT_EQ(movie_.flashCtrl().TGetProperty(L"/", 16), L"0");
+  movie_.SetQuality(7);
+  EXPECT_EQ(movie_.flashCtrl().TGetProperty(L"/", 16), L"2");
+
+  movie_.MoveControl(RECT{5, 6, 105, 56}, true);
+  RECT r;
+  GetWindowRect(movie_.GetControlWindow(), &r);
+  EXPECT_EQ(r.right - r.left, 100);
+  EXPECT_EQ(r.bottom - r.top, 50);
+
+  movie_.UnloadMovie();
+  EXPECT_FALSE(movie_.movieLoaded());
+  EXPECT_EQ(movie_.moviePath(), L"");
+  EXPECT_EQ(movie_.GetMovie(), L" ");  // one space, not an empty string
+  EXPECT_EQ(movie_.GetTotalFrames(), 0);
+
+  movie_.Destroy();
+  EXPECT_FALSE(movie_.created());
+  EXPECT_FALSE(movie_.GetControlWindow());
+}
+
+TEST_F(MovieControlTest, FitMovieToWindowScalesToTheParentsClientArea) {
+  ASSERT_TRUE(Create());
+  ASSERT_TRUE(movie_.LoadMovie(WriteMovie(u"fit.swf", 2)));
+  movie_.FitMovieToWindow(550, 400);
+  EXPECT_EQ(movie_.flashCtrl().TGetProperty(L"/", 2), L"73");  // (40100 + 275) / 550
+  EXPECT_EQ(movie_.flashCtrl().TGetProperty(L"/", 3), L"75");  // (30000 + 200) / 400
+  movie_.FitMovieToWindow(0, 400);                               // nothing
+  EXPECT_EQ(movie_.flashCtrl().TGetProperty(L"/", 2), L"73");
+}
+
+TEST_F(MovieControlTest, FsCommandReachesTheHandlerAndFullScreenRestores) {
+  zp::swfgen::MovieWriter m(6, 100, 100, 12);
+  zp::swfgen::ActionWriter a;
+  a.FsCommand("hello", "world").Stop();
+  m.Actions(a).ShowFrame();
+  const std::wstring path = ToWide(scratch_.File(u"fs.swf"));
+  ASSERT_TRUE(test::WriteMovie(path, m.Finish(false)));
+  std::wstring seen;
+  movie_.flashCtrl().onFsCommand = [&](const std::wstring& c, const std::wstring& args) {
+    seen = c + L"|" + args;
+    return true;
+  };
+  ASSERT_TRUE(Create());
+  ASSERT_TRUE(movie_.LoadMovie(path));
+  ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }, 10000));
+  EXPECT_EQ(seen, L"hello|world");
+
+  RECT before;
+  GetWindowRect(parent_, &before);
+  CMovieControl::SetFullScreen(true, nullptr);
+  EXPECT_FALSE(GetWindowLongPtrW(parent_, GWL_STYLE) & WS_CAPTION);
+  RECT full;
+  GetWindowRect(parent_, &full);
+  EXPECT_EQ(full.left, -1);
+  EXPECT_EQ(full.right - full.left, GetSystemMetrics(SM_CXSCREEN) + 2);
+  CMovieControl::SetFullScreen(true, parent_);  // again: the first saved state is kept
+  CMovieControl::SetFullScreen(false, parent_);
+  RECT after;
+  GetWindowRect(parent_, &after);
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.right - after.left, before.right - before.left);
+  EXPECT_TRUE(GetWindowLongPtrW(parent_, GWL_STYLE) & WS_CAPTION);
+}
+
+TEST(ColourAndQuality, Conversions) {
+  EXPECT_EQ(SwapRedBlue(0x112233), 0x332211);
+  EXPECT_EQ(SwapRedBlue(0xFF0000), 0x0000FF);
+  EXPECT_EQ(std::wstring(QualityText(0)), L"2");
+  EXPECT_EQ(std::wstring(QualityText(1)), L"1");
+  EXPECT_EQ(std::wstring(QualityText(2)), L"0");
+  EXPECT_EQ(std::wstring(QualityText(3)), L"2");
+}
+
+}  // namespace
+}  // namespace zp::player
