@@ -9,7 +9,7 @@ namespace id = flash_dispid;
 
 CShockwaveFlash::~CShockwaveFlash() { Destroy(); }
 
-bool CShockwaveFlash::Create(HWND parent, const RECT& rect, UINT controlId) {
+bool CShockwaveFlash::Create(HWND parent, const RECT& rect, UINT controlId, bool visible) {
   Destroy();
   auto site = win::ControlContainerManager::Current().MakeSite();
   if (!site) return false;
@@ -19,7 +19,7 @@ bool CShockwaveFlash::Create(HWND parent, const RECT& rect, UINT controlId) {
     return false;
   }
   site_ = std::move(site);
-  if (HWND window = GetSafeHwnd()) ShowWindow(window, SW_SHOWNA);
+  if (HWND window = GetSafeHwnd()) ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
   return true;
 }
 

@@ -48,9 +48,9 @@ class CShockwaveFlash {
   CShockwaveFlash(const CShockwaveFlash&) = delete;
   CShockwaveFlash& operator=(const CShockwaveFlash&) = delete;
 
-  // Creates the control as a visible child of `parent` over `rect`; false when the class is
-  // missing or will not activate.
-  bool Create(HWND parent, const RECT& rect, UINT id = 0);
+  // Creates the control as a child of `parent` over `rect` (hidden when not `visible`); false
+  // when the class is missing or will not activate.
+  bool Create(HWND parent, const RECT& rect, UINT id = 0, bool visible = true);
   void Destroy();
   HWND GetSafeHwnd() const { return site_ ? site_->controlWindow() : nullptr; }
   // The control's automation object, or null before creation.
