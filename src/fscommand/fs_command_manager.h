@@ -40,9 +40,12 @@ class CFsCommandManager : public win::Window {
   CFsCommandManager() = default;
   ~CFsCommandManager() override;
 
-  // Creates the hidden log window (owned by `owner`, if any) and loads the resource library.
+  // Creates the hidden log window and loads the resource library.
   // Without a window the log does nothing and dispatching still works.
+  // The window is centred over `owner` when no saved rectangle exists.
   bool CreateLogWindow(HWND owner);
+  // Destroys the log window (saving its rectangle); the main window does so when it goes.
+  void DestroyLogWindow();
 
   // --- The log ---
   void ShowFsCommandLog(bool on);
@@ -90,6 +93,7 @@ class CFsCommandManager : public win::Window {
   bool IsAuthoring() const;
   HWND MainWindow() const;
   void PlaceLogWindow(HWND owner);
+  void Place(int x, int y, int width, int height);
 
   HWND edit_ = nullptr;
   HFONT font_ = nullptr;

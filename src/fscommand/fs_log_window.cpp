@@ -16,6 +16,11 @@ constexpr int kDefaultHeight = 150;
 
 }  // namespace
 
+void CFsCommandManager::Place(int x, int y, int width, int height) {
+  // Leaves the Z order alone: re-ordering an owned window would pull a topmost owner down.
+  SetWindowPos(hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
 std::wstring LoadResourceString(HMODULE module, UINT id) {
   if (!module) return {};
   if (!FindResourceW(module, MAKEINTRESOURCEW(id / 16 + 1), MAKEINTRESOURCEW(6) /* RT_STRING */)) return {};
@@ -28,7 +33,9 @@ bool CFsCommandManager::CreateLogWindow(HWND owner) {
   if (hwnd()) return true;
   const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
   const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-  const bool created = Create(exStyle, L"FSCommand Log", style, 0, 0, 350, 200, owner);
+  // Not owned by the main window: under Wine an owned pop-up takes an always-on-top owner out of
+  // the topmost band. The main window destroys it explicitly (DestroyLogWindow) instead.
+  const bool created = Create(exStyle, L"FSCommand Log", style, 0, 0, 350, 200, nullptr);
   if (created) {
     RECT client{};
     GetClientRect(hwnd(), &client);
@@ -53,14 +60,19 @@ bool CFsCommandManager::CreateLogWindow(HWND owner) {
 void CFsCommandManager::PlaceLogWindow(HWND owner) {
   RECT saved{};
   if (services::LoadWindowRect(kLogSection, kLogEntry, saved)) {
-    MoveWindow(hwnd(), saved.left, saved.top, saved.right - saved.left, saved.bottom - saved.top, FALSE);
+    Place(saved.left, saved.top, saved.right - saved.left, saved.bottom - saved.top);
     return;
   }
   RECT around{};
   if (!owner || !GetWindowRect(owner, &around)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
   const int x = around.left + (around.right - around.left - kDefaultWidth) / 2;
   const int y = around.top + (around.bottom - around.top - kDefaultHeight) / 2;
-  MoveWindow(hwnd(), x, y, kDefaultWidth, kDefaultHeight, FALSE);
+  Place(x, y, kDefaultWidth, kDefaultHeight);
+}
+
+void CFsCommandManager::DestroyLogWindow() {
+  if (hwnd()) Destroy();
+  edit_ = nullptr;
 }
 
 void CFsCommandManager::ShowFsCommandLog(bool on) {

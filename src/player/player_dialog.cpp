@@ -9,6 +9,7 @@
 #include "core/temp_files.h"
 #include "framework/application.h"
 #include "framework/profile.h"
+#include "fscommand/fs_command_manager.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "player/context_menu_view.h"
@@ -71,11 +72,11 @@ bool PlayerDialog::SetUp() {
   ExtractFileRecords(packagePath_, kResourceLibraryTag, temporaryDirectory_, false);
   // 5. The FSCommand manager loads the resource library while the temporary directory is
   // current; until it exists this window keeps that load itself, from the written copy.
-  NotYetCreateFsCommandManager(hwnd(), icon_);
+  fscommand::GetFsCommandManager(hwnd()).SetImageIcon(icon_);
   fsCommandResources_.reset(LoadLibraryW(ToWide(JoinPath(temporaryDirectory_, u"CommonResources.dll")).c_str()));
   // 6.
   if (ExtractFileRecords(packagePath_, kFsCommandLibraryTag, temporaryDirectory_, true)) {
-    NotYetLoadFsCommandLibraries(temporaryDirectory_);
+    fscommand::GetFsCommandManager().LoadFsCommandLibraries(ToWide(temporaryDirectory_));
   }
   const int hostFlags = document_.sizeOptions.hostFlags;
   // 7.
@@ -115,7 +116,7 @@ bool PlayerDialog::SetUp() {
   // 13.
   NotYetStartSequence();
   // 14.
-  if (document_.logOptions.showLog) NotYetShowFsCommandLog(true);
+  if (document_.logOptions.showLog) fscommand::GetFsCommandManager().ShowFsCommandLog(true);
   // 15.
   playTimer_.Prepare(hwnd(), kPlayTimerId, kPlayTimerPeriodMs);
   // 16.
@@ -238,7 +239,10 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return DefaultHandling(message, wParam, lParam);
     }
     case WM_DESTROY:
-      NotYetUnloadFsCommandLibraries();
+      if (fscommand::FsCommandManagerExists()) {
+        fscommand::GetFsCommandManager().DestroyLogWindow();
+        fscommand::GetFsCommandManager().UnloadFsCommandLibraries();
+      }
       ReleaseResources();
       return DefaultHandling(message, wParam, lParam);
     default:

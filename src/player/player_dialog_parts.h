@@ -38,19 +38,13 @@ inline void SendToShellTray(UINT command) {
 inline bool ProgramIsScreenSaver() { return EqualsNoCase(ExtensionOf(platform::ModuleFilePath()), u"scr"); }
 
 // --- Steps that belong to work still to come. Each does nothing yet. ---
-// The FSCommand manager and its log window (created with this window as owner).
-inline void NotYetCreateFsCommandManager(HWND, HICON) {}
-// Loading and unloading the FSCommand extension libraries.
-inline void NotYetLoadFsCommandLibraries(const std::u16string&) {}
-inline void NotYetUnloadFsCommandLibraries() {}
 // The FSCommand layer's scale state and drag-region model.
 inline void NotYetSetScaleState(bool, bool, int, int) {}
 inline void NotYetSetScaleWindowSize(int, int) {}
 // The movie sequence's start and step.
 inline void NotYetStartSequence() {}
 inline bool NotYetStepSequence() { return false; }  // true when a new entry went on screen
-// The log window, the overlay panel, the background sound, the About box, the transparent host.
-inline void NotYetShowFsCommandLog(bool) {}
+// The overlay panel, the background sound, the About box, the transparent host.
 inline void NotYetPlaceOverlayPanel() {}
 inline void NotYetStartBackgroundSound(bool, const std::u16string&) {}
 inline void NotYetShowAboutBox(HWND) {}

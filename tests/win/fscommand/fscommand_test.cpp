@@ -197,6 +197,8 @@ TEST_F(FsCommands, TheLogRectangleIsSavedAndRestored) {
     EXPECT_EQ(placed.right - placed.left, 480);
     EXPECT_EQ(placed.bottom - placed.top, 150);
     MoveWindow(first.hwnd(), 40, 50, 400, 300, FALSE);
+    first.DestroyLogWindow();
+    EXPECT_EQ(first.hwnd(), nullptr);
   }
   EXPECT_EQ(win::Profile().GetString(L"DebugDlg", L"Rect", L""), L"40,50,440,350");
   CFsCommandManager second;
