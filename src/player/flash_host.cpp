@@ -1,0 +1,259 @@
+#include "player/flash_host.h"
+
+#include "core/text.h"
+#include "platform/wide.h"
+
+namespace zp::player {
+namespace {
+
+const wchar_t kHostClass[] = L"ZentraFlashHost";
+
+bool RegisterHostClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{sizeof wc};
+    if (GetClassInfoExW(win::ModuleInstance(), kHostClass, &wc)) return true;
+    wc = WNDCLASSEXW{sizeof wc};
+    wc.style = CS_BYTEALIGNCLIENT;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = win::ModuleInstance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kHostClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  return registered;
+}
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring Trimmed(const std::wstring& text) {
+  const size_t first = text.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return L"";
+  return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+}  // namespace
+
+bool CFlashHost::CreateHost(HWND topWindow, bool transparent, const RECT& rect) {
+  topWindow_ = topWindow;
+  transparent_ = transparent;
+  if (!RegisterHostClass()) return false;
+  if (!Create(0, L"", WS_CHILD | WS_VISIBLE, rect, topWindow, 0, kHostClass)) return false;
+  switch (kind_) {
+    case kPicture:
+      SwitchToPicture();
+      break;
+    case kWeb:
+      SwitchToWeb();
+      break;
+    default:
+      kind_ = kMovie;
+      SwitchToMovie();
+      break;
+  }
+  return true;
+}
+
+RECT CFlashHost::ClientRect() const {
+  RECT r{};
+  if (hwnd()) GetClientRect(hwnd(), &r);
+  return r;
+}
+
+void CFlashHost::SwitchToMovie() {
+  if (movie_.GetControlWindow()) return;
+  picture_.Destroy();
+  web_.Destroy();
+  // No transparent host yet: the movie plays in the windowed control either way.
+  movie_.SetBackgroundColour(backgroundColour_);
+  movie_.SetStaticEdge(border_);
+  if (movie_.CreateControl(hwnd(), false, RECT{0, 0, 400, 400})) movie_.MoveControl(ClientRect(), true);
+}
+
+void CFlashHost::SwitchToPicture() {
+  if (picture_.hwnd()) return;
+  movie_.Destroy();
+  web_.Destroy();
+  picture_.Create(border_ ? WS_EX_STATICEDGE : 0, L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1}, hwnd(),
+                  kPictureWindowId, kHostClass);
+  const RECT r = ClientRect();
+  if (picture_.hwnd()) MoveWindow(picture_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void CFlashHost::SwitchToWeb() {
+  if (web_.hwnd()) return;
+  picture_.Destroy();
+  movie_.Destroy();
+  const RECT r = ClientRect();
+  web_.Create(WS_EX_STATICEDGE, L"", WS_CHILD | WS_VISIBLE, r, hwnd(), kWebFrameId, kHostClass);
+}
+
+bool CFlashHost::ShowItem(const std::wstring& path) {
+  itemPath_ = Trimmed(path);
+  if (!FileExists(itemPath_)) return true;
+  paused_ = false;
+  const SequenceKind kind = KindOfPath(FromWide(itemPath_));
+  kind_ = kind == SequenceKind::kMovie ? kMovie : kind == SequenceKind::kWebPage ? kWeb : kPicture;
+  if (kind_ == kPicture) {
+    SwitchToPicture();
+    // The picture view arrives later: until then the window shows the background colour.
+    viewRect_ = RECT{};
+    InvalidateRect(hwnd(), nullptr, TRUE);
+    if (picture_.hwnd()) InvalidateRect(picture_.hwnd(), nullptr, TRUE);
+    return true;
+  }
+  if (kind_ == kWeb) {
+    SwitchToWeb();
+    return web_.hwnd() != nullptr;
+  }
+  SwitchToMovie();
+  movie_.SetBase(baseUrl_);
+  return movie_.LoadMovie(itemPath_);
+}
+
+bool CFlashHost::LoadEntry(const SequenceItem& entry) {
+  quality_ = entry.quality;
+  const std::wstring path = ToWide(entry.path);
+  switch (KindOfPath(entry.path)) {
+    case SequenceKind::kMovie:
+      ShowItem(path);
+      if (entry.quality != 3) SetQuality(entry.quality);
+      if (stretchToWindow_) FitMovieToWindow(entry.width, entry.height);
+      return true;
+    case SequenceKind::kPicture:
+    case SequenceKind::kWebPage:
+      ShowItem(path);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CFlashHost::SetBackgroundColour(long colour) {
+  if (kind_ == kMovie) {
+    backgroundColour_ = colour;
+    movie_.SetBackgroundColour(colour);
+  } else {
+    backgroundColour_ = colour == -1 ? 0xFFFFFF : colour;
+    if (hwnd()) InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+}
+
+void CFlashHost::SetQuality(int mode) {
+  quality_ = mode;
+  if (kind_ == kMovie) movie_.SetQuality(mode);
+}
+
+void CFlashHost::SetZoomRect(int left, int top, int right, int bottom) {
+  viewRect_ = RECT{left, top, right, bottom};
+  if (kind_ == kMovie) movie_.SetZoomRect(RECT{left * 20, top * 20, right * 20, bottom * 20});
+  if (kind_ == kPicture && hwnd()) InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CFlashHost::FitMovieToWindow(int width, int height) {
+  if (kind_ == kMovie) movie_.FitMovieToWindow(width, height);
+}
+
+void CFlashHost::ResetReady(int value) {
+  if (kind_ == kMovie) movie_.ResetReady(value);
+}
+
+bool CFlashHost::MovieExists() const { return kind_ != kMovie || FileExists(movie_.moviePath()); }
+
+bool CFlashHost::HasTimeline() {
+  if (kind_ != kMovie) return false;
+  return movie_.moviePath().empty() || movie_.GetTotalFrames() > 1;
+}
+
+void CFlashHost::Play() {
+  paused_ = false;
+  if (kind_ == kMovie) movie_.Play();
+}
+
+void CFlashHost::StopPlay() {
+  paused_ = true;
+  if (kind_ == kMovie) movie_.StopPlay();
+}
+
+void CFlashHost::Forward() {
+  if (kind_ == kMovie) movie_.Forward();
+}
+void CFlashHost::Back() {
+  if (kind_ == kMovie) movie_.Back();
+}
+void CFlashHost::Rewind() {
+  if (kind_ == kMovie) movie_.Rewind();
+}
+bool CFlashHost::GetLoop() { return kind_ == kMovie && movie_.GetLoop(); }
+void CFlashHost::SetLoop(bool loop) {
+  if (kind_ == kMovie) movie_.SetLoop(loop);
+}
+int CFlashHost::GetCurrentFrame() { return kind_ == kMovie ? movie_.GetCurrentFrame() : 1; }
+
+bool CFlashHost::IsPlaying() {
+  if (kind_ == kMovie) paused_ = movie_.moviePath().empty() ? true : !movie_.IsPlaying();
+  return !paused_;
+}
+
+void CFlashHost::Layout() {
+  const RECT r = ClientRect();
+  if (HWND control = movie_.GetControlWindow()) {
+    movie_.MoveControl(r, true);
+  } else if (web_.hwnd()) {
+    MoveWindow(web_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  } else if (picture_.hwnd()) {
+    MoveWindow(picture_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+}
+
+void CFlashHost::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd(), &ps);
+  if (kind_ == kPicture) {
+    const long colour = backgroundColour_ == -1 ? 0xFFFFFF : backgroundColour_;
+    // 0xRRGGBB to the system's 0x00BBGGRR.
+    HBRUSH brush = CreateSolidBrush(RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF));
+    const RECT r = ClientRect();
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+  }
+  EndPaint(hwnd(), &ps);
+}
+
+LRESULT CFlashHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_EXITSIZEMOVE:
+      if (kind_ == kPicture) InvalidateRect(hwnd(), nullptr, TRUE);
+      return 0;
+    default:
+      return win::Window::HandleMessage(message, wParam, lParam);
+  }
+}
+
+bool FlashHostSequenceAdapter::PumpPendingMessages(int count) {
+  MSG message;
+  for (int i = 0; i < count && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // for the real loop
+      return false;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  // Give the control time to work rather than spinning.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  return host_.hwnd() != nullptr;
+}
+
+}  // namespace zp::player

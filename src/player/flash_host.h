@@ -1,0 +1,107 @@
+// The window in which one entry of the movie sequence is shown: a movie (in the movie
+// control), a picture or a web page. Switching kinds destroys the other kinds' windows. The
+// main window and the sequence drive everything through this object.
+//
+// Still to come with later work: the picture view draws nothing yet (a picture entry shows
+// the host's background colour), the web frame holds no browser yet, and a transparent
+// document plays in the windowed control.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/sequence/movie_sequence.h"
+#include "framework/window.h"
+#include "player/movie_control.h"
+
+namespace zp::player {
+
+class CFlashHost : public win::Window {
+ public:
+  enum Kind { kMovie = 0, kPicture = 1, kWeb = 2 };
+  static constexpr UINT kPictureWindowId = 23415;
+  static constexpr UINT kWebFrameId = 27531;
+
+  bool CreateHost(HWND topWindow, bool transparent, const RECT& rect);
+  bool ShowItem(const std::wstring& path);
+  bool LoadEntry(const SequenceItem& entry);
+
+  void SetAllowScale(bool allow) { CMovieControl::SetAllowScale(allow); }
+  void SetStretchToWindow(bool on) { stretchToWindow_ = on; }
+  void SetBaseUrl(std::wstring url) { baseUrl_ = std::move(url); }
+  void SetBackgroundColour(long colour);
+  void SetQuality(int mode);
+  int GetQuality() const { return quality_; }
+  // In pixels; the movie control takes twips.
+  void SetZoomRect(int left, int top, int right, int bottom);
+  void FitMovieToWindow(int width, int height);
+  bool IsReady() const { return kind_ != kMovie || movie_.IsReady(); }
+  void ResetReady(int value);
+  bool MovieExists() const;
+  bool HasTimeline();
+  std::wstring GetItemPath() const { return kind_ == kMovie ? movie_.moviePath() : itemPath_; }
+  void Play();
+  void StopPlay();
+  void Forward();
+  void Back();
+  void Rewind();
+  bool GetLoop();
+  void SetLoop(bool loop);
+  int GetCurrentFrame();
+  bool IsPlaying();
+
+  Kind kind() const { return static_cast<Kind>(kind_); }
+  bool paused() const { return paused_; }
+  const RECT& viewRect() const { return viewRect_; }
+  long backgroundColour() const { return backgroundColour_; }
+  CMovieControl& movie() { return movie_; }
+  HWND pictureWindow() const { return picture_.hwnd(); }
+  HWND webFrame() const { return web_.hwnd(); }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void SwitchToMovie();
+  void SwitchToPicture();
+  void SwitchToWeb();
+  void Layout();
+  void Paint();
+  RECT ClientRect() const;
+
+  bool stretchToWindow_ = false;
+  bool paused_ = false;
+  bool transparent_ = false;
+  bool border_ = true;
+  HWND topWindow_ = nullptr;
+  win::Window picture_;
+  int kind_ = kPicture;
+  CMovieControl movie_;
+  win::Window web_;
+  std::wstring itemPath_;
+  std::wstring baseUrl_;
+  long backgroundColour_ = -1;
+  int quality_ = 0;
+  RECT viewRect_{};
+  POINT viewPoint_{};
+};
+
+// The sequence's view of the host.
+class FlashHostSequenceAdapter final : public SequenceHost {
+ public:
+  explicit FlashHostSequenceAdapter(CFlashHost& host) : host_(host) {}
+  bool HasWindow() const override { return host_.hwnd() != nullptr; }
+  void LoadEntry(const SequenceItem& entry) override { host_.LoadEntry(entry); }
+  void StopPlay() override { host_.StopPlay(); }
+  int GetCurrentFrame() override { return host_.GetCurrentFrame(); }
+  bool IsPlaying() override { return host_.IsPlaying(); }
+  bool IsReady() override { return host_.IsReady(); }
+  void ResetReady(int value) override { host_.ResetReady(value); }
+  bool PumpPendingMessages(int count) override;
+
+ private:
+  CFlashHost& host_;
+};
+
+}  // namespace zp::player
