@@ -28,11 +28,32 @@ bool FileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::u16string ExtensionOf(const std::wstring& path) {
+  const size_t dot = path.find_last_of(L'.');
+  const size_t separator = path.find_last_of(L"\\/");
+  if (dot == std::wstring::npos || (separator != std::wstring::npos && separator > dot)) return u"";
+  return FromWide(path.substr(dot + 1));
+}
+
 std::wstring Trimmed(const std::wstring& text) {
   const size_t first = text.find_first_not_of(L" \t");
   if (first == std::wstring::npos) return L"";
   return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
 }
+
+// The system's sound call, looked up once: the player links no sound library for it.
+using PlaySoundFunction = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
+PlaySoundFunction SystemPlaySound() {
+  static const PlaySoundFunction play = [] {
+    HMODULE library = LoadLibraryW(L"winmm.dll");
+    return library ? reinterpret_cast<PlaySoundFunction>(reinterpret_cast<void*>(GetProcAddress(library, "PlaySoundW")))
+                   : nullptr;
+  }();
+  return play;
+}
+
+constexpr DWORD kSoundPurge = 0x40;
+constexpr DWORD kSoundFileAsyncNoWaitPurge = 0x22041;
 
 }  // namespace
 
@@ -96,6 +117,11 @@ bool CFlashHost::ShowItem(const std::wstring& path) {
   paused_ = false;
   const SequenceKind kind = KindOfPath(FromWide(itemPath_));
   kind_ = kind == SequenceKind::kMovie ? kMovie : kind == SequenceKind::kWebPage ? kWeb : kPicture;
+  const auto play = SystemPlaySound();
+  if (play) play(nullptr, nullptr, kSoundPurge);  // an earlier entry's sound ends here
+  if (kind_ != kMovie && play && EqualsNoCase(ExtensionOf(itemPath_), u"wav")) {
+    play(itemPath_.c_str(), nullptr, kSoundFileAsyncNoWaitPurge);
+  }
   if (kind_ == kPicture) {
     SwitchToPicture();
     // The picture view arrives later: until then the window shows the background colour.
