@@ -1,5 +1,5 @@
 // The document archive reader over arbitrary bytes: as a whole record, and as sections behind a
-// valid header. A document that loads must write back and load again to the same model.
+// valid header. A document that loads must write back and load again to the same bytes.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -31,7 +31,11 @@ void RoundTrip(std::span<const uint8_t> record) {
   if (model.version > zp::kNewestDocumentVersion) std::abort();
   const std::vector<uint8_t> again = zp::WriteDocumentArchive(model, model.version);
   zp::DocumentModel reread;
-  if (!zp::LoadDocumentArchive(again, reread, keep) || !(reread == model)) std::abort();
+  // Compared as written bytes: a play time read from the input may be a NaN, which never
+  // equals itself, though it survives the round trip bit for bit.
+  if (!zp::LoadDocumentArchive(again, reread, keep) || zp::WriteDocumentArchive(reread, reread.version) != again) {
+    std::abort();
+  }
 
   MemorySink sink;
   zp::DocumentLoadOptions writing;
