@@ -4,12 +4,12 @@
 #include "package/gdiplus_include.h"
 
 #include "core/package_reader.h"
-#include "framework/profile.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "player/context_menu_view.h"
 #include "player/owner_window.h"
 #include "player/player_dialog.h"
+#include "services/settings_store.h"
 
 namespace zp {
 
@@ -35,7 +35,7 @@ bool ProjectorApp::Start() {
   }
 
   // 6. The registry key of the profile values.
-  win::Profile().SetRegistryKey(RegistryKey());
+  services::SelectSettingsKey();
 
   // 7. The prerequisite checks come with their own work.
 
@@ -65,7 +65,6 @@ bool ProjectorApp::LoadDocumentFromPackage(const std::wstring& programPath) {
   return true;
 }
 
-std::wstring ProjectorApp::RegistryKey() { return std::wstring(kVendorKey) + L"\\" + kApplicationKey; }
 
 int ProjectorApp::Exit() {
   if (gdiplusStarted_) Gdiplus::GdiplusShutdown(gdiplusToken_);

@@ -12,11 +12,6 @@
 
 namespace zp {
 
-// The registry key under HKEY_CURRENT_USER\Software that holds the player's profile values:
-// the vendor key, a backslash and "ZentrapolisProjector".
-inline constexpr wchar_t kVendorKey[] = L"Zentrapolis";
-inline constexpr wchar_t kApplicationKey[] = L"ZentrapolisProjector";
-
 class ProjectorApp : public win::Application {
  public:
   ProjectorApp() = default;
@@ -36,8 +31,6 @@ class ProjectorApp : public win::Application {
   std::wstring controlFilePath;  // the transparency control registered at start-up, if any
   bool showInTaskbar = true;     // derived from the loaded document
   int exitCode() const { return exitCode_; }
-  // The profile key set in step 6 of start-up: the vendor key, a backslash and the product.
-  static std::wstring RegistryKey();
 
  private:
   ULONG_PTR gdiplusToken_ = 0;
