@@ -111,6 +111,13 @@ void CFlashHost::SwitchToWeb() {
   web_.Create(WS_EX_STATICEDGE, L"", WS_CHILD | WS_VISIBLE, r, hwnd(), kWebFrameId, kHostClass);
 }
 
+bool CFlashHost::PrepareMovieControl() {
+  if (!hwnd()) return false;
+  kind_ = kMovie;
+  SwitchToMovie();
+  return movie_.created();
+}
+
 bool CFlashHost::ShowItem(const std::wstring& path) {
   itemPath_ = Trimmed(path);
   if (!FileExists(itemPath_)) return true;
@@ -180,6 +187,14 @@ void CFlashHost::SetZoomRect(int left, int top, int right, int bottom) {
 
 void CFlashHost::FitMovieToWindow(int width, int height) {
   if (kind_ == kMovie) movie_.FitMovieToWindow(width, height);
+}
+
+POINT CFlashHost::GetViewPoint() {
+  if (kind_ == kMovie) {
+    const auto [x, y] = movie_.GetMouseInMovie();
+    return POINT{x, y};
+  }
+  return kind_ == kPicture ? viewPoint_ : POINT{0, 0};
 }
 
 void CFlashHost::ResetReady(int value) {

@@ -13,11 +13,12 @@
 
 #include "core/sequence/movie_sequence.h"
 #include "framework/window.h"
+#include "fscommand/fs_movie_control.h"
 #include "player/movie_control.h"
 
 namespace zp::player {
 
-class CFlashHost : public win::Window {
+class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
  public:
   enum Kind { kMovie = 0, kPicture = 1, kWeb = 2 };
   static constexpr UINT kPictureWindowId = 23415;
@@ -25,9 +26,15 @@ class CFlashHost : public win::Window {
 
   bool CreateHost(HWND topWindow, bool transparent, const RECT& rect);
   bool ShowItem(const std::wstring& path);
+  // Switches to the movie control at once, so that a missing control shows before the first
+  // movie is due; false when it cannot be created (after the one installer offer).
+  bool PrepareMovieControl();
   bool LoadEntry(const SequenceItem& entry);
 
   void SetAllowScale(bool allow) { CMovieControl::SetAllowScale(allow); }
+  // What the FSCommands "fullscreen" and "allowscale" ask of the player.
+  void SetFullScreen(bool on) override { CMovieControl::SetFullScreen(on, topWindow_); }
+  void RecordAllowScale(bool on) override { SetAllowScale(on); }
   void SetStretchToWindow(bool on) { stretchToWindow_ = on; }
   void SetBaseUrl(std::wstring url) { baseUrl_ = std::move(url); }
   void SetBackgroundColour(long colour);
@@ -36,6 +43,9 @@ class CFlashHost : public win::Window {
   // In pixels; the movie control takes twips.
   void SetZoomRect(int left, int top, int right, int bottom);
   void FitMovieToWindow(int width, int height);
+  void SetViewPoint(int x, int y) { viewPoint_ = POINT{x, y}; }
+  // The point zooming centres on: the mouse in the movie, the recorded point in a picture.
+  POINT GetViewPoint();
   bool IsReady() const { return kind_ != kMovie || movie_.IsReady(); }
   void ResetReady(int value);
   bool MovieExists() const;

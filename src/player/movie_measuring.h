@@ -21,7 +21,9 @@ std::optional<MeasuredMovie> MeasureThroughControl(HWND parent, const std::u16st
 // component (COM must be initialised on the thread).
 class PlayerSequenceMeasurer final : public SequenceMeasurer {
  public:
-  explicit PlayerSequenceMeasurer(HWND parent) : parent_(parent) {}
+  explicit PlayerSequenceMeasurer(HWND parent = nullptr) : parent_(parent) {}
+  // The window the hidden measuring control is made in.
+  void SetParent(HWND parent) { parent_ = parent; }
   std::optional<MovieInfo> Movie(const std::u16string& path) override;
   std::optional<std::pair<int, int>> Picture(const std::u16string& path) override;
 

@@ -10,15 +10,16 @@ namespace zp::player {
 
 using namespace detail;
 
-std::vector<layout::MenuEntry> PlayerDialog::ContextMenuEntries() const {
+std::vector<layout::MenuEntry> PlayerDialog::ContextMenuEntries() {
   layout::MenuState state;
   state.hostFlags = document_.sizeOptions.hostFlags;
   state.alwaysOnTop = document_.appearanceOptions.alwaysOnTop != 0;
   state.qualityCode = current_.quality;
-  state.playing = host_.IsPlaying();
+  state.playing = flashHost_.IsPlaying();
   state.isFlashMovie = CurrentIsFlash();
-  state.hostLoops = host_.GetLoop();
-  state.onFirstFrame = host_.IsOnFirstFrame();
+  state.hostLoops = flashHost_.GetLoop();
+  // Frames count from 0.
+  state.onFirstFrame = flashHost_.GetCurrentFrame() <= 0;
   state.isScreenSaver = ProgramIsScreenSaver();
   return layout::BuildContextMenu(layout::MenuSwitchesOf(document_.menuAboutOptions), state);
 }
@@ -33,9 +34,9 @@ void PlayerDialog::ShowContextMenu() {
 bool PlayerDialog::OnCommand(WORD id, WORD, HWND) {
   using namespace layout;
   switch (id) {
-    case kCommandQualityLow: host_.SetQuality(2); return true;
-    case kCommandQualityMedium: host_.SetQuality(1); return true;
-    case kCommandQualityHigh: host_.SetQuality(0); return true;
+    case kCommandQualityLow: flashHost_.SetQuality(2); return true;
+    case kCommandQualityMedium: flashHost_.SetQuality(1); return true;
+    case kCommandQualityHigh: flashHost_.SetQuality(0); return true;
     case kCommandAlwaysOnTop: {
       auto& onTop = document_.appearanceOptions.alwaysOnTop;
       onTop = onTop ? 0 : 1;
@@ -44,39 +45,61 @@ bool PlayerDialog::OnCommand(WORD id, WORD, HWND) {
     }
     case kCommandZoomIn: zoom_.ZoomIn(); ApplyZoom(); return true;
     case kCommandZoomOut: zoom_.ZoomOut(); ApplyZoom(); return true;
-    case kCommandPlay:
-      // No movie is loaded until the movie control lands: start the timer (and the sound).
-      if (!host_.HasMovieLoaded()) {
-        playTimer_.Start();
-        if (document_.backgroundSound.enabled) {
-          NotYetStartBackgroundSound(document_.backgroundSound.loop != 0, document_.backgroundSound.path);
-        }
-      }
-      return true;
-    case kCommandLoop: host_.SetLoop(!host_.GetLoop()); return true;
+    case kCommandPlay: TogglePlay(); return true;
+    case kCommandLoop: flashHost_.SetLoop(!flashHost_.GetLoop()); return true;
     case kCommandRewind:
+      sequence_.SetPaused(true, current_);
+      flashHost_.StopPlay();
+      flashHost_.Rewind();
+      sequence_.SetLastSeenFrame(-1);
+      return true;
     case kCommandForward:
+      flashHost_.Forward();
+      sequence_.SetLastSeenFrame(flashHost_.GetCurrentFrame());
+      return true;
     case kCommandBack:
-      return true;  // movie operations: nothing is loaded yet
+      flashHost_.Back();
+      sequence_.SetLastSeenFrame(flashHost_.GetCurrentFrame());
+      return true;
     case kCommandMaximize: SendMessageW(hwnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0); return true;
     case kCommandMinimize: SendMessageW(hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0); return true;
     case kCommandRestore: SendMessageW(hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0); return true;
     case kCommandExit: OnCancel(); return true;
     case kCommandZoomReset:
       zoom_.Reset();
-      host_.SetZoomRect(RECT{0, 0, current_.width, current_.height});
+      flashHost_.SetZoomRect(0, 0, current_.width, current_.height);
       return true;
     default:
       return false;
   }
 }
 
+void PlayerDialog::TogglePlay() {
+  if (flashHost_.kind() == CFlashHost::kMovie && flashHost_.movie().movieLoaded()) {
+    if (flashHost_.IsPlaying()) {
+      sequence_.SetPaused(true, current_);
+      flashHost_.StopPlay();
+      NotYetPauseBackgroundSound(true);
+    } else {
+      flashHost_.Play();
+      NotYetPauseBackgroundSound(false);
+      sequence_.SetPaused(false, current_);
+    }
+    return;
+  }
+  // Nothing is playing that could pause: start (or go on with) the presentation.
+  sequence_.ClearEnded();
+  playTimer_.Start();
+  StartBackgroundSound();
+}
+
+void PlayerDialog::RefitMovie() { flashHost_.FitMovieToWindow(current_.width, current_.height); }
+
 void PlayerDialog::ApplyZoom() {
   const layout::Size visible = zoom_.VisibleSize({current_.width, current_.height});
-  // The middle of the host's view; the movie control will report it once it exists.
-  const POINT middle{current_.width / 2, current_.height / 2};
-  host_.SetZoomRect(RECT{middle.x - visible.width / 2, middle.y - visible.height / 2,
-                         middle.x - visible.width / 2 + visible.width, middle.y - visible.height / 2 + visible.height});
+  const POINT middle = flashHost_.GetViewPoint();
+  const int left = middle.x - visible.width / 2, top = middle.y - visible.height / 2;
+  flashHost_.SetZoomRect(left, top, left + visible.width, top + visible.height);
   RECT area{};
   if (transparent_ && CurrentIsFlash()) {
     area = companionRect_;
@@ -99,7 +122,7 @@ void PlayerDialog::OnSystemCommand(WPARAM command) {
       // The transparent companion window restores itself through its placement once it exists.
       [[fallthrough]];
     case SC_MAXIMIZE:
-      if (host_.hwnd()) PostMessageW(host_.hwnd(), WM_EXITSIZEMOVE, 0, 0);
+      if (flashHost_.hwnd()) PostMessageW(flashHost_.hwnd(), WM_EXITSIZEMOVE, 0, 0);
       break;
     case SC_MINIMIZE:
       ReleaseCapture();

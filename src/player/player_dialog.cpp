@@ -23,7 +23,11 @@ namespace zp::player {
 using namespace detail;
 
 PlayerDialog::PlayerDialog(int mode, DocumentModel& document, std::u16string temporaryDirectory, HWND owner)
-    : mode_(mode), document_(document), temporaryDirectory_(std::move(temporaryDirectory)), owner_(owner) {
+    : mode_(mode),
+      document_(document),
+      temporaryDirectory_(std::move(temporaryDirectory)),
+      owner_(owner),
+      sequence_(FileTimeNow, &measurer_) {
   platform::ChangeCurrentDirectory(temporaryDirectory_);
   icon_ = LoadIconW(win::ModuleInstance(), MAKEINTRESOURCEW(IDI_PLAYER));
   transparent_ = document_.appearanceOptions.windowMode == 2;
@@ -48,7 +52,7 @@ BOOL PlayerDialog::OnInitDialog() {
   if (transparent_) {
     // The companion window's callback is registered by the transparent host when it lands.
     const auto& items = document_.movieList.items;
-    if (!items.empty() && KindOfPath(items.front().path) == MovieKind::kFlash) {
+    if (!items.empty() && KindOfPath(std::u16string(items.front().path)) == SequenceKind::kMovie) {
       SetWindowPos(hwnd(), nullptr, savedRect_.left + kOffScreenShift, savedRect_.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -80,32 +84,34 @@ bool PlayerDialog::SetUp() {
   }
   const int hostFlags = document_.sizeOptions.hostFlags;
   // 7.
-  host_.SetScaleToWindow((hostFlags & 1) == 0);
-  // 8.
+  flashHost_.SetStretchToWindow((hostFlags & 1) == 0);
+  // 8. Movies find the files they load beside the program.
   const std::u16string& links = document_.movieList.items.front().links;
   if (std::count(links.begin(), links.end(), u'|') <= 3) {
-    // The base address goes to the movie control once it exists.
+    flashHost_.SetBaseUrl(ProgramDirectoryUrl());
     platform::ChangeCurrentDirectory(ProgramDirectory());
   }
   // 9.
   RECT client{};
   GetClientRect(hwnd(), &client);
-  if (!host_.CreateHost(hwnd(), transparent_, client)) {
+  if (!flashHost_.CreateHost(hwnd(), transparent_, client) || (HasMovieItem() && !flashHost_.PrepareMovieControl())) {
     ShowCursor(TRUE);
-    std::wstring text;
-    if (fsCommandResources_) {
-      wchar_t buffer[512] = {};
-      int length = LoadStringW(fsCommandResources_.get(), IDS_FLASH_MISSING, buffer, static_cast<int>(std::size(buffer)));
-      if (length > 0) text.assign(buffer, length);
-    }
+    const std::wstring text = fscommand::LoadResourceString(fsCommandResources_.get(), IDS_FLASH_MISSING);
     MessageBoxW(hwnd(), text.c_str(), nullptr, MB_OK | MB_ICONHAND);
     SignalPreloader();
     SendMessageW(hwnd(), WM_CLOSE, 0, 0);
     return false;
   }
+  fscommand::GetFsCommandManager().SetPlayerHost(&flashHost_);
   // 10.
   FillSequence();
-  current_ = sequence_.front();
+  if (!sequence_.entries().empty()) {
+    current_ = sequence_.entries().front();
+  } else {
+    // Nothing can be played: the window still takes the size an unreadable item would.
+    current_.width = MovieSequence::kDefaultWidth;
+    current_.height = MovieSequence::kDefaultHeight;
+  }
   // 11.
   NotYetSetScaleState((hostFlags & 1) == 0 || (hostFlags & 2) != 0, (hostFlags & 1) != 0, current_.width,
                       current_.height);
@@ -114,7 +120,10 @@ bool PlayerDialog::SetUp() {
   GetClientRect(hwnd(), &client);
   NotYetSetScaleWindowSize(client.right, client.bottom);
   // 13.
-  NotYetStartSequence();
+  sequence_.SetHost(&sequenceHost_);
+  sequence_.SetBaseDirectory(temporaryDirectory_);
+  sequence_.SetPeriod(static_cast<int>(kPlayTimerPeriodMs));
+  sequence_.SetLoop(document_.behaviourOptions.loop != 0);
   // 14.
   if (document_.logOptions.showLog) fscommand::GetFsCommandManager().ShowFsCommandLog(true);
   // 15.
@@ -129,9 +138,7 @@ bool PlayerDialog::SetUp() {
   // 18.
   if (document_.behaviourOptions.autoStart) {
     playTimer_.Start();
-    if (document_.backgroundSound.enabled) {
-      NotYetStartBackgroundSound(document_.backgroundSound.loop != 0, document_.backgroundSound.path);
-    }
+    StartBackgroundSound();
   }
   // 19. The window is sized, placed and styled: the splash program may go.
   SignalPreloader();
@@ -143,27 +150,33 @@ bool PlayerDialog::SetUp() {
 }
 
 void PlayerDialog::FillSequence() {
-  sequence_.clear();
+  measurer_.SetParent(hwnd());
   const auto& items = document_.movieList.items;
   const int quality = layout::HostQualityCode(document_.playbackOptions.quality);
   for (size_t i = 0; i < items.size(); ++i) {
-    SequenceItem entry;
-    entry.path = items[i].PlayedPath();
-    entry.index = static_cast<int>(i);
-    entry.quality = quality;
-    entry.playTime = items[i].playTime;
-    entry.kind = KindOfPath(items[i].path);
-    const layout::Size size = EntrySize(entry.path, entry.kind);
-    entry.width = size.width;
-    entry.height = size.height;
-    sequence_.push_back(std::move(entry));
+    // Without looping the last item stays on screen.
+    const bool holdsLast = !document_.behaviourOptions.loop && i + 1 == items.size();
+    const float playTime = holdsLast ? static_cast<float>(kEndlessPlayTime) : items[i].playTime;
+    sequence_.Add(items[i].PlayedPath(), static_cast<int>(i), quality, playTime);
   }
-  if (!document_.behaviourOptions.loop && !sequence_.empty()) sequence_.back().playTime = kEndlessPlayTime;
+}
+
+bool PlayerDialog::HasMovieItem() const {
+  const auto& items = document_.movieList.items;
+  return std::any_of(items.begin(), items.end(), [](const MovieItem& item) {
+    return KindOfPath(item.PlayedPath()) == SequenceKind::kMovie;
+  });
+}
+
+void PlayerDialog::StartBackgroundSound() {
+  if (document_.backgroundSound.enabled) {
+    NotYetStartBackgroundSound(document_.backgroundSound.loop != 0, document_.backgroundSound.path);
+  }
 }
 
 void PlayerDialog::OnTimerTick() {
   playTimer_.Stop();
-  if (NotYetStepSequence()) {
+  if (sequence_.Step(current_)) {
     const bool flash = transparent_ && CurrentIsFlash();
     if (transparent_) {
       if (flash) {
@@ -177,8 +190,7 @@ void PlayerDialog::OnTimerTick() {
     zoom_.Reset();
     SetFocus(hwnd());
   }
-  // The sequence has no end until it exists.
-  playTimer_.Start();
+  if (!sequence_.ended()) playTimer_.Start();
 }
 
 void PlayerDialog::OnPaint() {
@@ -198,13 +210,15 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       OnCancel();
       return 0;
     case WM_SIZE: {
-      if (host_.hwnd()) {
+      const LRESULT result = DefaultHandling(message, wParam, lParam);
+      if (flashHost_.hwnd()) {
         RECT client{};
         GetClientRect(hwnd(), &client);
-        MoveWindow(host_.hwnd(), 0, 0, client.right, client.bottom, TRUE);
+        MoveWindow(flashHost_.hwnd(), 0, 0, client.right, client.bottom, TRUE);
+        if ((document_.sizeOptions.hostFlags & 1) == 0) RefitMovie();
       }
       NotYetPlaceOverlayPanel();
-      return DefaultHandling(message, wParam, lParam);
+      return result;
     }
     case WM_MOVE:
       NotYetPlaceOverlayPanel();
@@ -231,7 +245,7 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       OnSystemCommand(wParam);
       return DefaultHandling(message, wParam, lParam);
     case WM_EXITSIZEMOVE: {
-      if (host_.hwnd()) SendMessageW(host_.hwnd(), WM_EXITSIZEMOVE, 0, 0);
+      if (flashHost_.hwnd()) SendMessageW(flashHost_.hwnd(), WM_EXITSIZEMOVE, 0, 0);
       NotYetPlaceOverlayPanel();
       RECT client{};
       GetClientRect(hwnd(), &client);
@@ -240,6 +254,7 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
     case WM_DESTROY:
       if (fscommand::FsCommandManagerExists()) {
+        fscommand::GetFsCommandManager().SetPlayerHost(nullptr);
         fscommand::GetFsCommandManager().DestroyLogWindow();
         fscommand::GetFsCommandManager().UnloadFsCommandLibraries();
       }

@@ -3,9 +3,9 @@
 // program once, and handles the system menu, the context menu, keys, dragging and the
 // sequence timer.
 //
-// The movie control, the movie sequence, the FSCommand layer, the overlay panel, the About box
-// and the background sound arrive with their own work; where set-up or a handler needs them
-// this class calls a clearly marked step that does nothing yet.
+// The drag-region model, the transparent host, the overlay panel, the About box and the
+// background sound arrive with their own work; where set-up or a handler needs them this class
+// calls a clearly marked step that does nothing yet.
 #pragma once
 
 #include <windows.h>
@@ -20,24 +20,15 @@
 #include "framework/dialog.h"
 #include "framework/timer.h"
 #include "framework/unique_handle.h"
-#include "player/player_host.h"
+#include "core/sequence/movie_sequence.h"
+#include "player/flash_host.h"
+#include "player/movie_measuring.h"
 #include "player/preloader_client.h"
 #include "player/tray_icon.h"
 
 namespace zp::player {
 
 class PlayerContextMenu;
-
-// One entry of the presentation as the window shows it.
-struct SequenceItem {
-  std::u16string path;  // the played path (the written copy)
-  int index = 0;
-  int quality = 3;      // the host's quality code
-  double playTime = 0;  // seconds
-  int width = 0;        // the natural size (entry_size.h)
-  int height = 0;
-  MovieKind kind = MovieKind::kUnplayable;
-};
 
 // What the transparent companion window reports to the player window: kind 0 a value (the
 // answer carries the drag codes), kind 1 a request for the context menu, kind 2 its rectangle.
@@ -79,12 +70,12 @@ class PlayerDialog : public win::Dialog {
   const RECT& savedRect() const { return savedRect_; }
   const layout::ZoomState& zoom() const { return zoom_; }
   const SequenceItem& current() const { return current_; }
-  const std::vector<SequenceItem>& sequence() const { return sequence_; }
+  const MovieSequence& sequence() const { return sequence_; }
   const win::WindowTimer& playTimer() const { return playTimer_; }
-  PlayerHost& host() { return host_; }
+  CFlashHost& host() { return flashHost_; }
   HMODULE resourceLibrary() const { return resourceLibrary_.get(); }
   bool dragging() const { return dragging_; }
-  std::vector<layout::MenuEntry> ContextMenuEntries() const;
+  std::vector<layout::MenuEntry> ContextMenuEntries();
 
   void ApplyWindowLayout();
   // The companion window's callback; the transparent host registers it when it lands.
@@ -125,7 +116,12 @@ class PlayerDialog : public win::Dialog {
   void EndDrag();
   void ReleaseResources();
 
-  bool CurrentIsFlash() const { return current_.kind == MovieKind::kFlash; }
+  bool CurrentIsFlash() const { return KindOfPath(current_.path) == SequenceKind::kMovie; }
+  // Whether the presentation needs the movie control at all.
+  bool HasMovieItem() const;
+  void StartBackgroundSound();
+  void TogglePlay();
+  void RefitMovie();
 
   int mode_;
   DocumentModel& document_;
@@ -135,8 +131,10 @@ class PlayerDialog : public win::Dialog {
   HICON icon_ = nullptr;  // shared resource icon: not destroyed
   bool transparent_ = false;
   PreloaderClient preloader_;
-  PlayerHost host_;
-  std::vector<SequenceItem> sequence_;
+  CFlashHost flashHost_;
+  PlayerSequenceMeasurer measurer_;
+  MovieSequence sequence_;
+  FlashHostSequenceAdapter sequenceHost_{flashHost_};
   SequenceItem current_;
   win::WindowTimer playTimer_;
   layout::ZoomState zoom_;

@@ -5,13 +5,16 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <iterator>
 #include <string>
 
 #include "core/document/document_model.h"
+#include "core/temp_files.h"
 #include "core/text.h"
 #include "framework/window.h"
 #include "platform/platform.h"
+#include "platform/wide.h"
 
 namespace zp::player::detail {
 
@@ -37,16 +40,31 @@ inline void SendToShellTray(UINT command) {
 
 inline bool ProgramIsScreenSaver() { return EqualsNoCase(ExtensionOf(platform::ModuleFilePath()), u"scr"); }
 
+// The sequence's clock: now on the system's UTC file-time scale, in 100 ns units.
+inline int64_t FileTimeNow() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  return static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+}
+
+// "file://" and the program's directory with forward slashes and a final one: where movies
+// find the files they load.
+inline std::wstring ProgramDirectoryUrl() {
+  std::wstring directory = ToWide(ProgramDirectory());
+  for (wchar_t& c : directory) {
+    if (c == L'\\') c = L'/';
+  }
+  return L"file://" + directory + L"/";
+}
+
 // --- Steps that belong to work still to come. Each does nothing yet. ---
 // The FSCommand layer's scale state and drag-region model.
 inline void NotYetSetScaleState(bool, bool, int, int) {}
 inline void NotYetSetScaleWindowSize(int, int) {}
-// The movie sequence's start and step.
-inline void NotYetStartSequence() {}
-inline bool NotYetStepSequence() { return false; }  // true when a new entry went on screen
 // The overlay panel, the background sound, the About box, the transparent host.
 inline void NotYetPlaceOverlayPanel() {}
 inline void NotYetStartBackgroundSound(bool, const std::u16string&) {}
+inline void NotYetPauseBackgroundSound(bool) {}
 inline void NotYetShowAboutBox(HWND) {}
 inline void NotYetResyncTransparentHost() {}
 

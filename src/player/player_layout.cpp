@@ -41,7 +41,8 @@ void PlayerDialog::ApplyStyles() {
   }
   if (a.showInTaskbar == 0) exStyle &= ~static_cast<LONG_PTR>(WS_EX_APPWINDOW);
   if (a.trayIcon) trayIcon_.Add(h, icon_, OwnString(IDS_TRAY_TIP).c_str());
-  if (a.windowMode == 1) host_.SetBackgroundColour(static_cast<COLORREF>(a.movieBackground));
+  // The document keeps the colour as the system does (0x00BBGGRR); the host takes 0xRRGGBB.
+  if (a.windowMode == 1) flashHost_.SetBackgroundColour(SwapRedBlue(a.movieBackground & 0xFFFFFF));
   HMENU systemMenu = GetSystemMenu(h, FALSE);
   if (transparent_ && systemMenu) DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
   if (a.hasFrame == 1) {
@@ -79,7 +80,7 @@ void PlayerDialog::ApplySizeAndShape() {
   auto& s = document_.sizeOptions;
   auto& a = document_.appearanceOptions;
   // 1.
-  host_.SetScaleToWindow((s.hostFlags & 1) == 0 || (s.hostFlags & 2) != 0);
+  flashHost_.SetAllowScale((s.hostFlags & 1) == 0 || (s.hostFlags & 2) != 0);
   // 2. A custom region decides the size.
   if (a.shapeMode == 2) {
     win::UniqueRegion region = MakeCustomRegion(a.region);

@@ -1,6 +1,8 @@
 #include "player/shockwave_flash.h"
 
+#include "framework/application.h"
 #include "framework/variant.h"
+#include "fscommand/fs_command_manager.h"
 
 namespace zp::player {
 
@@ -116,7 +118,12 @@ bool CFlashMovieCtrl::OnEvent(DISPID dispid, DISPPARAMS& params) {
 }
 
 bool CFlashMovieCtrl::OnFSCommand(const std::wstring& command, const std::wstring& arguments) {
-  return onFsCommand ? onFsCommand(command, arguments) : false;
+  if (onFsCommand) return onFsCommand(command, arguments);
+  // The first command of a run also hands the extension libraries the main window.
+  const auto* application = win::Application::Current();
+  fscommand::GetFsCommandManager().OnFsCommand(this, command, arguments, false,
+                                               application ? application->mainWindow() : nullptr);
+  return true;
 }
 
 bool CFlashMovieCtrl::OnReadyStateChange(long state) {

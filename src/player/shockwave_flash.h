@@ -10,6 +10,7 @@
 #include <string>
 
 #include "framework/control_site.h"
+#include "fscommand/fs_movie_control.h"
 
 namespace zp::player {
 
@@ -41,10 +42,10 @@ inline constexpr DISPID kFsCommandEvent = 150;
 inline constexpr DISPID kReadyStateChangeEvent = -609;
 }  // namespace flash_dispid
 
-class CShockwaveFlash {
+class CShockwaveFlash : public fscommand::FsMovieControl {
  public:
   CShockwaveFlash() = default;
-  virtual ~CShockwaveFlash();
+  ~CShockwaveFlash() override;
   CShockwaveFlash(const CShockwaveFlash&) = delete;
   CShockwaveFlash& operator=(const CShockwaveFlash&) = delete;
 
@@ -75,7 +76,8 @@ class CShockwaveFlash {
   long FlashVersion();
   void Base(const std::wstring& path);
   void BGColor(const std::wstring& colour);
-  void SetVariable(const std::wstring& name, const std::wstring& value);
+  void SetVariable(const std::wstring& name, const std::wstring& value) override;
+  void SetScaleMode(int mode) override { ScaleMode(mode); }
   void TSetProperty(const std::wstring& target, long property, const std::wstring& value);
   std::wstring TGetProperty(const std::wstring& target, long property);
 
@@ -91,7 +93,7 @@ class CShockwaveFlash {
 
 class CFlashMovieCtrl : public CShockwaveFlash {
  public:
-  // Receives FSCommand (command, arguments); the command dispatcher installs itself here.
+  // Receives FSCommand (command, arguments) instead of the process's command manager; for tests.
   std::function<bool(const std::wstring& command, const std::wstring& arguments)> onFsCommand;
   bool movieReady = false;
 

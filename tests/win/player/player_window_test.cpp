@@ -66,6 +66,15 @@ class PlayerWindow : public ::testing::Test {
     return dialog_->PreTranslateWalk(msg);
   }
 
+  // An uncompressed movie with a 550 x 400 stage and nothing else.
+  std::u16string StageMovie() {
+    const std::vector<uint8_t> movie{0x46, 0x57, 0x53, 0x06, 0x17, 0x00, 0x00, 0x00, 0x78, 0x00, 0x05, 0x5F,
+                                     0x00, 0x00, 0x0F, 0xA0, 0x00, 0x00, 0x0C, 0x01, 0x00, 0x00, 0x00};
+    const std::u16string path = temp_.File(u"stage.swf");
+    EXPECT_TRUE(test::WriteBytes(path, movie));
+    return path;
+  }
+
   test::ScratchDirectory temp_;
   std::u16string directory_;
   std::unique_ptr<PlayerDialog> dialog_;
@@ -91,11 +100,7 @@ TEST_F(PlayerWindow, FixedSizeCentred) {
 }
 
 TEST_F(PlayerWindow, MovieSizeComesFromTheMovieHeader) {
-  // An uncompressed movie with a 550 x 400 stage and nothing else.
-  const std::vector<uint8_t> movie{0x46, 0x57, 0x53, 0x06, 0x17, 0x00, 0x00, 0x00, 0x78, 0x00, 0x05, 0x5F,
-                                   0x00, 0x00, 0x0F, 0xA0, 0x00, 0x00, 0x0C, 0x01, 0x00, 0x00, 0x00};
-  const std::u16string path = temp_.File(u"stage.swf");
-  ASSERT_TRUE(test::WriteBytes(path, movie));
+  const std::u16string path = StageMovie();
   DocumentModel document = Frameless();
   document.movieList.items[0].file.path = path;
   Open(document);
@@ -330,6 +335,7 @@ TEST_F(PlayerWindow, CompanionNoticesGetDragCodesAndKeepTheRectangle) {
   document.appearanceOptions.windowMode = 2;
   document.mouseKeyOptions.leftDrag = 3;
   document.mouseKeyOptions.rightButton = 2;
+  document.movieList.items[0].file.path = StageMovie();
   Open(document);
   CompanionAnswer answer = dialog_->OnCompanionNotice({0, 7, {}});
   EXPECT_EQ(answer.leftCode, 4);
@@ -442,6 +448,7 @@ TEST_F(PlayerWindow, ContextMenuIsWordedFromTheResourceLibrary) {
   // program's folder, where the build puts it.
   DocumentModel document = WithItems({u"a.swf"});
   document.menuAboutOptions.zoomInItem = 0;
+  document.movieList.items[0].file.path = StageMovie();
   PlayerContextMenu menu;
   Open(document, &menu);
   ASSERT_NE(menu.resourceLibrary(), nullptr);
@@ -466,15 +473,16 @@ TEST_F(PlayerWindow, TimerRunsWithAutoStartAndPlayStartsIt) {
   DocumentModel document = WithItems({u"a.swf", u"b.jpg"});
   Open(document);
   EXPECT_TRUE(dialog_->playTimer().running());
-  EXPECT_EQ(dialog_->sequence().size(), 2u);
-  EXPECT_DOUBLE_EQ(dialog_->sequence().back().playTime, 9999999.0);
+  // The movie file does not exist, so only the picture is in the sequence, held for good.
+  ASSERT_EQ(dialog_->sequence().entries().size(), 1u);
+  EXPECT_EQ(dialog_->sequence().entries().back().duration, 9999999LL * 10'000'000);
   EXPECT_EQ(dialog_->current().quality, 2);
   dialog_.reset();
   document.behaviourOptions.autoStart = 0;
   document.behaviourOptions.loop = 1;
   Open(document);
   EXPECT_FALSE(dialog_->playTimer().running());
-  EXPECT_DOUBLE_EQ(dialog_->sequence().back().playTime, 5.0);
+  EXPECT_EQ(dialog_->sequence().entries().back().duration, 5LL * 10'000'000);
   SendMessageW(dialog_->hwnd(), WM_COMMAND, 607, 0);
   EXPECT_TRUE(dialog_->playTimer().running());
 }
