@@ -2,6 +2,7 @@
 // dragging, the timer and the splash signal.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -11,7 +12,9 @@
 #include "player/context_menu_view.h"
 #include "player/player_dialog.h"
 #include "player/print_screen_block.h"
+#include "framework/variant.h"
 #include "player/screen_area.h"
+#include "swf_writer.h"
 #include "test_files.h"
 
 namespace zp::player {
@@ -73,6 +76,31 @@ class PlayerWindow : public ::testing::Test {
     const std::u16string path = temp_.File(u"stage.swf");
     EXPECT_TRUE(test::WriteBytes(path, movie));
     return path;
+  }
+
+  // A movie of `frames` plain frames on a 550 x 400 stage.
+  std::u16string FramesMovie(int frames) {
+    swfgen::MovieWriter movie(6, 550, 400, 12.0);
+    movie.Background({10, 120, 200, 255});
+    for (int i = 0; i < frames; ++i) movie.ShowFrame();
+    const std::u16string path = temp_.File(u"frames.swf");
+    EXPECT_TRUE(test::WriteBytes(path, movie.Finish(false)));
+    return path;
+  }
+
+  // Handles the window's messages (its timer among them) until `condition` holds or 10 s pass.
+  bool PumpUntil(const std::function<bool()>& condition) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+      if (GetTickCount() - start > 10000) return false;
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
   }
 
   test::ScratchDirectory temp_;
@@ -539,6 +567,90 @@ TEST_F(PlayerWindow, RunsTheSameWithoutASplash) {
   Open(document);
   EXPECT_FALSE(dialog_->ended());
   EXPECT_TRUE(dialog_->playTimer().running());
+}
+
+}  // namespace
+}  // namespace zp::player
+
+namespace zp::player {
+namespace {
+
+TEST_F(PlayerWindow, PlaybackCommandsDriveTheMovieAndTheSequence) {
+  DocumentModel document = Frameless();
+  document.movieList.items[0].file.path = FramesMovie(60);
+  document.movieList.items[0].playTime = 30;
+  document.menuAboutOptions.zoomInItem = 1;
+  Open(document);
+  CFlashHost& host = dialog_->host();
+  ASSERT_TRUE(PumpUntil([&] { return host.movie().movieLoaded(); })) << "the timer never started the movie";
+  CFlashMovieCtrl& control = host.movie().flashCtrl();
+  auto command = [&](UINT id) { SendMessageW(dialog_->hwnd(), WM_COMMAND, id, 0); };
+
+  command(602);  // High
+  EXPECT_EQ(control.TGetProperty(L"/", 16), L"2");
+  command(600);  // Low
+  EXPECT_EQ(control.TGetProperty(L"/", 16), L"0");
+
+  // Play pauses the movie and the sequence, and resumes both.
+  ASSERT_TRUE(host.IsPlaying());
+  command(607);
+  EXPECT_FALSE(host.IsPlaying());
+  EXPECT_TRUE(dialog_->sequence().paused());
+  command(607);
+  EXPECT_TRUE(host.IsPlaying());
+  EXPECT_FALSE(dialog_->sequence().paused());
+
+  const bool looped = host.GetLoop();
+  command(608);
+  EXPECT_NE(host.GetLoop(), looped);
+
+  command(609);  // Rewind: the sequence waits, the movie is at its start
+  EXPECT_TRUE(dialog_->sequence().paused());
+  EXPECT_EQ(dialog_->sequence().lastSeenFrame(), -1);
+  EXPECT_EQ(host.GetCurrentFrame(), 0);
+  command(610);  // Forward
+  EXPECT_EQ(host.GetCurrentFrame(), 1);
+  EXPECT_EQ(dialog_->sequence().lastSeenFrame(), 1);
+  command(611);  // Back
+  EXPECT_EQ(host.GetCurrentFrame(), 0);
+  EXPECT_EQ(dialog_->sequence().lastSeenFrame(), 0);
+
+  // Zooming in shows half the movie around the point zooming centres on; 100 % shows it all.
+  command(604);
+  const RECT zoomed = host.viewRect();
+  EXPECT_EQ(zoomed.right - zoomed.left, 275);
+  EXPECT_EQ(zoomed.bottom - zoomed.top, 200);
+  command(616);
+  EXPECT_EQ(host.viewRect().right, 550);
+  EXPECT_EQ(host.viewRect().bottom, 400);
+}
+
+TEST_F(PlayerWindow, StretchedMoviesFollowTheWindowSize) {
+  DocumentModel document = Frameless();
+  document.movieList.items[0].file.path = FramesMovie(10);
+  document.sizeOptions.hostFlags = 0;  // stretch to the window
+  Open(document);
+  CFlashHost& host = dialog_->host();
+  ASSERT_TRUE(PumpUntil([&] { return host.movie().movieLoaded(); }));
+  EXPECT_EQ(host.movie().flashCtrl().TGetProperty(L"/", 2), L"100");
+  SetWindowPos(dialog_->hwnd(), nullptr, 0, 0, 1100, 200, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(host.movie().flashCtrl().TGetProperty(L"/", 2), L"200");
+  EXPECT_EQ(host.movie().flashCtrl().TGetProperty(L"/", 3), L"50");
+}
+
+TEST_F(PlayerWindow, WindowBackgroundColourReachesTheMovie) {
+  DocumentModel document = Frameless();
+  document.movieList.items[0].file.path = FramesMovie(10);
+  document.appearanceOptions.windowMode = 1;
+  document.appearanceOptions.movieBackground = RGB(0x11, 0x22, 0x33);  // kept as the system keeps colours
+  Open(document);
+  CFlashHost& host = dialog_->host();
+  EXPECT_EQ(host.backgroundColour(), 0x112233);
+  ASSERT_TRUE(PumpUntil([&] { return host.movie().movieLoaded(); }));
+  // The control holds colours as the system does: the same value the document gave.
+  win::Variant colour;
+  ASSERT_EQ(win::GetProperty(host.movie().flashCtrl().dispatch(), flash_dispid::kBackgroundColor, &colour), S_OK);
+  EXPECT_EQ(colour.AsLong(), static_cast<long>(RGB(0x11, 0x22, 0x33)));
 }
 
 }  // namespace
