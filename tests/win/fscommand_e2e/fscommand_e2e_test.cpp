@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/wide.h"
+#include "player_windows.h"
 #include "support/e2e_support.h"
 #include "test_files.h"
 
@@ -15,6 +16,8 @@ namespace zp::e2e {
 namespace {
 
 using namespace std::chrono_literals;
+using outside::PlayerDialogOf;
+using outside::WindowTitled;
 
 constexpr wchar_t kSettingsKey[] = L"Software\\Zentrapolis\\ZentrapolisProjector\\LogTour";
 
@@ -29,24 +32,6 @@ DocumentModel Presentation(bool showLog) {
   document.sizeOptions.sizeMode = 1;
   document.logOptions.showLog = showLog ? 1 : 0;
   return document;
-}
-
-HWND WindowTitled(DWORD processId, const wchar_t* title, bool visibleOnly) {
-  for (HWND window : TopLevelWindows(processId, visibleOnly)) {
-    wchar_t text[64] = {};
-    GetWindowTextW(window, text, 64);
-    if (std::wstring(text) == title) return window;
-  }
-  return nullptr;
-}
-
-HWND PlayerDialogOf(DWORD processId) {
-  for (HWND window : TopLevelWindows(processId)) {
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (std::wstring(className) == L"#32770") return window;
-  }
-  return nullptr;
 }
 
 std::wstring SavedRect() {

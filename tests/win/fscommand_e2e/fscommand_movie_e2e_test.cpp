@@ -1,0 +1,230 @@
+// FSCommands as a presentation's author meets them: packed movies that quit the player, switch
+// it to full screen and back, call the extension library carried in the package and act on the
+// values it returns, all watched from outside the player's process.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "core/text.h"
+#include "movie_presentation.h"
+#include "platform/wide.h"
+#include "player_windows.h"
+#include "scripted_movie.h"
+#include "support/e2e_support.h"
+#include "test_files.h"
+
+namespace zp::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using outside::CaptionOf;
+using outside::LogText;
+using outside::PlayerDialogOf;
+using outside::WindowTitled;
+using swfgen::ActionWriter;
+
+constexpr auto kDeadline = 30s;
+constexpr wchar_t kProgramName[] = L"MovieCommands";
+constexpr wchar_t kSettingsKey[] = L"Software\\Zentrapolis\\ZentrapolisProjector\\MovieCommands";
+
+std::string Narrow(const std::wstring& text) { return U16ToUtf8(FromWide(text)); }
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string Describe(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + ")";
+}
+
+RECT WindowRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+class MovieFsCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    temporary_ = Path(L"tmp");
+    ASSERT_TRUE(CreateDirectoryW(temporary_.c_str(), nullptr));
+  }
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+
+  std::wstring Path(const std::wstring& name) const { return ToWide(scratch_.path()) + L"\\" + name; }
+
+  // A file whose appearance the movie waits for (the test's signal), and its name for the movie.
+  std::string SignalPath(const std::wstring& name) const { return Narrow(Path(name)); }
+  void Signal(const std::wstring& name) const { ASSERT_TRUE(WriteFileBytes(Path(name), {'g', 'o'})); }
+
+  // Packs the movie as the whole presentation and starts the player with its own temporary folder.
+  Launched Start(ScriptedMovie& movie, const std::string& manifestOptions = {}) {
+    const std::wstring program = Path(std::wstring(kProgramName) + L".exe");
+    const std::string problem =
+        PackMoviePresentation(Path(L"presentation"), {{"scenario.swf", movie.Finish()}}, manifestOptions, program);
+    EXPECT_EQ(problem, "");
+    Launched player = Launch(program, L"", temporary_);
+    EXPECT_TRUE(player.started()) << "CreateProcess failed: " << GetLastError();
+    return player;
+  }
+
+  static HWND WaitForDialog(const Launched& player) {
+    HWND dialog = nullptr;
+    WaitUntil([&] { return (dialog = PlayerDialogOf(player.id())) != nullptr && IsWindowVisible(dialog); }, kDeadline);
+    return dialog;
+  }
+
+  static bool WaitForCaption(HWND window, const std::wstring& caption) {
+    return WaitUntil([&] { return CaptionOf(window) == caption; }, kDeadline);
+  }
+
+  static void Close(Launched& player, HWND dialog) {
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(player.WaitForExit(kDeadline), std::optional<DWORD>(0));
+  }
+
+  void ExpectNothingLeft() const {
+    const auto left = FolderEntries(temporary_);
+    EXPECT_TRUE(left.empty()) << "left in the temporary folder: " << (left.empty() ? std::string() : Narrow(left[0]));
+  }
+
+  test::ScratchDirectory scratch_;
+  std::wstring temporary_;
+};
+
+TEST_F(MovieFsCommands, QuitFromTheMovieEndsThePlayerAndLeavesNothingBehind) {
+  ScriptedMovie movie;
+  movie.Command("WindowSetTitle", "waiting to quit").WaitForFile(SignalPath(L"quit.flag")).Command("quit", "");
+  Launched player = Start(movie);
+  ASSERT_TRUE(player.started());
+  HWND dialog = WaitForDialog(player);
+  ASSERT_NE(dialog, nullptr);
+  // The movie runs, and the player with it, until the movie says quit.
+  ASSERT_TRUE(WaitForCaption(dialog, L"waiting to quit")) << Narrow(CaptionOf(dialog));
+  EXPECT_TRUE(player.Running());
+  Signal(L"quit.flag");
+  EXPECT_EQ(player.WaitForExit(kDeadline), std::optional<DWORD>(0));
+  // The extension library was loaded from the temporary folder, and is gone with it.
+  ExpectNothingLeft();
+}
+
+TEST_F(MovieFsCommands, FullScreenCoversTheScreenAndALaterFrameRestoresTheWindow) {
+  ScriptedMovie movie;
+  movie.Command("WindowSetTitle", "windowed")
+      .WaitForFile(SignalPath(L"full.flag"))
+      .Command("fullscreen", "true")
+      .WaitForFile(SignalPath(L"back.flag"))
+      .Command("fullscreen", "false")
+      .Command("WindowSetTitle", "restored");
+  Launched player = Start(movie);
+  ASSERT_TRUE(player.started());
+  HWND dialog = WaitForDialog(player);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(WaitForCaption(dialog, L"windowed"));
+  const RECT before = WindowRect(dialog);
+  const LONG_PTR styleBefore = GetWindowLongPtrW(dialog, GWL_STYLE);
+  ASSERT_TRUE(styleBefore & WS_CAPTION);
+
+  Signal(L"full.flag");
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  const RECT screen{-1, -1, width + 1, height + 1};
+  EXPECT_TRUE(WaitUntil([&] { return SameRect(WindowRect(dialog), screen); }, kDeadline))
+      << "full screen is " << Describe(WindowRect(dialog)) << ", wanted " << Describe(screen);
+  EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_CAPTION);
+  EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_THICKFRAME);
+
+  Signal(L"back.flag");
+  ASSERT_TRUE(WaitForCaption(dialog, L"restored"));
+  EXPECT_TRUE(SameRect(WindowRect(dialog), before))
+      << "restored to " << Describe(WindowRect(dialog)) << ", was " << Describe(before);
+  EXPECT_EQ(GetWindowLongPtrW(dialog, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), styleBefore & (WS_CAPTION | WS_THICKFRAME));
+  Close(player, dialog);
+  ExpectNothingLeft();
+}
+
+TEST_F(MovieFsCommands, TheLogShowsEachCommandTheLibraryThatServedItAndItsResult) {
+  ScriptedMovie movie;
+  movie.Command("allowscale", "true")
+      .Command("GetScreenSize", "w,h")
+      .Command("NoSuchCommand", "x, y")
+      .Command("Version", "");
+  Launched player = Start(movie, R"("log": {"show": true})");
+  ASSERT_TRUE(player.started());
+  HWND log = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (log = WindowTitled(player.id(), L"FSCommand Log", true)) != nullptr; }, kDeadline));
+  HWND dialog = WaitForDialog(player);
+  ASSERT_NE(dialog, nullptr);
+
+  const std::wstring handle = std::to_wstring(reinterpret_cast<INT_PTR>(dialog));
+  const std::wstring size = std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"|" +
+                            std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
+  const std::wstring expected =
+      // Before the movie's first command the library is handed the main window.
+      L"\r\nFSCommand:  <WindowSetHandle>  <" + handle + L">\r\n"
+      L"Command found in: ZentraFSCmd.dll\r\n"
+      L"Command Result: <1>\r\n"
+      // A built-in command: no library, its own result.
+      L"\r\nFSCommand:  <allowscale>  <true>\r\n"
+      L"Command Result: <1>\r\n"
+      L"\r\nFSCommand:  <GetScreenSize>  <w,h>\r\n"
+      L"Command found in: ZentraFSCmd.dll\r\n"
+      L"Command Result: <1|" + size + L">\r\n"
+      L"\r\nFSCommand:  <NoSuchCommand>  <x, y>\r\n"
+      L"Command not found!\r\n"
+      L"\r\nFSCommand:  <Version>  <>\r\n"
+      L"Command found in: ZentraFSCmd.dll\r\n"
+      L"Command Result: <1.0>\r\n";
+  std::wstring text;
+  EXPECT_TRUE(WaitUntil([&] { return (text = LogText(log)) == expected; }, kDeadline))
+      << "the log reads:\n" << Narrow(text) << "\nwanted:\n" << Narrow(expected);
+  Close(player, dialog);
+}
+
+TEST_F(MovieFsCommands, TheMovieActsOnTheValuesTheLibraryReturns) {
+  const std::string width = std::to_string(GetSystemMetrics(SM_CXSCREEN));
+  const std::string height = std::to_string(GetSystemMetrics(SM_CYSCREEN));
+  // The movie asks for the screen size twice: into two variables, then with the first item
+  // left empty so that only the height arrives. It branches on what it got and shows it in
+  // the window's caption.
+  ActionWriter branch;
+  branch.Push({std::string("screenW")}).Op(0x1C).Push({width}).Op(0x13).Op(0x12).If("wrong");
+  branch.Push({std::string("screenH")}).Op(0x1C).Push({height}).Op(0x13).Op(0x12).If("wrong");
+  branch.Push({std::string("onlyHeight")}).Op(0x1C).Push({height}).Op(0x13).Op(0x12).If("wrong");
+  SendCommand(branch, "WindowSetTitle",
+              {Text("Screen "), ValueOf("screenW"), Text("x"), ValueOf("screenH"), Text(", returned "),
+               ValueOf("fscmd_ret"), Text(", height "), ValueOf("onlyHeight")});
+  branch.Jump("end").Mark("wrong");
+  SendCommand(branch, "WindowSetTitle",
+              {Text("Unexpected "), ValueOf("screenW"), Text("x"), ValueOf("screenH"), Text(", height "),
+               ValueOf("onlyHeight")});
+  branch.Mark("end");
+  ScriptedMovie movie;
+  movie.Command("GetScreenSize", "screenW,screenH")
+      .WaitForVariable("screenH")
+      .Command("GetScreenSize", ",onlyHeight")
+      .WaitForVariable("onlyHeight")
+      .Frame(branch);
+  Launched player = Start(movie, R"("log": {"show": true})");
+  ASSERT_TRUE(player.started());
+  HWND dialog = WaitForDialog(player);
+  ASSERT_NE(dialog, nullptr);
+
+  const std::wstring wanted = ToWide(Utf8ToU16("Screen " + width + "x" + height + ", returned 1, height " + height));
+  EXPECT_TRUE(WaitForCaption(dialog, wanted)) << "the caption reads " << Narrow(CaptionOf(dialog));
+  // The log shows the command the movie built from the values.
+  HWND log = WindowTitled(player.id(), L"FSCommand Log", true);
+  ASSERT_NE(log, nullptr);
+  const std::wstring line = L"FSCommand:  <WindowSetTitle>  <" + wanted + L">\r\n";
+  std::wstring text;
+  EXPECT_TRUE(WaitUntil([&] { return (text = LogText(log)).find(line) != std::wstring::npos; }, kDeadline))
+      << "the log reads:\n" << Narrow(text);
+  Close(player, dialog);
+  ExpectNothingLeft();
+}
+
+}  // namespace
+}  // namespace zp::e2e
