@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "core/temp_files.h"
+#include "framework/application.h"
 #include "platform/wide.h"
 
 namespace zp::player {
@@ -224,31 +225,15 @@ void CMovieControl::SetFullScreen(bool on, HWND window) {
 }
 
 void CMovieControl::ApplyFullScreen(bool on, HWND window) {
-  if (!window || !IsWindow(window)) window = parentWindow_ ? GetAncestor(parentWindow_, GA_ROOT) : nullptr;
-  if (!window) return;
-  constexpr LONG kCaptionAndFrame = 0x00C40000;
-  constexpr LONG kClientEdge = 0x200;
-  if (on) {
-    if (IsRectEmpty(&fullScreen_.savedRect)) {
-      fullScreen_.window = window;
-      GetWindowRect(window, &fullScreen_.savedRect);
-      fullScreen_.savedStyle = static_cast<LONG>(GetWindowLongPtrW(window, GWL_STYLE));
-      fullScreen_.savedExStyle = static_cast<LONG>(GetWindowLongPtrW(window, GWL_EXSTYLE));
-    }
-    SetWindowLongPtrW(window, GWL_STYLE, fullScreen_.savedStyle & ~kCaptionAndFrame);
-    SetWindowLongPtrW(window, GWL_EXSTYLE, fullScreen_.savedExStyle & ~kClientEdge);
-    SetWindowPos(window, HWND_TOP, -1, -1, GetSystemMetrics(SM_CXSCREEN) + 2, GetSystemMetrics(SM_CYSCREEN) + 2,
-                 SWP_SHOWWINDOW | SWP_FRAMECHANGED);
-  } else if (!IsRectEmpty(&fullScreen_.savedRect)) {
-    HWND target = fullScreen_.window ? fullScreen_.window : window;
-    SetWindowLongPtrW(target, GWL_STYLE, fullScreen_.savedStyle);
-    SetWindowLongPtrW(target, GWL_EXSTYLE, fullScreen_.savedExStyle);
-    const RECT& r = fullScreen_.savedRect;
-    SetWindowPos(target, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_FRAMECHANGED);
-    RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    fullScreen_.savedRect = RECT{};
+  if (!window || !IsWindow(window)) {
+    const auto* application = win::Application::Current();
+    window = application && application->mainWindow() ? application->mainWindow()
+             : parentWindow_                          ? GetAncestor(parentWindow_, GA_ROOT)
+                                                      : nullptr;
   }
+  // Leaving restores the window that went full screen, whatever window is named now.
+  if (on && !fullScreen_.IsOn()) fullScreenWindow_ = window;
+  fullScreen_.Set(on ? window : fullScreenWindow_, on);
 }
 
 }  // namespace zp::player

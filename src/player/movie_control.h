@@ -9,16 +9,10 @@
 #include <string>
 #include <utility>
 
+#include "fscommand/full_screen_switch.h"
 #include "player/shockwave_flash.h"
 
 namespace zp::player {
-
-struct FullScreenState {
-  HWND window = nullptr;
-  RECT savedRect{};  // empty: not full screen
-  LONG savedStyle = 0;
-  LONG savedExStyle = 0;
-};
 
 class CMovieControl {
  public:
@@ -68,7 +62,7 @@ class CMovieControl {
   bool allowScale() const { return allowScale_; }
   long backgroundColour() const { return backgroundColour_; }
   const std::wstring& moviePath() const { return moviePath_; }
-  const FullScreenState& fullScreen() const { return fullScreen_; }
+  bool fullScreen() const { return fullScreen_.IsOn(); }
 
   // The installer is offered at most once per run.
   static bool offerInstall;
@@ -89,7 +83,8 @@ class CMovieControl {
   std::wstring moviePath_;
   std::wstring missingPlayerMessage_;
   CFlashMovieCtrl flashCtrl_;
-  FullScreenState fullScreen_;
+  fscommand::FullScreenSwitch fullScreen_;
+  HWND fullScreenWindow_ = nullptr;  // the window that went full screen
 };
 
 // 0xRRGGBB as the control takes it: red and blue exchanged.
