@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -223,6 +225,106 @@ TEST_F(MovieFsCommands, TheMovieActsOnTheValuesTheLibraryReturns) {
   EXPECT_TRUE(WaitUntil([&] { return (text = LogText(log)).find(line) != std::wstring::npos; }, kDeadline))
       << "the log reads:\n" << Narrow(text);
   Close(player, dialog);
+  ExpectNothingLeft();
+}
+
+
+TEST_F(MovieFsCommands, WindowCommandsReachTheLibraryAndMoveHideAndShowTheWindow) {
+  ScriptedMovie movie;
+  movie.Command("WindowSetPos", "0,10,20")
+      .Command("WindowSetTitle", "placed")
+      .WaitForFile(SignalPath(L"move.flag"))
+      .Command("WindowSetPosRel", "0,30,-5")
+      .Command("WindowSetTitle", "moved")
+      .WaitForFile(SignalPath(L"hide.flag"))
+      .Command("WindowShow", "0")
+      .WaitForFile(SignalPath(L"show.flag"))
+      .Command("WindowShow", "1")
+      .Command("WindowSetTitle", "shown");
+  Launched player = Start(movie);
+  ASSERT_TRUE(player.started());
+  HWND dialog = WaitForDialog(player);
+  ASSERT_NE(dialog, nullptr);
+  const RECT first = WindowRect(dialog);
+
+  ASSERT_TRUE(WaitForCaption(dialog, L"placed"));
+  RECT rect = WindowRect(dialog);
+  EXPECT_EQ(rect.left, 10);
+  EXPECT_EQ(rect.top, 20);
+  EXPECT_EQ(rect.right - rect.left, first.right - first.left);
+  EXPECT_EQ(rect.bottom - rect.top, first.bottom - first.top);
+
+  Signal(L"move.flag");
+  ASSERT_TRUE(WaitForCaption(dialog, L"moved"));
+  rect = WindowRect(dialog);
+  EXPECT_EQ(rect.left, 40);
+  EXPECT_EQ(rect.top, 15);
+
+  Signal(L"hide.flag");
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }, kDeadline));
+  EXPECT_TRUE(player.Running());
+  Signal(L"show.flag");
+  ASSERT_TRUE(WaitForCaption(dialog, L"shown"));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  Close(player, dialog);
+}
+
+TEST_F(MovieFsCommands, ALogClosedByTheUserCollectsNothingUntilItIsShownAgain) {
+  ScriptedMovie movie(10);
+  movie.Command("Version", "before closing")
+      .WaitForFile(SignalPath(L"closed.flag"))
+      .Command("Version", "while hidden")
+      .Command("WindowSetTitle", "sent while hidden")
+      .WaitForFile(SignalPath(L"shown.flag"))
+      .Command("Version", "after showing");
+  Launched player = Start(movie, R"("log": {"show": true})");
+  ASSERT_TRUE(player.started());
+  HWND dialog = WaitForDialog(player);
+  ASSERT_NE(dialog, nullptr);
+  HWND log = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (log = WindowTitled(player.id(), L"FSCommand Log", true)) != nullptr; }, kDeadline));
+  const auto logHas = [&](const std::wstring& part) { return LogText(log).find(part) != std::wstring::npos; };
+  EXPECT_TRUE(WaitUntil([&] { return logHas(L"<Version>  <before closing>"); }, kDeadline));
+
+  SendMessageW(log, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(log); }, kDeadline));
+  Signal(L"closed.flag");
+  ASSERT_TRUE(WaitForCaption(dialog, L"sent while hidden"));
+
+  ShowWindow(log, SW_SHOWNA);
+  Signal(L"shown.flag");
+  EXPECT_TRUE(WaitUntil([&] { return logHas(L"<Version>  <after showing>"); }, kDeadline));
+  EXPECT_FALSE(logHas(L"while hidden")) << Narrow(LogText(log));
+  EXPECT_TRUE(logHas(L"<Version>  <before closing>"));
+  Close(player, dialog);
+}
+
+TEST_F(MovieFsCommands, TheLogComesBackWhereTheUserLeftItAfterTheMovieQuits) {
+  const auto run = [&](const std::function<void(Launched&, HWND log)>& whileShown) {
+    ScriptedMovie movie;
+    movie.Command("Version", "started").WaitForFile(SignalPath(L"quit.flag")).Command("quit", "");
+    std::filesystem::remove(std::filesystem::path(Path(L"quit.flag")));
+    Launched player = Start(movie, R"("log": {"show": true})");
+    ASSERT_TRUE(player.started());
+    HWND log = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (log = WindowTitled(player.id(), L"FSCommand Log", true)) != nullptr; }, kDeadline));
+    whileShown(player, log);
+    Signal(L"quit.flag");
+    EXPECT_EQ(player.WaitForExit(kDeadline), std::optional<DWORD>(0));
+  };
+  run([](Launched&, HWND log) {
+    EXPECT_TRUE(WaitUntil([&] { return LogText(log).find(L"<started>") != std::wstring::npos; }, kDeadline));
+    SetWindowPos(log, nullptr, 70, 80, 420, 180, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitUntil([&] { return WindowRect(log).left == 70; }, kDeadline));
+  });
+  run([](Launched&, HWND log) {
+    const RECT rect = WindowRect(log);
+    EXPECT_TRUE(SameRect(rect, RECT{70, 80, 490, 260})) << "the log is at " << Describe(rect);
+    // A new run starts a new log.
+    std::wstring text;
+    EXPECT_TRUE(WaitUntil([&] { return (text = LogText(log)).find(L"<started>") != std::wstring::npos; }, kDeadline));
+    EXPECT_EQ(text.find(L"<started>"), text.rfind(L"<started>")) << Narrow(text);
+  });
   ExpectNothingLeft();
 }
 
