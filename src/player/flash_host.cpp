@@ -107,8 +107,7 @@ void CFlashHost::SwitchToWeb() {
   if (web_.hwnd()) return;
   picture_.Destroy();
   movie_.Destroy();
-  const RECT r = ClientRect();
-  web_.Create(WS_EX_STATICEDGE, L"", WS_CHILD | WS_VISIBLE, r, hwnd(), kWebFrameId, kHostClass);
+  web_.Create(hwnd(), ClientRect(), kWebFrameId);
 }
 
 bool CFlashHost::PrepareMovieControl() {
@@ -139,7 +138,9 @@ bool CFlashHost::ShowItem(const std::wstring& path) {
   }
   if (kind_ == kWeb) {
     SwitchToWeb();
-    return web_.hwnd() != nullptr;
+    web_.view().Stop();
+    web_.view().Navigate(itemPath_);
+    return web_.view().GetSafeHwnd() != nullptr;
   }
   SwitchToMovie();
   movie_.SetBase(baseUrl_);

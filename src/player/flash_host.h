@@ -3,8 +3,7 @@
 // main window and the sequence drive everything through this object.
 //
 // Still to come with later work: the picture view draws nothing yet (a picture entry shows
-// the host's background colour), the web frame holds no browser yet, and a transparent
-// document plays in the windowed control.
+// the host's background colour), and a transparent document plays in the windowed control.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +13,7 @@
 #include "core/sequence/movie_sequence.h"
 #include "framework/window.h"
 #include "fscommand/fs_movie_control.h"
+#include "player/html_view.h"
 #include "player/movie_control.h"
 
 namespace zp::player {
@@ -68,6 +68,7 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   CMovieControl& movie() { return movie_; }
   HWND pictureWindow() const { return picture_.hwnd(); }
   HWND webFrame() const { return web_.hwnd(); }
+  CHtmlCtrl& webView() { return web_.view(); }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -88,7 +89,7 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   win::Window picture_;
   int kind_ = kPicture;
   CMovieControl movie_;
-  win::Window web_;
+  CWebFrame web_;
   std::wstring itemPath_;
   std::wstring baseUrl_;
   long backgroundColour_ = -1;
