@@ -7,6 +7,7 @@
 #include <exdisp.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -341,6 +342,24 @@ TEST_F(WebViewTest, TheBrowserAsksFirstAndAnAppAddressGoesNowhere) {
   EXPECT_EQ(view.navigations, 2);
   EXPECT_EQ(view.commands.size(), 2u);
   view.Stop();
+}
+
+TEST_F(WebViewTest, WithoutABrowserTheFrameStaysEmptyAndTheEntryReportsIt) {
+  // A container that can host nothing, as on a system without the browser control.
+  struct NoControls : win::ControlContainerManager {
+    win::ComPtr<win::ControlSite> MakeSite() override { return nullptr; }
+  };
+  CFlashHost host;
+  ASSERT_TRUE(host.CreateHost(top_, false, RECT{0, 0, 300, 200}));
+  win::ControlContainerManager::Install(std::make_unique<NoControls>());
+  const bool shown = host.ShowItem(Page(u"nowhere.html"));
+  win::ControlContainerManager::Install(nullptr);
+  EXPECT_FALSE(shown);
+  EXPECT_EQ(host.kind(), CFlashHost::kWeb);
+  ASSERT_TRUE(host.webFrame());
+  EXPECT_TRUE(Children(host.webFrame()).empty());
+  MoveWindow(host.hwnd(), 0, 0, 200, 100, TRUE);  // resizing an empty frame is harmless
+  EXPECT_TRUE(host.IsReady());
 }
 
 TEST_F(WebViewTest, ViewOperationsWithoutABrowserDoNothing) {
