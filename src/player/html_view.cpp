@@ -2,6 +2,8 @@
 
 #include <exdisp.h>
 
+#include <optional>
+
 #include "core/web/app_address.h"
 #include "framework/variant.h"
 #include "platform/wide.h"
