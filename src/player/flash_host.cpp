@@ -10,9 +10,11 @@ const wchar_t kHostClass[] = L"ZentraFlashHost";
 
 bool RegisterHostClass() {
   static const bool registered = [] {
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     if (GetClassInfoExW(win::ModuleInstance(), kHostClass, &wc)) return true;
-    wc = WNDCLASSEXW{sizeof wc};
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof wc;
     wc.style = CS_BYTEALIGNCLIENT;
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = win::ModuleInstance();
@@ -241,7 +243,7 @@ bool CFlashHost::IsPlaying() {
 
 void CFlashHost::Layout() {
   const RECT r = ClientRect();
-  if (HWND control = movie_.GetControlWindow()) {
+  if (movie_.GetControlWindow()) {
     movie_.MoveControl(r, true);
   } else if (web_.hwnd()) {
     MoveWindow(web_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
