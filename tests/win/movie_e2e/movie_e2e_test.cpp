@@ -196,6 +196,25 @@ TEST_F(MoviePresentation, PlayCommandPausesAndResumes) {
   CloseAndExpectCleanExit(window);
 }
 
+TEST_F(MoviePresentation, AWebPageTakesItsTurnBetweenMovies) {
+  DocumentModel document = ThreeColours(true);
+  const std::string page = "<html><body><p>Between the movies</p></body></html>";
+  document.movieList.items[1] = Item(u"page.html", std::vector<uint8_t>(page.begin(), page.end()), 2.0f);
+  ASSERT_TRUE(Start(document));
+  HWND window = Window();
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitForColour(kRed, 30s));
+  // The page's frame replaces the movie (this Wine draws no page content), then the next movie.
+  const bool pageShown = WaitUntil([&] { return !Near(ScreenPixel(kMiddle), kRed); }, 8s, 20ms);
+  EXPECT_TRUE(pageShown) << "the page never replaced the first movie";
+  EXPECT_FALSE(Near(ScreenPixel(kMiddle), kBlue));
+  const auto pageTime = WaitForColour(kBlue, 8s);
+  ASSERT_TRUE(pageTime) << "the movie after the page never came";
+  EXPECT_GE(*pageTime, kEarly);
+  EXPECT_TRUE(player_->Running());
+  CloseAndExpectCleanExit(window);
+}
+
 TEST_F(MoviePresentation, WithoutTheControlTheInstallerBesideTheProgramRunsAndTheMoviePlays) {
   ASSERT_TRUE(test::Regsvr32(test::ControlPath(), true));
   ASSERT_EQ(test::RegisteredServerPath(), L"");
