@@ -1,6 +1,7 @@
 // FSCommands as a presentation's author meets them: packed movies that quit the player, switch
-// it to full screen and back, call the extension library carried in the package and act on the
-// values it returns, all watched from outside the player's process.
+// it to full screen and back, call the extension library carried in the package (which moves,
+// hides and shows the window) and act on the values it returns, and the FSCommand log that
+// shows all of it; everything watched from outside the player's process.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -193,9 +194,9 @@ TEST_F(MovieFsCommands, TheMovieActsOnTheValuesTheLibraryReturns) {
   // left empty so that only the height arrives. It branches on what it got and shows it in
   // the window's caption.
   ActionWriter branch;
-  branch.Push({std::string("screenW")}).Op(0x1C).Push({width}).Op(0x13).Op(0x12).If("wrong");
-  branch.Push({std::string("screenH")}).Op(0x1C).Push({height}).Op(0x13).Op(0x12).If("wrong");
-  branch.Push({std::string("onlyHeight")}).Op(0x1C).Push({height}).Op(0x13).Op(0x12).If("wrong");
+  JumpUnlessEqual(branch, "screenW", width, "wrong");
+  JumpUnlessEqual(branch, "screenH", height, "wrong");
+  JumpUnlessEqual(branch, "onlyHeight", height, "wrong");
   SendCommand(branch, "WindowSetTitle",
               {Text("Screen "), ValueOf("screenW"), Text("x"), ValueOf("screenH"), Text(", returned "),
                ValueOf("fscmd_ret"), Text(", height "), ValueOf("onlyHeight")});

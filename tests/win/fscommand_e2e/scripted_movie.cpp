@@ -31,6 +31,12 @@ ActionWriter& SendCommand(ActionWriter& actions, std::string_view command, std::
   return actions.GetUrl2(0);
 }
 
+ActionWriter& JumpUnlessEqual(ActionWriter& actions, std::string_view name, std::string_view value,
+                              const std::string& label) {
+  actions.Push({std::string(name)}).Op(kGetVariable).Push({std::string(value)}).Op(kStringEquals).Op(kNot);
+  return actions.If(label);
+}
+
 ScriptedMovie::ScriptedMovie(double frameRate) : writer_(kFileVersion, 320, 240, frameRate) {
   writer_.Background({40, 90, 160});
   writer_.DefineRect(1, {0, 0, 160 * 20, 120 * 20}, {240, 200, 40});

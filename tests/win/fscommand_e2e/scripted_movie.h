@@ -24,6 +24,10 @@ inline TextPiece ValueOf(std::string name) { return {std::move(name), true}; }
 swfgen::ActionWriter& SendCommand(swfgen::ActionWriter& actions, std::string_view command,
                                   std::initializer_list<TextPiece> pieces);
 
+// Appends actions that go on at `label` unless the root variable `name` holds `value`.
+swfgen::ActionWriter& JumpUnlessEqual(swfgen::ActionWriter& actions, std::string_view name, std::string_view value,
+                                      const std::string& label);
+
 class ScriptedMovie {
  public:
   explicit ScriptedMovie(double frameRate = 20);
