@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/text.h"
 #include "movie_presentation.h"
@@ -327,6 +328,68 @@ TEST_F(MovieFsCommands, TheLogComesBackWhereTheUserLeftItAfterTheMovieQuits) {
     EXPECT_EQ(text.find(L"<started>"), text.rfind(L"<started>")) << Narrow(text);
   });
   ExpectNothingLeft();
+}
+
+
+TEST_F(MovieFsCommands, ALongLogKeepsItsLatestWholeLines) {
+  // Twelve commands whose argument texts run over 100 lines each: 1200 log lines from a
+  // handful of appends, more than the log keeps.
+  constexpr int kCommands = 12, kArgumentLines = 100;
+  ScriptedMovie movie;
+  for (int command = 0; command < kCommands; ++command) {
+    std::string arguments = "command " + std::to_string(command);
+    for (int line = 1; line < kArgumentLines; ++line) arguments += "\r\nline " + std::to_string(line);
+    movie.Command("Version", arguments);
+  }
+  Launched player = Start(movie, R"("log": {"show": true})");
+  ASSERT_TRUE(player.started());
+  HWND dialog = WaitForDialog(player);
+  ASSERT_NE(dialog, nullptr);
+  HWND log = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (log = WindowTitled(player.id(), L"FSCommand Log", true)) != nullptr; }, kDeadline));
+  const std::wstring last = L"\r\nline " + std::to_wstring(kArgumentLines - 1) +
+                            L">\r\nCommand found in: ZentraFSCmd.dll\r\nCommand Result: <1.0>\r\n";
+  const std::wstring lastCommand = L"<command " + std::to_wstring(kCommands - 1) + L"\r\n";
+  std::wstring text;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        text = LogText(log);
+        return text.find(lastCommand) != std::wstring::npos && text.ends_with(last);
+      },
+      kDeadline))
+      << "the log ends with:\n" << Narrow(text.substr(text.size() > 300 ? text.size() - 300 : 0));
+
+  // Whole lines only: no more than the cap and one command's lines, the oldest commands gone,
+  // the others in order without a gap.
+  std::vector<std::wstring> lines;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = text.find(L"\r\n", start);
+    ASSERT_NE(end, std::wstring::npos) << "the last line has no line break";
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  EXPECT_GE(lines.size(), 400u);
+  EXPECT_LE(lines.size(), 800u + kArgumentLines + 3);
+  const std::wstring commandLine = L"FSCommand:  <Version>  <command ";
+  int next = -1;
+  for (const std::wstring& line : lines) {
+    const bool whole = line.empty() || line.starts_with(commandLine) || line.starts_with(L"line ") ||
+                       line == L"Command found in: ZentraFSCmd.dll" || line == L"Command Result: <1.0>";
+    ASSERT_TRUE(whole) << "a cut line: " << Narrow(line);
+    if (line.starts_with(L"line ")) {
+      const int number = std::stoi(line.substr(5));
+      ASSERT_TRUE(number >= 1 && number < kArgumentLines && line == L"line " + std::to_wstring(number) +
+                                                                        (number == kArgumentLines - 1 ? L">" : L""))
+          << "a cut line: " << Narrow(line);
+    }
+    if (!line.starts_with(commandLine)) continue;
+    const int number = std::stoi(line.substr(commandLine.size()));
+    if (next >= 0) EXPECT_EQ(number, next);
+    next = number + 1;
+  }
+  EXPECT_EQ(next, kCommands);
+  EXPECT_EQ(text.find(L"WindowSetHandle"), std::wstring::npos) << "the oldest lines stayed";
+  Close(player, dialog);
 }
 
 }  // namespace
