@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -389,6 +390,58 @@ TEST_F(MovieFsCommands, ALongLogKeepsItsLatestWholeLines) {
   }
   EXPECT_EQ(next, kCommands);
   EXPECT_EQ(text.find(L"WindowSetHandle"), std::wstring::npos) << "the oldest lines stayed";
+  Close(player, dialog);
+}
+
+
+// The colour on screen at a fraction of the window's client area.
+COLORREF ClientPixel(HWND window, double x, double y) {
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT point{static_cast<LONG>(client.right * x), static_cast<LONG>(client.bottom * y)};
+  ClientToScreen(window, &point);
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+bool Near(COLORREF a, COLORREF b) {
+  return std::abs(GetRValue(a) - GetRValue(b)) < 24 && std::abs(GetGValue(a) - GetGValue(b)) < 24 &&
+         std::abs(GetBValue(a) - GetBValue(b)) < 24;
+}
+
+TEST_F(MovieFsCommands, AllowScaleSwitchesBetweenAFittedMovieAndItsOwnSize) {
+  // The movie's stage is 320 x 240 with a box over its middle half, in a window twice as
+  // large: fitted, the box reaches out to a quarter of the window; at its own size it does not.
+  ScriptedMovie movie;
+  movie.Command("WindowSetTitle", "fitted")
+      .WaitForFile(SignalPath(L"own.flag"))
+      .Command("allowscale", "false")
+      .Command("WindowSetTitle", "own size")
+      .WaitForFile(SignalPath(L"fit.flag"))
+      .Command("allowscale", "true")
+      .Command("WindowSetTitle", "fitted again");
+  Launched player = Start(movie, R"("size": {"mode": "fixed", "width": 640, "height": 480})");
+  ASSERT_TRUE(player.started());
+  HWND dialog = WaitForDialog(player);
+  ASSERT_NE(dialog, nullptr);
+  const auto boxAt = [&](double x, double y) { return Near(ClientPixel(dialog, x, y), ScriptedMovie::kBoxColour); };
+  const auto backgroundAt = [&](double x, double y) {
+    return Near(ClientPixel(dialog, x, y), ScriptedMovie::kBackgroundColour);
+  };
+
+  ASSERT_TRUE(WaitForCaption(dialog, L"fitted"));
+  EXPECT_TRUE(WaitUntil([&] { return boxAt(0.5, 0.5) && boxAt(0.3, 0.3); }, kDeadline))
+      << std::hex << ClientPixel(dialog, 0.3, 0.3);
+  Signal(L"own.flag");
+  ASSERT_TRUE(WaitForCaption(dialog, L"own size"));
+  EXPECT_TRUE(WaitUntil([&] { return boxAt(0.5, 0.5) && backgroundAt(0.3, 0.3); }, kDeadline))
+      << std::hex << ClientPixel(dialog, 0.3, 0.3);
+  Signal(L"fit.flag");
+  ASSERT_TRUE(WaitForCaption(dialog, L"fitted again"));
+  EXPECT_TRUE(WaitUntil([&] { return boxAt(0.5, 0.5) && boxAt(0.3, 0.3); }, kDeadline))
+      << std::hex << ClientPixel(dialog, 0.3, 0.3);
   Close(player, dialog);
 }
 

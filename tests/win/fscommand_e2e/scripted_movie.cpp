@@ -38,8 +38,11 @@ ActionWriter& JumpUnlessEqual(ActionWriter& actions, std::string_view name, std:
 }
 
 ScriptedMovie::ScriptedMovie(double frameRate) : writer_(kFileVersion, 320, 240, frameRate) {
-  writer_.Background({40, 90, 160});
-  writer_.DefineRect(1, {0, 0, 160 * 20, 120 * 20}, {240, 200, 40});
+  const auto colour = [](COLORREF c) {
+    return swfgen::Color{GetRValue(c), GetGValue(c), GetBValue(c)};
+  };
+  writer_.Background(colour(kBackgroundColour));
+  writer_.DefineRect(1, {0, 0, 160 * 20, 120 * 20}, colour(kBoxColour));
   writer_.Place(1, 1, 80 * 20, 60 * 20);
 }
 

@@ -3,6 +3,8 @@
 // frame to frame, so a movie never depends on how fast the machine runs.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -28,8 +30,12 @@ swfgen::ActionWriter& SendCommand(swfgen::ActionWriter& actions, std::string_vie
 swfgen::ActionWriter& JumpUnlessEqual(swfgen::ActionWriter& actions, std::string_view name, std::string_view value,
                                       const std::string& label);
 
+// A movie of a 320 x 240 stage in one colour with a box of another over its middle half.
 class ScriptedMovie {
  public:
+  static constexpr COLORREF kBackgroundColour = RGB(40, 90, 160);
+  static constexpr COLORREF kBoxColour = RGB(240, 200, 40);
+
   explicit ScriptedMovie(double frameRate = 20);
 
   // A frame that sends one FSCommand with a fixed argument text.
