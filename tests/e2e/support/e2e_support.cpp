@@ -131,6 +131,33 @@ std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
   return search.found;
 }
 
+HWND PlayerDialogOf(DWORD processId) {
+  for (HWND window : TopLevelWindows(processId)) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (std::wstring(className) == L"#32770") return window;
+  }
+  return nullptr;
+}
+
+SplashSlot::SplashSlot(const wchar_t* name) : handle_(CreateMailslotW(name, 0, 0, nullptr)) {}
+
+SplashSlot::~SplashSlot() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
+DWORD SplashSlot::Messages() const {
+  DWORD count = 0;
+  GetMailslotInfo(handle_, nullptr, nullptr, &count, nullptr);
+  return count;
+}
+
+DWORD SplashSlot::NextSize() const {
+  DWORD next = 0;
+  GetMailslotInfo(handle_, nullptr, &next, nullptr, nullptr);
+  return next;
+}
+
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
   std::vector<std::wstring> entries;
   WIN32_FIND_DATAW data;

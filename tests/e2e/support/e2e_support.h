@@ -66,6 +66,24 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // The process's top-level windows (visible ones only when asked).
 std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly = true);
 
+// The player's dialog among the process's visible top-level windows, or null.
+HWND PlayerDialogOf(DWORD processId);
+
+// The splash program's end of the preloader slot: a test creates it to see the player's signal.
+class SplashSlot {
+ public:
+  explicit SplashSlot(const wchar_t* name);
+  ~SplashSlot();
+  SplashSlot(const SplashSlot&) = delete;
+  SplashSlot& operator=(const SplashSlot&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  DWORD Messages() const;
+  DWORD NextSize() const;
+
+ private:
+  HANDLE handle_;
+};
+
 // The entries of a folder (names, no "." or ".."), empty when it does not exist.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 

@@ -16,7 +16,6 @@ namespace zp::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-using outside::PlayerDialogOf;
 using outside::WindowTitled;
 
 constexpr wchar_t kSettingsKey[] = L"Software\\Zentrapolis\\ZentrapolisProjector\\LogTour";

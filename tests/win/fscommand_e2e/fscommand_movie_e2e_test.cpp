@@ -26,7 +26,6 @@ namespace {
 using namespace std::chrono_literals;
 using outside::CaptionOf;
 using outside::LogText;
-using outside::PlayerDialogOf;
 using outside::WindowTitled;
 using swfgen::ActionWriter;
 

@@ -14,15 +14,6 @@ HWND WindowTitled(DWORD processId, const wchar_t* title, bool visibleOnly) {
   return nullptr;
 }
 
-HWND PlayerDialogOf(DWORD processId) {
-  for (HWND window : TopLevelWindows(processId)) {
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (std::wstring(className) == L"#32770") return window;
-  }
-  return nullptr;
-}
-
 std::wstring CaptionOf(HWND window) {
   wchar_t text[256] = {};
   const int length = GetWindowTextW(window, text, 256);

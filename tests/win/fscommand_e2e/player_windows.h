@@ -1,4 +1,4 @@
-// Looking at a running player's windows from outside its process: its main window, its
+// Looking at a running player's windows from outside its process: windows by caption, its
 // FSCommand log and the log's text.
 #pragma once
 
@@ -10,8 +10,6 @@ namespace zp::e2e::outside {
 
 // The top-level window of the process with this caption (visible ones only when asked).
 HWND WindowTitled(DWORD processId, const wchar_t* title, bool visibleOnly);
-// The player's main window (a dialog) once it is visible.
-HWND PlayerDialogOf(DWORD processId);
 // The caption of a window of another process.
 std::wstring CaptionOf(HWND window);
 // The text of the log window's edit control, asked for with WM_GETTEXT as any other program

@@ -76,15 +76,6 @@ bool Near(COLORREF a, COLORREF b) {
          std::abs(GetBValue(a) - GetBValue(b)) < 24;
 }
 
-HWND PlayerDialogOf(DWORD processId) {
-  for (HWND window : TopLevelWindows(processId)) {
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (std::wstring(className) == L"#32770") return window;
-  }
-  return nullptr;
-}
-
 class MoviePresentation : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -229,23 +220,6 @@ TEST_F(MoviePresentation, WithoutTheControlTheInstallerBesideTheProgramRunsAndTh
   CloseAndExpectCleanExit(window);
 }
 
-class SplashSlot {
- public:
-  SplashSlot() : handle_(CreateMailslotW(kPreloaderSlotName, 0, 0, nullptr)) {}
-  ~SplashSlot() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  DWORD Messages() const {
-    DWORD count = 0;
-    GetMailslotInfo(handle_, nullptr, nullptr, &count, nullptr);
-    return count;
-  }
-
- private:
-  HANDLE handle_;
-};
-
 // The text of a message box: its static child.
 std::wstring MessageText(HWND box) {
   std::wstring text;
@@ -266,7 +240,7 @@ std::wstring MessageText(HWND box) {
 }
 
 TEST_F(MoviePresentation, WithoutTheControlOrTheInstallerTheUserIsToldAndThePlayerEnds) {
-  SplashSlot slot;
+  SplashSlot slot(kPreloaderSlotName);
   ASSERT_TRUE(slot.valid());
   ASSERT_TRUE(test::Regsvr32(test::ControlPath(), true));
   ASSERT_EQ(test::RegisteredServerPath(), L"");

@@ -63,16 +63,6 @@ WindowFacts LookAt(HWND window) {
   return facts;
 }
 
-// The player's dialog among the process's visible windows.
-HWND PlayerDialogOf(DWORD processId) {
-  for (HWND window : TopLevelWindows(processId)) {
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (std::wstring(className) == L"#32770") return window;
-  }
-  return nullptr;
-}
-
 class PackedPlayer : public ::testing::Test {
  protected:
   bool Start(const DocumentModel& document, std::u16string_view name) {
@@ -358,30 +348,8 @@ TEST_F(PackedPlayer, PrintScreenLeavesTheClipboardAloneWhenAllowed) {
   EXPECT_TRUE(ClipboardHasText());
 }
 
-class SplashSlot {
- public:
-  SplashSlot() : handle_(CreateMailslotW(kPreloaderSlotName, 0, 0, nullptr)) {}
-  ~SplashSlot() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  DWORD Messages() const {
-    DWORD count = 0;
-    GetMailslotInfo(handle_, nullptr, nullptr, &count, nullptr);
-    return count;
-  }
-  DWORD NextSize() const {
-    DWORD next = 0;
-    GetMailslotInfo(handle_, nullptr, &next, nullptr, nullptr);
-    return next;
-  }
-
- private:
-  HANDLE handle_;
-};
-
 TEST_F(PackedPlayer, SplashIsSignalledExactlyOnceWhenTheWindowIsUp) {
-  SplashSlot slot;
+  SplashSlot slot(kPreloaderSlotName);
   ASSERT_TRUE(slot.valid());
   HWND window = Run(Presentation());
   ASSERT_TRUE(window);
@@ -395,7 +363,7 @@ TEST_F(PackedPlayer, SplashIsSignalledExactlyOnceWhenTheWindowIsUp) {
 }
 
 TEST_F(PackedPlayer, EmptyPresentationSignalsAndEndsWithoutAWindow) {
-  SplashSlot slot;
+  SplashSlot slot(kPreloaderSlotName);
   ASSERT_TRUE(slot.valid());
   DocumentModel empty;
   ASSERT_TRUE(Start(empty, u"Empty.exe"));
