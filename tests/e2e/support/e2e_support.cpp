@@ -1,5 +1,6 @@
 #include "support/e2e_support.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 
@@ -129,6 +130,19 @@ std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+COLORREF ScreenPixel(POINT point) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+bool NearColour(COLORREF a, COLORREF b) {
+  constexpr int kTolerance = 24;
+  return std::abs(GetRValue(a) - GetRValue(b)) < kTolerance && std::abs(GetGValue(a) - GetGValue(b)) < kTolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) < kTolerance;
 }
 
 HWND PlayerDialogOf(DWORD processId) {

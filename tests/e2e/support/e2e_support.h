@@ -66,6 +66,11 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // The process's top-level windows (visible ones only when asked).
 std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly = true);
 
+// The colour on the screen at a point, as any program sees it.
+COLORREF ScreenPixel(POINT point);
+// Colours within a few steps of each other in every channel (drawing may round).
+bool NearColour(COLORREF a, COLORREF b);
+
 // The player's dialog among the process's visible top-level windows, or null.
 HWND PlayerDialogOf(DWORD processId);
 

@@ -27,19 +27,7 @@ constexpr DISPID kGetVariable = 152;
 constexpr DISPID kSetVariable = 151;
 constexpr DISPID kScaleMode = 120;
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
+using test::PumpUntil;
 
 std::wstring ArgumentString(const DISPPARAMS& params, UINT indexInDeclarationOrder) {
   if (indexInDeclarationOrder >= params.cArgs) return L"<missing>";

@@ -384,7 +384,9 @@ TEST_F(MovieFsCommands, ALongLogKeepsItsLatestWholeLines) {
     }
     if (!line.starts_with(commandLine)) continue;
     const int number = std::stoi(line.substr(commandLine.size()));
-    if (next >= 0) EXPECT_EQ(number, next);
+    if (next >= 0) {
+      EXPECT_EQ(number, next);
+    }
     next = number + 1;
   }
   EXPECT_EQ(next, kCommands);
@@ -399,15 +401,7 @@ COLORREF ClientPixel(HWND window, double x, double y) {
   GetClientRect(window, &client);
   POINT point{static_cast<LONG>(client.right * x), static_cast<LONG>(client.bottom * y)};
   ClientToScreen(window, &point);
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
-bool Near(COLORREF a, COLORREF b) {
-  return std::abs(GetRValue(a) - GetRValue(b)) < 24 && std::abs(GetGValue(a) - GetGValue(b)) < 24 &&
-         std::abs(GetBValue(a) - GetBValue(b)) < 24;
+  return ScreenPixel(point);
 }
 
 TEST_F(MovieFsCommands, AllowScaleSwitchesBetweenAFittedMovieAndItsOwnSize) {
@@ -425,9 +419,9 @@ TEST_F(MovieFsCommands, AllowScaleSwitchesBetweenAFittedMovieAndItsOwnSize) {
   ASSERT_TRUE(player.started());
   HWND dialog = WaitForDialog(player);
   ASSERT_NE(dialog, nullptr);
-  const auto boxAt = [&](double x, double y) { return Near(ClientPixel(dialog, x, y), ScriptedMovie::kBoxColour); };
+  const auto boxAt = [&](double x, double y) { return NearColour(ClientPixel(dialog, x, y), ScriptedMovie::kBoxColour); };
   const auto backgroundAt = [&](double x, double y) {
-    return Near(ClientPixel(dialog, x, y), ScriptedMovie::kBackgroundColour);
+    return NearColour(ClientPixel(dialog, x, y), ScriptedMovie::kBackgroundColour);
   };
 
   ASSERT_TRUE(WaitForCaption(dialog, L"fitted"));

@@ -5,20 +5,6 @@
 
 namespace zp::test {
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  return true;
-}
-
 void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "movie_test_support.h"
+
 namespace zp::test {
 
 using Microsoft::WRL::ComPtr;
 
-// Dispatches window messages until `done` is true or `timeoutMs` pass; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Dispatches window messages for `ms` milliseconds (for "nothing happens" checks).
 void PumpFor(DWORD ms);
 

@@ -64,18 +64,6 @@ DocumentModel ThreeColours(bool loop) {
   return document;
 }
 
-COLORREF ScreenPixel(POINT point) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
-bool Near(COLORREF a, COLORREF b) {
-  return std::abs(GetRValue(a) - GetRValue(b)) < 24 && std::abs(GetGValue(a) - GetGValue(b)) < 24 &&
-         std::abs(GetBValue(a) - GetBValue(b)) < 24;
-}
-
 class MoviePresentation : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -109,7 +97,7 @@ class MoviePresentation : public ::testing::Test {
   // How long until the middle of the window shows `colour`; nothing when the deadline passed.
   std::optional<std::chrono::milliseconds> WaitForColour(COLORREF colour, std::chrono::milliseconds deadline) {
     const auto start = Clock::now();
-    if (!WaitUntil([&] { return Near(ScreenPixel(kMiddle), colour); }, deadline, 20ms)) return std::nullopt;
+    if (!WaitUntil([&] { return NearColour(ScreenPixel(kMiddle), colour); }, deadline, 20ms)) return std::nullopt;
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   }
 
@@ -117,7 +105,7 @@ class MoviePresentation : public ::testing::Test {
   bool StaysColour(COLORREF colour, std::chrono::milliseconds span) {
     const auto end = Clock::now() + span;
     while (Clock::now() < end) {
-      if (!Near(ScreenPixel(kMiddle), colour)) return false;
+      if (!NearColour(ScreenPixel(kMiddle), colour)) return false;
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     return true;
@@ -196,9 +184,9 @@ TEST_F(MoviePresentation, AWebPageTakesItsTurnBetweenMovies) {
   ASSERT_TRUE(window);
   ASSERT_TRUE(WaitForColour(kRed, 30s));
   // The page's frame replaces the movie (this Wine draws no page content), then the next movie.
-  const bool pageShown = WaitUntil([&] { return !Near(ScreenPixel(kMiddle), kRed); }, 8s, 20ms);
+  const bool pageShown = WaitUntil([&] { return !NearColour(ScreenPixel(kMiddle), kRed); }, 8s, 20ms);
   EXPECT_TRUE(pageShown) << "the page never replaced the first movie";
-  EXPECT_FALSE(Near(ScreenPixel(kMiddle), kBlue));
+  EXPECT_FALSE(NearColour(ScreenPixel(kMiddle), kBlue));
   const auto pageTime = WaitForColour(kBlue, 8s);
   ASSERT_TRUE(pageTime) << "the movie after the page never came";
   EXPECT_GE(*pageTime, kEarly);

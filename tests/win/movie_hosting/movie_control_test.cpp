@@ -15,19 +15,7 @@ namespace {
 
 namespace id = flash_dispid;
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
+using test::PumpUntil;
 
 class MovieControlTest : public ::testing::Test {
  protected:

@@ -7,10 +7,12 @@
 #include <exdisp.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "movie_test_support.h"
 #include "platform/wide.h"
 #include "player/flash_host.h"
 #include "swf_writer.h"
@@ -77,21 +79,7 @@ std::vector<win::ComPtr<IDispatch>> BrowserEventSinks(IDispatch* browser) {
   return sinks;
 }
 
-// Dispatches the thread's messages until `done` or the deadline; the result of `done`.
-template <typename Condition>
-bool PumpUntil(Condition done, DWORD deadlineMs = 5000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start >= deadlineMs) return done();
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return true;
-}
+bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = 5000) { return test::PumpUntil(done, deadlineMs); }
 
 // The address the browser is at (or going to), or "" when it cannot say.
 std::wstring LocationOf(IDispatch* view) {

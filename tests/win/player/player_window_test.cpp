@@ -14,6 +14,7 @@
 #include "player/print_screen_block.h"
 #include "framework/variant.h"
 #include "player/screen_area.h"
+#include "movie_test_support.h"
 #include "swf_writer.h"
 #include "test_files.h"
 
@@ -89,19 +90,7 @@ class PlayerWindow : public ::testing::Test {
   }
 
   // Handles the window's messages (its timer among them) until `condition` holds or 10 s pass.
-  bool PumpUntil(const std::function<bool()>& condition) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-      if (GetTickCount() - start > 10000) return false;
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-  }
+  bool PumpUntil(const std::function<bool()>& condition) { return test::PumpUntil(condition, 10000); }
 
   test::ScratchDirectory temp_;
   std::u16string directory_;
