@@ -48,6 +48,8 @@ bool CFsCommandManager::CreateLogWindow(HWND owner) {
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
       font_ = CreateFontIndirectW(&metrics.lfMenuFont);
     if (edit_ && font_) SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    // Lines are appended in place, which the edit's default text limit would cut short.
+    if (edit_) SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
     PlaceLogWindow(owner);
   }
   ShowFsCommandLog(false);
@@ -94,13 +96,19 @@ std::wstring CFsCommandManager::LogText() const {
 void CFsCommandManager::AppendLogLine(const std::wstring& line, bool lineBreak) {
   if (!edit_) return;
   SendMessageW(edit_, WM_SETREDRAW, FALSE, 0);
-  const std::wstring current = LogText();
+  std::wstring added = line;
+  if (lineBreak) added += L"\r\n";
   const auto lines = static_cast<size_t>(SendMessageW(edit_, EM_GETLINECOUNT, 0, 0));
-  const std::u16string whole = FromWide(current);
-  std::wstring text = ToWide(KeepFsLogText(whole, lines));
-  text += line;
-  if (lineBreak) text += L"\r\n";
-  SetWindowTextW(edit_, text.c_str());
+  if (lines >= kFsLogLineCap) {
+    const std::u16string whole = FromWide(LogText());
+    SetWindowTextW(edit_, (ToWide(KeepFsLogText(whole, lines)) + added).c_str());
+  } else {
+    // The same text as putting the whole log back, without copying it on every line: a movie
+    // that sends many commands stays responsive with the log open.
+    const int length = GetWindowTextLengthW(edit_);
+    SendMessageW(edit_, EM_SETSEL, length, length);
+    SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
+  }
   SendMessageW(edit_, EM_LINESCROLL, 0, 801);
   SendMessageW(edit_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(edit_, nullptr, TRUE);
