@@ -187,6 +187,7 @@ void PlayerDialog::OnTimerTick() {
                      savedRect_.bottom - savedRect_.top, SWP_NOZORDER | SWP_NOACTIVATE);
       }
     }
+    if (flash) NotYetShowInTransparentHost(current_);
     zoom_.Reset();
     SetFocus(hwnd());
   }

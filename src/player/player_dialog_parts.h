@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/document/document_model.h"
+#include "core/sequence/movie_sequence.h"
 #include "core/temp_files.h"
 #include "core/text.h"
 #include "framework/window.h"
@@ -67,5 +68,6 @@ inline void NotYetStartBackgroundSound(bool, const std::u16string&) {}
 inline void NotYetPauseBackgroundSound(bool) {}
 inline void NotYetShowAboutBox(HWND) {}
 inline void NotYetResyncTransparentHost() {}
+inline void NotYetShowInTransparentHost(const SequenceItem&) {}
 
 }  // namespace zp::player::detail
