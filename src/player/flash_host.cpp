@@ -30,19 +30,6 @@ bool FileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::u16string ExtensionOf(const std::wstring& path) {
-  const size_t dot = path.find_last_of(L'.');
-  const size_t separator = path.find_last_of(L"\\/");
-  if (dot == std::wstring::npos || (separator != std::wstring::npos && separator > dot)) return u"";
-  return FromWide(path.substr(dot + 1));
-}
-
-std::wstring Trimmed(const std::wstring& text) {
-  const size_t first = text.find_first_not_of(L" \t");
-  if (first == std::wstring::npos) return L"";
-  return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
-}
-
 // The system's sound call, looked up once: the player links no sound library for it.
 using PlaySoundFunction = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
 PlaySoundFunction SystemPlaySound() {
@@ -120,14 +107,14 @@ bool CFlashHost::PrepareMovieControl() {
 }
 
 bool CFlashHost::ShowItem(const std::wstring& path) {
-  itemPath_ = Trimmed(path);
+  itemPath_ = ToWide(std::u16string(TrimWhiteSpace(FromWide(path))));
   if (!FileExists(itemPath_)) return true;
   paused_ = false;
-  const SequenceKind kind = KindOfPath(FromWide(itemPath_));
-  kind_ = kind == SequenceKind::kMovie ? kMovie : kind == SequenceKind::kWebPage ? kWeb : kPicture;
+  const MovieKind kind = KindOfPath(FromWide(itemPath_));
+  kind_ = kind == MovieKind::kFlash ? kMovie : kind == MovieKind::kWebPage ? kWeb : kPicture;
   const auto play = SystemPlaySound();
   if (play) play(nullptr, nullptr, kSoundPurge);  // an earlier entry's sound ends here
-  if (kind_ != kMovie && play && EqualsNoCase(ExtensionOf(itemPath_), u"wav")) {
+  if (kind_ != kMovie && play && EqualsNoCase(ExtensionOf(FromWide(itemPath_)), u"wav")) {
     play(itemPath_.c_str(), nullptr, kSoundFileAsyncNoWaitPurge);
   }
   if (kind_ == kPicture) {
@@ -153,13 +140,13 @@ bool CFlashHost::LoadEntry(const SequenceItem& entry) {
   quality_ = entry.quality;
   const std::wstring path = ToWide(entry.path);
   switch (KindOfPath(entry.path)) {
-    case SequenceKind::kMovie:
+    case MovieKind::kFlash:
       ShowItem(path);
       if (entry.quality != 3) SetQuality(entry.quality);
       if (stretchToWindow_) FitMovieToWindow(entry.width, entry.height);
       return true;
-    case SequenceKind::kPicture:
-    case SequenceKind::kWebPage:
+    case MovieKind::kPicture:
+    case MovieKind::kWebPage:
       ShowItem(path);
       return true;
     default:

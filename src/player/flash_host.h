@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "core/sequence/movie_sequence.h"
@@ -97,6 +98,13 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   RECT viewRect_{};
   POINT viewPoint_{};
 };
+
+// The sequence's clock in the player: now on the system's UTC file-time scale, in 100 ns units.
+inline int64_t FileTimeNow() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  return static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+}
 
 // The sequence's view of the host.
 class FlashHostSequenceAdapter final : public SequenceHost {

@@ -13,7 +13,6 @@
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "player/context_menu_view.h"
-#include "player/entry_size.h"
 #include "player/print_screen_block.h"
 #include "resource_ids.h"
 #include "player/player_dialog_parts.h"
@@ -52,7 +51,7 @@ BOOL PlayerDialog::OnInitDialog() {
   if (transparent_) {
     // The companion window's callback is registered by the transparent host when it lands.
     const auto& items = document_.movieList.items;
-    if (!items.empty() && KindOfPath(std::u16string(items.front().path)) == SequenceKind::kMovie) {
+    if (!items.empty() && KindOfPath(items.front().path) == MovieKind::kFlash) {
       SetWindowPos(hwnd(), nullptr, savedRect_.left + kOffScreenShift, savedRect_.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -164,7 +163,7 @@ void PlayerDialog::FillSequence() {
 bool PlayerDialog::HasMovieItem() const {
   const auto& items = document_.movieList.items;
   return std::any_of(items.begin(), items.end(), [](const MovieItem& item) {
-    return KindOfPath(item.PlayedPath()) == SequenceKind::kMovie;
+    return KindOfPath(item.PlayedPath()) == MovieKind::kFlash;
   });
 }
 

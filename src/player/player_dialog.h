@@ -116,7 +116,7 @@ class PlayerDialog : public win::Dialog {
   void EndDrag();
   void ReleaseResources();
 
-  bool CurrentIsFlash() const { return KindOfPath(current_.path) == SequenceKind::kMovie; }
+  bool CurrentIsFlash() const { return current_.isMovie; }
   // Whether the presentation needs the movie control at all.
   bool HasMovieItem() const;
   void StartBackgroundSound();

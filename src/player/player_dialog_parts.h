@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <iterator>
 #include <string>
 
@@ -40,13 +39,6 @@ inline void SendToShellTray(UINT command) {
 }
 
 inline bool ProgramIsScreenSaver() { return EqualsNoCase(ExtensionOf(platform::ModuleFilePath()), u"scr"); }
-
-// The sequence's clock: now on the system's UTC file-time scale, in 100 ns units.
-inline int64_t FileTimeNow() {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  return static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
-}
 
 // "file://" and the program's directory with forward slashes and a final one: where movies
 // find the files they load.

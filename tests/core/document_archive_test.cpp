@@ -164,6 +164,10 @@ TEST(MovieKinds, ByExtensionWithoutRegardToCase) {
   EXPECT_EQ(KindOfPath(u"x.HTM"), MovieKind::kWebPage);
   EXPECT_EQ(KindOfPath(u"x.mp3"), MovieKind::kUnplayable);
   EXPECT_EQ(KindOfPath(u"C:\\dir.swf\\noextension"), MovieKind::kUnplayable);
+  EXPECT_EQ(KindOfPath(u"x.TIFF"), MovieKind::kPicture);
+  EXPECT_EQ(KindOfPath(u"x.swf.bak"), MovieKind::kUnplayable);
+  EXPECT_EQ(KindOfPath(u"folder.png\\file"), MovieKind::kUnplayable);
+  EXPECT_EQ(KindOfPath(u"swf"), MovieKind::kUnplayable);
   EXPECT_EQ(ExtensionOf(u"a.b.swf"), u"swf");
   EXPECT_EQ(ExtensionOf(u"a."), u"");
 }

@@ -285,15 +285,5 @@ TEST_F(Sequence, NextAndRestartWalkTheEntries) {
   EXPECT_EQ(sequence.nextIndex(), 1u);
 }
 
-TEST(SequenceKinds, ByExtensionWhateverTheCase) {
-  EXPECT_EQ(KindOfPath(u"C:\\x\\Movie.SwF"), SequenceKind::kMovie);
-  EXPECT_EQ(KindOfPath(u"x.jpeg"), SequenceKind::kPicture);
-  EXPECT_EQ(KindOfPath(u"x.TIFF"), SequenceKind::kPicture);
-  EXPECT_EQ(KindOfPath(u"x.HTM"), SequenceKind::kWebPage);
-  EXPECT_EQ(KindOfPath(u"x.swf.bak"), SequenceKind::kUnknown);
-  EXPECT_EQ(KindOfPath(u"folder.png\\file"), SequenceKind::kUnknown);
-  EXPECT_EQ(KindOfPath(u"swf"), SequenceKind::kUnknown);
-}
-
 }  // namespace
 }  // namespace zp

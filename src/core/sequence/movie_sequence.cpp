@@ -2,38 +2,13 @@
 
 #include <cmath>
 
-#include "core/text.h"
-
 namespace zp {
 namespace {
 
 constexpr double kTicksPerSecond = 10'000'000.0;
 constexpr double kLengthTolerance = 0.5;  // seconds between a movie's own length and its play time
 
-std::u16string_view Extension(const std::u16string& path) {
-  const size_t dot = path.find_last_of(u'.');
-  if (dot == std::u16string::npos) return {};
-  const size_t separator = path.find_last_of(u"/\\");
-  if (separator != std::u16string::npos && separator > dot) return {};
-  return std::u16string_view(path).substr(dot + 1);
-}
-
-bool IsOneOf(std::u16string_view extension, std::initializer_list<std::u16string_view> names) {
-  for (const auto name : names)
-    if (EqualsNoCase(extension, name)) return true;
-  return false;
-}
-
 }  // namespace
-
-SequenceKind KindOfPath(const std::u16string& path) {
-  const auto extension = Extension(path);
-  if (EqualsNoCase(extension, u"swf")) return SequenceKind::kMovie;
-  if (IsOneOf(extension, {u"jpg", u"jpeg", u"bmp", u"gif", u"wmf", u"emf", u"exif", u"ico", u"png", u"tiff", u"tif"}))
-    return SequenceKind::kPicture;
-  if (IsOneOf(extension, {u"htm", u"html"})) return SequenceKind::kWebPage;
-  return SequenceKind::kUnknown;
-}
 
 MovieSequence::MovieSequence(SequenceClock clock, SequenceMeasurer* measurer)
     : clock_(std::move(clock)), measurer_(measurer) {}
@@ -44,7 +19,7 @@ bool MovieSequence::Add(const std::u16string& path, int index, int quality, floa
   item.index = index;
   item.quality = quality;
   switch (KindOfPath(path)) {
-    case SequenceKind::kMovie: {
+    case MovieKind::kFlash: {
       const auto info = measurer_ ? measurer_->Movie(path) : std::nullopt;
       if (!info) return false;
       item.isMovie = true;
@@ -56,7 +31,7 @@ bool MovieSequence::Add(const std::u16string& path, int index, int quality, floa
       item.timed = std::fabs(naturalLength - static_cast<double>(playTimeSeconds)) > kLengthTolerance;
       break;
     }
-    case SequenceKind::kPicture: {
+    case MovieKind::kPicture: {
       item.timed = true;
       if (const auto size = measurer_ ? measurer_->Picture(path) : std::nullopt) {
         item.width = size->first;
@@ -64,10 +39,10 @@ bool MovieSequence::Add(const std::u16string& path, int index, int quality, floa
       }
       break;
     }
-    case SequenceKind::kWebPage:
+    case MovieKind::kWebPage:
       item.timed = true;
       break;
-    case SequenceKind::kUnknown:
+    case MovieKind::kUnplayable:
       return false;
   }
   // A NaN or negative play time ends the entry at once rather than at a wrapped-around time.

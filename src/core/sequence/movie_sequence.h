@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/document/document_model.h"
 #include "core/sequence/movie_info.h"
 
 namespace zp {
@@ -26,11 +27,6 @@ struct SequenceItem {
   int64_t endTime = 0;   // absolute, 100 ns units of the injected clock
   bool isMovie = false;
 };
-
-enum class SequenceKind { kMovie, kPicture, kWebPage, kUnknown };
-
-// By the path's extension, case-insensitive.
-SequenceKind KindOfPath(const std::u16string& path);
 
 // What the sequence needs from the window that shows the entries.
 class SequenceHost {

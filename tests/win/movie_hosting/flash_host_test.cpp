@@ -12,12 +12,6 @@
 namespace zp::player {
 namespace {
 
-int64_t FileTimeNow() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  return (static_cast<int64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 class FlashHostTest : public ::testing::Test {
  protected:
   void SetUp() override {
