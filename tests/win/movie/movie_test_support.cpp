@@ -9,20 +9,6 @@
 
 namespace zp::test {
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return done();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
-  return true;
-}
-
 std::wstring ControlPath() {
   wchar_t buffer[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);

@@ -7,13 +7,10 @@
 #include <functional>
 #include <string>
 
+#include "pump_until.h"
 #include "swf_writer.h"
 
 namespace zp::test {
-
-// Dispatches the thread's window messages until `done` is true or `timeoutMs` pass; returns
-// `done()`.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 // The control DLL beside the test program.
 std::wstring ControlPath();

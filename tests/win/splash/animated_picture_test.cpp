@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gif_samples.h"
+#include "pump_until.h"
 
 namespace zp::splash {
 namespace {
@@ -19,17 +20,7 @@ using test::GifFrameSpec;
 using test::GifSpec;
 using test::MakeGif;
 
-// Dispatches this thread's messages until `done` holds or the time is up; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return done();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-  }
-  return true;
-}
+using test::PumpUntil;
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
