@@ -86,6 +86,7 @@ std::optional<DWORD> ProcessIdByName(const std::wstring& name) {
 }
 
 struct SplashFacts {
+  HWND hwnd = nullptr;
   RECT window{};
   POINT clientOrigin{};
   SIZE client{};
@@ -95,6 +96,7 @@ struct SplashFacts {
 
 SplashFacts LookAtSplash(HWND splash) {
   SplashFacts facts;
+  facts.hwnd = splash;
   GetWindowRect(splash, &facts.window);
   RECT client{};
   GetClientRect(splash, &client);
@@ -160,6 +162,18 @@ class DiscFolder : public ::testing::Test {
     }, 20s, 10ms);
     return found;
   }
+  // The splash window once it is up: its client area the picture's size, centred on the work
+  // area, without a taskbar button.
+  SplashFacts WaitForCentredSplash(int width, int height) {
+    HWND splash = WaitForSplashWindow();
+    EXPECT_TRUE(splash);
+    if (!splash) return {};
+    SplashFacts facts = LookAtSplash(splash);
+    EXPECT_EQ(facts.client.cx, width);
+    EXPECT_EQ(facts.client.cy, height);
+    ExpectCentredOnTheWorkArea(facts);
+    return facts;
+  }
   static void EndProcess(DWORD id) {
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
     if (!process) return;
@@ -182,13 +196,9 @@ TEST_F(DiscFolder, TheSplashShowsItsPictureStartsThePlayerAndGoesOnceThePlayerWi
   ASSERT_TRUE(WriteFileBytes(root_ + L"\\Curtainer.bmp", QuadrantBitmap()));
   StartSplash();
 
-  HWND splash = WaitForSplashWindow();
-  ASSERT_TRUE(splash);
-  const SplashFacts facts = LookAtSplash(splash);
   // The whole picture is seen: the client area is the picture, to its last row and column.
-  EXPECT_EQ(facts.client.cx, kPictureWidth);
-  EXPECT_EQ(facts.client.cy, kPictureHeight);
-  ExpectCentredOnTheWorkArea(facts);
+  const SplashFacts facts = WaitForCentredSplash(kPictureWidth, kPictureHeight);
+  ASSERT_TRUE(facts.hwnd);
   const POINT corners[4] = {{1, 1}, {kPictureWidth - 1, 1}, {1, kPictureHeight - 1}, {kPictureWidth - 1, kPictureHeight - 1}};
   for (int i = 0; i < 4; ++i) {
     const POINT at{facts.clientOrigin.x + corners[i].x, facts.clientOrigin.y + corners[i].y};
@@ -252,12 +262,8 @@ TEST_F(DiscFolder, TheBuiltInPictureShowsAndClosingTheSplashDuringTheWaitEndsItA
   PutStandInPlayer();
   WriteAutorun("[AutoRun]\nauxopen = \"show\\Show.exe\"\n");
   StartSplash();
-  HWND splash = WaitForSplashWindow();
-  ASSERT_TRUE(splash);
-  const SplashFacts facts = LookAtSplash(splash);
-  EXPECT_EQ(facts.client.cx, 375);
-  EXPECT_EQ(facts.client.cy, 237);
-  ExpectCentredOnTheWorkArea(facts);
+  const SplashFacts facts = WaitForCentredSplash(375, 237);
+  ASSERT_TRUE(facts.hwnd);
   const POINT inside{facts.clientOrigin.x + 3, facts.clientOrigin.y + 3};
   EXPECT_TRUE(ShowsColour(inside, RGB(30, 58, 95))) << std::hex << ScreenPixel(inside);
   ASSERT_TRUE(WaitUntil([] { return ProcessIdByName(L"Show.exe").has_value(); }, 10s));
@@ -265,7 +271,7 @@ TEST_F(DiscFolder, TheBuiltInPictureShowsAndClosingTheSplashDuringTheWaitEndsItA
   // Well into the wait, the user closes the splash.
   ASSERT_FALSE(splash_->WaitForExit(500ms));
   const auto closing = std::chrono::steady_clock::now();
-  PostMessageW(splash, WM_CLOSE, 0, 0);
+  PostMessageW(facts.hwnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(splash_->WaitForExit(5s), std::optional<DWORD>(0));
   EXPECT_LE(std::chrono::steady_clock::now() - closing, 1s);
   // The program it started is left alone.
@@ -283,19 +289,15 @@ TEST_F(DiscFolder, AnAnimatedPictureComesBeforeLaterFormatsAndPlaysWhileTheSplas
   ASSERT_TRUE(WriteFileBytes(root_ + L"\\Curtainer.gif", test::MakeGif(gif)));
   ASSERT_TRUE(WriteFileBytes(root_ + L"\\Curtainer.bmp", QuadrantBitmap()));
   StartSplash();
-  HWND splash = WaitForSplashWindow();
-  ASSERT_TRUE(splash);
-  const SplashFacts facts = LookAtSplash(splash);
-  EXPECT_EQ(facts.client.cx, 90);
-  EXPECT_EQ(facts.client.cy, 60);
-  ExpectCentredOnTheWorkArea(facts);
+  const SplashFacts facts = WaitForCentredSplash(90, 60);
+  ASSERT_TRUE(facts.hwnd);
   // Both frames come by, again and again, while the splash waits for the player.
   const POINT centre{facts.clientOrigin.x + 45, facts.clientOrigin.y + 30};
   for (int round = 0; round < 2; ++round) {
     EXPECT_TRUE(ShowsColour(centre, RGB(0xC8, 0x1E, 0x1E))) << round;
     EXPECT_TRUE(ShowsColour(centre, RGB(0x28, 0x3C, 0xD2))) << round;
   }
-  PostMessageW(splash, WM_CLOSE, 0, 0);
+  PostMessageW(facts.hwnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(splash_->WaitForExit(5s), std::optional<DWORD>(0));
 }
 
