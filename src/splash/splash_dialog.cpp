@@ -4,6 +4,7 @@
 #include "core/splash/splash_paths.h"
 #include "core/splash/splash_placement.h"
 #include "curtainer_ids.h"
+#include "framework/application.h"
 #include "platform/wide.h"
 
 namespace zp::splash {
@@ -26,6 +27,7 @@ SplashDialog::~SplashDialog() {
 }
 
 BOOL SplashDialog::OnInitDialog() {
+  if (auto* application = win::Application::Current()) application->SetMainWindow(hwnd());
   picture_.Subclass(GetDlgItem(hwnd(), IDC_SPLASH_PICTURE));
   // Owned by a hidden window and without this style, the splash has no taskbar button.
   SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & ~WS_EX_APPWINDOW);

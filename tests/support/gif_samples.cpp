@@ -84,9 +84,10 @@ std::vector<uint8_t> MakeGif(const GifSpec& spec) {
   }
   for (const auto& frame : spec.frames) {
     if (frame.delay >= 0) {
-      out.insert(out.end(), {0x21, 0xF9, 4, static_cast<uint8_t>(frame.disposal << 2)});
+      const bool transparent = frame.transparent >= 0;
+      out.insert(out.end(), {0x21, 0xF9, 4, static_cast<uint8_t>((frame.disposal << 2) | (transparent ? 1 : 0))});
       PutU16(out, static_cast<uint32_t>(frame.delay));
-      out.insert(out.end(), {0, 0});
+      out.insert(out.end(), {static_cast<uint8_t>(transparent ? frame.transparent : 0), 0});
     }
     const uint16_t width = frame.width ? frame.width : spec.width;
     const uint16_t height = frame.height ? frame.height : spec.height;

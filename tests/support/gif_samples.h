@@ -17,6 +17,7 @@ struct GifFrameSpec {
   uint8_t colour = 0;     // index into the palette
   int32_t delay = -1;     // hundredths of a second; -1 writes no graphic control extension
   uint8_t disposal = 0;
+  int transparent = -1;   // a palette index drawn as transparent (needs a graphic control)
 };
 
 struct GifSpec {
