@@ -18,7 +18,37 @@ UniqueKey OpenSection(const std::wstring& path, bool create) {
   return UniqueKey(status == ERROR_SUCCESS ? key : nullptr);
 }
 
+std::wstring ExpandEnvironment(const std::wstring& text) {
+  const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  if (needed == 0) return text;
+  std::vector<wchar_t> expanded(needed + 1, L'\0');
+  if (ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed + 1) == 0) return text;
+  return std::wstring(expanded.data());
+}
+
 }  // namespace
+
+std::optional<std::wstring> ReadStringValue(HKEY key, const wchar_t* name) {
+  constexpr DWORD kMostBytes = 1 << 20;
+  std::vector<wchar_t> text;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD type = 0, bytes = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ) || bytes > kMostBytes) {
+      return std::nullopt;
+    }
+    // One more character than the value holds: the stored text may or may not carry its
+    // terminator.
+    text.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+    const LONG status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes);
+    if (status == ERROR_MORE_DATA) continue;  // it grew in between: ask again
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+    std::wstring value(text.data());
+    if (type == REG_EXPAND_SZ) return ExpandEnvironment(value);
+    return value;
+  }
+  return std::nullopt;
+}
 
 RegistryProfile& Profile() {
   static RegistryProfile profile;
@@ -55,18 +85,7 @@ std::wstring RegistryProfile::GetString(const std::wstring& section, const std::
   if (registryKey_.empty()) return fallback;
   UniqueKey key = OpenSection(SectionPath(section), false);
   if (!key) return fallback;
-  DWORD type = 0, bytes = 0;
-  if (RegQueryValueExW(key.get(), entry.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ) || bytes > 1 << 20) {
-    return fallback;
-  }
-  std::vector<wchar_t> text(bytes / sizeof(wchar_t) + 1, L'\0');
-  if (RegQueryValueExW(key.get(), entry.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) !=
-      ERROR_SUCCESS) {
-    return fallback;
-  }
-  // The stored text may or may not carry its terminator; the buffer always has one more.
-  return std::wstring(text.data());
+  return ReadStringValue(key.get(), entry.c_str()).value_or(fallback);
 }
 
 bool RegistryProfile::WriteString(const std::wstring& section, const std::wstring& entry,

@@ -3,6 +3,9 @@
 // Keys are created on write; a missing or wrongly typed value reads as its default.
 #pragma once
 
+#include <windows.h>
+
+#include <optional>
 #include <string>
 
 namespace zp::win {
@@ -27,6 +30,10 @@ class RegistryProfile {
   std::wstring registryKey_;
   std::wstring applicationName_;
 };
+
+// A string value of an open key, read at whatever length it has, with environment variables
+// expanded in an expandable one; nothing when it is missing or no string.
+std::optional<std::wstring> ReadStringValue(HKEY key, const wchar_t* name);
 
 // The profile of this program.
 RegistryProfile& Profile();

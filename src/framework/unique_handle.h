@@ -64,6 +64,7 @@ using UniqueMenu = UniqueHandle<NullInvalidTraits<HMENU, DestroyMenu>>;
 using UniqueHook = UniqueHandle<NullInvalidTraits<HHOOK, UnhookWindowsHookEx>>;
 using UniqueRegion = UniqueHandle<NullInvalidTraits<HGDIOBJ, DeleteGdiObject>>;
 using UniqueBrush = UniqueHandle<NullInvalidTraits<HGDIOBJ, DeleteGdiObject>>;
+using UniqueFont = UniqueHandle<NullInvalidTraits<HGDIOBJ, DeleteGdiObject>>;
 using UniqueKey = UniqueHandle<NullInvalidTraits<HKEY, CloseRegistryKey>>;
 
 }  // namespace zp::win

@@ -4,6 +4,14 @@
 #define IDD_PLAYER 102
 #define IDI_PLAYER 128
 
+// The About box (dialog 129) and its controls; its Close button is IDOK.
+#define IDD_ABOUT 129
+#define IDC_ABOUT_PRODUCT 1000
+#define IDC_ABOUT_NOTICE 1001
+#define IDC_ABOUT_WEB_LINK 1002
+#define IDC_ABOUT_MAIL_LINK 1003
+#define IDC_ABOUT_PICTURE 1004
+
 // The player's string table.
 #define IDS_TRAY_TIP 9
 #define IDS_ABOUT_ENTRY 10

@@ -5,9 +5,7 @@
 
 #include <iterator>
 
-#include "platform/platform.h"
-#include "platform/wide.h"
-#include "services/system_library.h"
+#include "services/system_paths.h"
 
 namespace zp::services {
 
@@ -25,11 +23,6 @@ bool DeviceOpened(HWND mci) {
   wchar_t mode[64] = {};
   const LRESULT code = SendMessageW(mci, MCIWNDM_GETMODEW, std::size(mode), reinterpret_cast<LPARAM>(mode));
   return code != 0 && code != MCI_MODE_NOT_READY;
-}
-
-bool IsFile(const std::wstring& path) {
-  const auto attributes = platform::ReadAttributes(FromWide(path));
-  return attributes && !(*attributes & platform::kAttributeDirectory);
 }
 
 }  // namespace
@@ -57,7 +50,7 @@ bool BackgroundSoundPlayer::Create() {
 }
 
 bool BackgroundSoundPlayer::Open(const std::wstring& path) {
-  if (!hwnd() || !IsFile(path) || !factory_) return false;
+  if (!hwnd() || !IsExistingFile(path) || !factory_) return false;
   HWND opened = factory_(hwnd(), path);
   if (!opened) return false;
   // The MCI window exists even when it could open nothing.
