@@ -12,7 +12,7 @@
 
 #include "arg_recorder.h"
 #include "core/about/about_texts.h"
-#include "movie_test_support.h"
+#include "pump_until.h"
 #include "platform/wide.h"
 #include "resource_ids.h"
 #include "services/about_dialog.h"
