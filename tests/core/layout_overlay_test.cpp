@@ -69,6 +69,9 @@ TEST(OverlayLayout, TextAloneStartsSixPixelsIn) {
 TEST(OverlayLayout, OnlyNineCodesArePositions) {
   for (int code : {-1, 9, 100, INT_MIN, INT_MAX}) EXPECT_FALSE(PanelPositionOf(code)) << code;
   EXPECT_EQ(PanelPositionOf(7), (PanelPosition{PanelColumn::kCentre, PanelRow::kBottom}));
+  EXPECT_EQ(PanelAlignmentOf(1), PanelAlignment::kRight);
+  EXPECT_EQ(PanelAlignmentOf(2), PanelAlignment::kCentre);
+  for (int code : {0, 3, -1}) EXPECT_EQ(PanelAlignmentOf(code), PanelAlignment::kLeft) << code;
 }
 
 TEST(OverlayLayout, RoomsAndLimits) {

@@ -22,6 +22,12 @@ std::optional<PanelPosition> PanelPositionOf(int code) {
   return PanelPosition{kColumns[code % 3], kRows[code / 3]};
 }
 
+PanelAlignment PanelAlignmentOf(int code) {
+  if (code == 1) return PanelAlignment::kRight;
+  if (code == 2) return PanelAlignment::kCentre;
+  return PanelAlignment::kLeft;
+}
+
 Box PictureRoom(const Box& client) {
   const int width = std::max(0, client.Width()), height = std::max(0, client.Height());
   return {client.left, client.top, client.left + width * 3 / 4, client.top + height * 3 / 4};

@@ -24,6 +24,10 @@ struct PanelPosition {
 // other code.
 std::optional<PanelPosition> PanelPositionOf(int code);
 
+enum class PanelAlignment { kLeft, kRight, kCentre };
+// The document's alignment code: 1 right, 2 centred, anything else left.
+PanelAlignment PanelAlignmentOf(int code);
+
 // The room the picture may take: three quarters of the client's width and height, from its
 // top-left corner.
 Box PictureRoom(const Box& client);
