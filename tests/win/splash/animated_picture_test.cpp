@@ -44,6 +44,7 @@ struct FrameLog {
     size_t frame;
     ULONGLONG at;
     DWORD thread;
+    bool comReady;  // the drawing thread has COM of its own for the pictures it renders
   };
   std::mutex lock;
   std::vector<Entry> entries;
@@ -51,7 +52,10 @@ struct FrameLog {
   void Attach(AnimatedPicture& picture) {
     picture.SetFrameObserver([this](size_t frame) {
       std::lock_guard guard(lock);
-      entries.push_back({frame, GetTickCount64(), GetCurrentThreadId()});
+      APTTYPE type{};
+      APTTYPEQUALIFIER qualifier{};
+      const bool comReady = CoGetApartmentType(&type, &qualifier) == S_OK && type == APTTYPE_STA;
+      entries.push_back({frame, GetTickCount64(), GetCurrentThreadId(), comReady});
     });
   }
   std::vector<Entry> Snapshot() {
@@ -113,7 +117,10 @@ TEST_F(AnimatedPictureTest, AnimationPlaysEveryFrameInOrderForItsTimeAndRestores
   EXPECT_FALSE(picture_.playing());
 
   const auto entries = log.Snapshot();
-  for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].frame, i % 3) << i;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].frame, i % 3) << i;
+    EXPECT_TRUE(entries[i].comReady) << i;
+  }
   // Delays of 0 and 4 hundredths show for a tenth of a second, 50 for half a second.
   EXPECT_GE(entries[1].at - entries[0].at, 90u);
   EXPECT_GE(entries[2].at - entries[1].at, 90u);
