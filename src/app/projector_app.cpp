@@ -47,6 +47,7 @@ bool ProjectorApp::Start() {
   player::PlayerContextMenu contextMenu;
   player::PlayerDialog dialog(0, document, FromWide(document.TemporaryDirectory()), owner.hwnd());
   dialog.SetContextMenu(&contextMenu);
+  dialog.SetDocumentImages({document.logoBitmap(), document.panelBitmap(), document.panelFont()});
   dialog.Run();
 
   // 10. The dialog, the menu and the owner window go with this scope; a normal close ends

@@ -1,10 +1,12 @@
 // The context menu, its commands, zoom, cancel and the system commands.
 #include "player/player_dialog.h"
 
+#include "core/about/about_texts.h"
 #include "core/layout/context_menu.h"
 #include "core/layout/from_document.h"
 #include "player/context_menu_view.h"
 #include "player/player_dialog_parts.h"
+#include "services/about_dialog.h"
 
 namespace zp::player {
 
@@ -21,6 +23,7 @@ std::vector<layout::MenuEntry> PlayerDialog::ContextMenuEntries() {
   // Frames count from 0.
   state.onFirstFrame = flashHost_.GetCurrentFrame() <= 0;
   state.isScreenSaver = ProgramIsScreenSaver();
+  state.offersAbout = ContextMenuOffersAbout();
   return layout::BuildContextMenu(layout::MenuSwitchesOf(document_.menuAboutOptions), state);
 }
 
@@ -65,6 +68,7 @@ bool PlayerDialog::OnCommand(WORD id, WORD, HWND) {
     case kCommandMinimize: SendMessageW(hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0); return true;
     case kCommandRestore: SendMessageW(hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0); return true;
     case kCommandExit: OnCancel(); return true;
+    case kCommandAbout: ShowAboutBox(); return true;
     case kCommandZoomReset:
       zoom_.Reset();
       flashHost_.SetZoomRect(0, 0, current_.width, current_.height);
@@ -79,10 +83,10 @@ void PlayerDialog::TogglePlay() {
     if (flashHost_.IsPlaying()) {
       sequence_.SetPaused(true, current_);
       flashHost_.StopPlay();
-      NotYetPauseBackgroundSound(true);
+      PauseBackgroundSound(true);
     } else {
       flashHost_.Play();
-      NotYetPauseBackgroundSound(false);
+      PauseBackgroundSound(false);
       sequence_.SetPaused(false, current_);
     }
     return;
@@ -114,6 +118,21 @@ void PlayerDialog::OnCancel() {
   const auto& a = document_.appearanceOptions;
   if (a.minimizeOthers && a.restoreOthers) SendToShellTray(kShellUndoMinimizeAll);
   EndDialog(IDCANCEL);
+}
+
+void PlayerDialog::ShowAboutBox() {
+  if (aboutBoxOpen_) return;
+  aboutBoxOpen_ = true;
+  // A transparent player's own window is off screen or invisible: the box belongs to no one.
+  services::AboutDialog about(transparent_ ? nullptr : hwnd());
+  about.SetTexts(AboutTextsOf(document_));
+  if (document_.menuAboutOptions.hideAbout == 0) about.SetBitmap(images_.logo);
+  about.Run();
+  aboutBoxOpen_ = false;
+}
+
+bool PlayerDialog::ContextMenuOffersAbout() const {
+  return document_.menuAboutOptions.hideAbout == 0 && !(GetWindowLongPtrW(hwnd(), GWL_STYLE) & WS_CAPTION);
 }
 
 void PlayerDialog::OnSystemCommand(WPARAM command) {

@@ -133,7 +133,7 @@ bool PlayerDialog::SetUp() {
     contextMenu_->SetResourceLibrary(resourceLibrary_.get());
   }
   // 17.
-  NotYetPlaceOverlayPanel();
+  PlaceOverlayPanel();
   // 18.
   if (document_.behaviourOptions.autoStart) {
     playTimer_.Start();
@@ -168,9 +168,28 @@ bool PlayerDialog::HasMovieItem() const {
 }
 
 void PlayerDialog::StartBackgroundSound() {
-  if (document_.backgroundSound.enabled) {
-    NotYetStartBackgroundSound(document_.backgroundSound.loop != 0, document_.backgroundSound.path);
+  const BackgroundSound& sound = document_.backgroundSound;
+  // The hidden sound window exists only for a document that has a sound to play.
+  if (!sound.enabled || !backgroundSound_.Create()) return;
+  backgroundSound_.SetLoop(sound.loop != 0);
+  backgroundSound_.Open(ToWide(sound.path));
+}
+
+void PlayerDialog::PauseBackgroundSound(bool pause) {
+  if (pause) {
+    backgroundSound_.Pause();
+  } else {
+    backgroundSound_.Resume();
   }
+}
+
+void PlayerDialog::PlaceOverlayPanel() {
+  const OverlayPanelOptions& panel = document_.overlayPanelOptions;
+  overlayPanel_.SetPosition(panel.position);
+  overlayPanel_.SetPicture(images_.panelPicture);
+  overlayPanel_.SetText(images_.panelFont, ToWide(panel.text), panel.alignment,
+                        static_cast<COLORREF>(panel.textColor), static_cast<COLORREF>(panel.backgroundColor));
+  overlayPanel_.Place(hwnd());
 }
 
 void PlayerDialog::OnTimerTick() {
@@ -217,11 +236,11 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         MoveWindow(flashHost_.hwnd(), 0, 0, client.right, client.bottom, TRUE);
         if ((document_.sizeOptions.hostFlags & 1) == 0) RefitMovie();
       }
-      NotYetPlaceOverlayPanel();
+      overlayPanel_.Replace();
       return result;
     }
     case WM_MOVE:
-      NotYetPlaceOverlayPanel();
+      overlayPanel_.Replace();
       return DefaultHandling(message, wParam, lParam);
     case WM_PAINT:
       if (IsIconic(hwnd())) {
@@ -239,14 +258,14 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return DefaultHandling(message, wParam, lParam);
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == kAboutCommand) {
-        NotYetShowAboutBox(transparent_ ? nullptr : GetActiveWindow());
+        ShowAboutBox();
         return 0;
       }
       OnSystemCommand(wParam);
       return DefaultHandling(message, wParam, lParam);
     case WM_EXITSIZEMOVE: {
       if (flashHost_.hwnd()) SendMessageW(flashHost_.hwnd(), WM_EXITSIZEMOVE, 0, 0);
-      NotYetPlaceOverlayPanel();
+      overlayPanel_.Replace();
       RECT client{};
       GetClientRect(hwnd(), &client);
       NotYetSetScaleWindowSize(client.right, client.bottom);
@@ -267,6 +286,8 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 
 void PlayerDialog::ReleaseResources() {
   playTimer_.Stop();
+  overlayPanel_.Remove();
+  backgroundSound_.Destroy();
   trayIcon_.Remove();
   UnblockPrintScreen();
   if (contextMenu_) contextMenu_->SetResourceLibrary(nullptr);

@@ -3,9 +3,8 @@
 // program once, and handles the system menu, the context menu, keys, dragging and the
 // sequence timer.
 //
-// The drag-region model, the transparent host, the overlay panel, the About box and the
-// background sound arrive with their own work; where set-up or a handler needs them this class
-// calls a clearly marked step that does nothing yet.
+// The drag-region model and the transparent host arrive with their own work; where set-up or a
+// handler needs them this class calls a clearly marked step that does nothing yet.
 #pragma once
 
 #include <windows.h>
@@ -23,8 +22,10 @@
 #include "core/sequence/movie_sequence.h"
 #include "player/flash_host.h"
 #include "player/movie_measuring.h"
+#include "player/overlay_panel.h"
 #include "player/preloader_client.h"
 #include "player/tray_icon.h"
+#include "services/background_sound.h"
 
 namespace zp::player {
 
@@ -40,6 +41,14 @@ struct CompanionNotice {
 struct CompanionAnswer {
   int leftCode = 0;   // from leftDrag: 0 -> 0, 1 -> 1, 3 -> 4, other -> 2
   int rightCode = 0;  // from rightButton: 0 -> 0, 2 -> 1, 3 -> 4, other -> 3
+};
+
+// What the loaded document made of its files for the window: the About logo, the panel's
+// picture and font. The document keeps them; they outlive the window.
+struct DocumentImages {
+  HBITMAP logo = nullptr;
+  HBITMAP panelPicture = nullptr;
+  HFONT panelFont = nullptr;
 };
 
 class PlayerDialog : public win::Dialog {
@@ -58,6 +67,7 @@ class PlayerDialog : public win::Dialog {
   ~PlayerDialog() override;
 
   void SetContextMenu(PlayerContextMenu* menu) { contextMenu_ = menu; }
+  void SetDocumentImages(const DocumentImages& images) { images_ = images; }
   // Runs the dialog modally with the owner given at construction.
   INT_PTR Run();
 
@@ -75,6 +85,9 @@ class PlayerDialog : public win::Dialog {
   CFlashHost& host() { return flashHost_; }
   HMODULE resourceLibrary() const { return resourceLibrary_.get(); }
   bool dragging() const { return dragging_; }
+  const OverlayPanel& overlayPanel() const { return overlayPanel_; }
+  const services::BackgroundSoundPlayer& backgroundSound() const { return backgroundSound_; }
+  bool aboutBoxOpen() const { return aboutBoxOpen_; }
   std::vector<layout::MenuEntry> ContextMenuEntries();
 
   void ApplyWindowLayout();
@@ -120,6 +133,13 @@ class PlayerDialog : public win::Dialog {
   // Whether the presentation needs the movie control at all.
   bool HasMovieItem() const;
   void StartBackgroundSound();
+  void PauseBackgroundSound(bool pause);
+  void PlaceOverlayPanel();
+  // The About box, modal; while one is up (without an owner the player stays usable) no second
+  // one opens.
+  void ShowAboutBox();
+  // No caption means no system menu, so the context menu offers "About..." instead.
+  bool ContextMenuOffersAbout() const;
   void TogglePlay();
   void RefitMovie();
 
@@ -148,6 +168,10 @@ class PlayerDialog : public win::Dialog {
   int companionValue_ = 0;
   TrayIcon trayIcon_;
   PlayerContextMenu* contextMenu_ = nullptr;
+  DocumentImages images_;
+  OverlayPanel overlayPanel_;
+  services::BackgroundSoundPlayer backgroundSound_;
+  bool aboutBoxOpen_ = false;
 };
 
 }  // namespace zp::player

@@ -54,11 +54,7 @@ inline std::wstring ProgramDirectoryUrl() {
 // The FSCommand layer's scale state and drag-region model.
 inline void NotYetSetScaleState(bool, bool, int, int) {}
 inline void NotYetSetScaleWindowSize(int, int) {}
-// The overlay panel, the background sound, the About box, the transparent host.
-inline void NotYetPlaceOverlayPanel() {}
-inline void NotYetStartBackgroundSound(bool, const std::u16string&) {}
-inline void NotYetPauseBackgroundSound(bool) {}
-inline void NotYetShowAboutBox(HWND) {}
+// The transparent host.
 inline void NotYetResyncTransparentHost() {}
 inline void NotYetShowInTransparentHost(const SequenceItem&) {}
 

@@ -55,6 +55,18 @@ TEST(LayoutContextMenu, PictureWithoutZoomBitAndPlaying) {
             "606[600* 601 602] 603 - 607* - 612 613 614 - 615");
 }
 
+TEST(LayoutContextMenu, AWindowWithoutCaptionOffersAboutBeforeExit) {
+  MenuState state;
+  state.hostFlags = 1;
+  state.offersAbout = true;
+  EXPECT_EQ(Describe(BuildContextMenu({}, state)), "606[600 601 602] 603 - 607 - 612 613 614 - 57664 - 615");
+  EXPECT_EQ(BuildContextMenu({}, state).rbegin()[2].stringId, 10);  // "About..."
+  MenuSwitches none;
+  none.qualityItem = none.onTopItem = none.playItem = none.exitItem = 0;
+  none.maximizeItem = none.minimizeItem = none.restoreItem = 0;
+  EXPECT_EQ(Describe(BuildContextMenu(none, state)), "57664");
+}
+
 TEST(LayoutContextMenu, SwitchedOffGroupsLeaveNoEmptyLines) {
   MenuSwitches s;
   s.qualityItem = 0;

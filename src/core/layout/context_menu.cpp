@@ -68,6 +68,10 @@ std::vector<MenuEntry> BuildContextMenu(const MenuSwitches& s, const MenuState& 
     list.Item(s.minimizeItem != 0, kCommandMinimize, 27);
     list.Item(s.restoreItem != 0, kCommandRestore, 28);
   }
+  if (state.offersAbout) {
+    list.Separator();
+    list.Item(true, kCommandAbout, 10);
+  }
   if (s.exitItem) {
     list.Separator();
     list.Item(true, kCommandExit, 29);

@@ -28,6 +28,7 @@ enum MenuCommand : int {
   kCommandRestore = 614,
   kCommandExit = 615,
   kCommandZoomReset = 616,
+  kCommandAbout = 0xE140,  // the system menu's "About..." command, offered here too
 };
 
 struct MenuEntry {
@@ -48,6 +49,9 @@ struct MenuState {
   bool hostLoops = false;
   bool onFirstFrame = true;
   bool isScreenSaver = false;  // the program file's extension is "scr"
+  // The document shows an About box but the window has no caption, so no system menu to
+  // reach it from: the menu offers "About..." before "Exit".
+  bool offersAbout = false;
 };
 
 // The entries in menu order. Separators never lead, trail or follow each other, so switched-off

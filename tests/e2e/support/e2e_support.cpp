@@ -145,6 +145,24 @@ bool NearColour(COLORREF a, COLORREF b) {
          std::abs(GetBValue(a) - GetBValue(b)) < kTolerance;
 }
 
+void PressKey(WORD key) {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = key;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
+void SendMouse(DWORD flags, int x, int y) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  // Absolute coordinates run from 0 to 65535 over the primary screen.
+  input.mi.dx = (x * 65536 + 1023) / 1024;
+  input.mi.dy = (y * 65536 + 767) / 768;
+  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof(input));
+}
+
 HWND PlayerDialogOf(DWORD processId) {
   for (HWND window : TopLevelWindows(processId)) {
     wchar_t className[16] = {};

@@ -71,6 +71,11 @@ COLORREF ScreenPixel(POINT point);
 // Colours within a few steps of each other in every channel (drawing may round).
 bool NearColour(COLORREF a, COLORREF b);
 
+// Input as a user gives it: a key pressed and let go; a mouse event at a screen point of the
+// 1024 x 768 test screen.
+void PressKey(WORD key);
+void SendMouse(DWORD flags, int x, int y);
+
 // The player's dialog among the process's visible top-level windows, or null.
 HWND PlayerDialogOf(DWORD processId);
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/window.h"
+#include "media_samples.h"
 #include "platform/wide.h"
 #include "services/background_sound.h"
 #include "test_files.h"
@@ -136,20 +137,11 @@ TEST_F(BackgroundSound, LoopsFromTheStartOnceTheEndIsReachedOrPassed) {
   EXPECT_TRUE(mci.commands.empty());
 }
 
-// A second of silence as 8-bit mono PCM at 8000 samples a second.
-test::Bytes SilentWave() {
-  const uint32_t samples = 8000;
-  auto le32 = [](uint32_t v) { return test::Bytes{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; };
-  const test::Bytes format{1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0};
-  return test::Concat({test::ToBytes("RIFF"), le32(36 + samples), test::ToBytes("WAVEfmt "), le32(16), format,
-                       test::ToBytes("data"), le32(samples), test::Bytes(samples, 0x80)});
-}
-
 TEST_F(BackgroundSound, TheSystemMciWindowOpensAWaveAndNothingElse) {
   BackgroundSoundPlayer player;
   ASSERT_TRUE(player.Create());
   const std::u16string wave = temp_.File(u"silence.wav");
-  ASSERT_TRUE(test::WriteBytes(wave, SilentWave()));
+  ASSERT_TRUE(test::WriteBytes(wave, test::SilentWave()));
   ASSERT_TRUE(player.Open(ToWide(wave)));
   wchar_t className[64] = {};
   GetClassNameW(player.mciWindow(), className, 64);

@@ -1,0 +1,254 @@
+// The packed player's overlay panel, About box, mail link and background sound as a user meets
+// them, seen from outside its process on a 1024 x 768 screen.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "arg_recorder.h"
+#include "media_samples.h"
+#include "platform/wide.h"
+#include "support/e2e_support.h"
+#include "test_files.h"
+
+namespace zp::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 20s) {
+  return WaitUntil(condition, deadline, 20ms);
+}
+
+// A picture presentation in a frameless 800 x 600 window in the middle of the screen.
+DocumentModel Presentation() {
+  DocumentModel document;
+  MovieItem item;
+  item.path = u"C:\\tour\\intro.jpg";
+  item.playTime = 3;
+  item.file.path = item.path;
+  item.file.data = {0xFF, 0xD8, 0xFF, 0xD9};
+  document.movieList.items.push_back(item);
+  document.sizeOptions.sizeMode = 1;
+  document.appearanceOptions.hasFrame = 0;
+  return document;
+}
+
+RECT WindowRectOf(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+RECT ClientOnScreen(HWND window) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[256] = {};
+  SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// The process's top-level window, shown or not, that holds a child of the class.
+HWND WindowHolding(DWORD process, const wchar_t* childClass, bool visibleOnly) {
+  for (HWND window : TopLevelWindows(process, visibleOnly)) {
+    if (FindWindowExW(window, nullptr, childClass, nullptr)) return window;
+  }
+  return nullptr;
+}
+
+class FinishingTouches : public ::testing::Test {
+ protected:
+  HWND Run(const DocumentModel& document, std::u16string_view name = u"Tour.exe") {
+    const std::wstring program = ToWide(directory_.File(name));
+    EXPECT_TRUE(WritePackedPlayer(document, program));
+    const std::wstring temporary = ToWide(directory_.File(std::u16string(name) + u".tmp"));
+    CreateDirectoryW(temporary.c_str(), nullptr);
+    player_.emplace(Launch(program, L"", temporary));
+    EXPECT_TRUE(player_->started());
+    HWND window = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (window = PlayerDialogOf(player_->id())) != nullptr || !player_->Running(); }));
+    return window;
+  }
+  void BringForward(HWND window) {
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 5s));
+  }
+  void CloseWithEscape() {
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(player_->WaitForExit(20s), std::optional<DWORD>(0));
+  }
+  static EmbeddedFile File(const char16_t* path, std::vector<uint8_t> bytes) {
+    EmbeddedFile file;
+    file.path = path;
+    file.data = std::move(bytes);
+    return file;
+  }
+
+  test::ScratchDirectory directory_;
+  std::optional<Launched> player_;
+};
+
+TEST_F(FinishingTouches, PanelAtBottomRightFollowsTheWindowAndLeavesItTheKeys) {
+  DocumentModel document = Presentation();
+  auto& panel = document.overlayPanelOptions;
+  panel.position = 8;
+  panel.text = u"Quarterly figures";
+  panel.picture = File(u"C:\\tour\\panel.bmp", test::SolidBitmapFile(80, 40, 200, 0, 0));
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  const DWORD process = player_->id();
+  HWND picture = nullptr, text = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    picture = WindowHolding(process, L"Static", true);
+    text = WindowHolding(process, L"Edit", true);
+    return picture && text;
+  }));
+  EXPECT_EQ(GetWindow(picture, GW_OWNER), window);
+  EXPECT_EQ(GetWindow(text, GW_OWNER), window);
+  EXPECT_EQ(TextOf(FindWindowExW(text, nullptr, L"Edit", nullptr)), L"Quarterly figures");
+
+  const RECT client = ClientOnScreen(window);
+  const RECT p = WindowRectOf(picture), t = WindowRectOf(text);
+  EXPECT_EQ(t.right, client.right - 3);
+  EXPECT_EQ(p.right, t.left - 3);
+  EXPECT_EQ(std::max(p.bottom, t.bottom), client.bottom - 3);
+  EXPECT_EQ(p.right - p.left, 80);
+  EXPECT_EQ(p.bottom - p.top, 40);
+
+  // The user moves the window: the panel goes along.
+  const RECT before = WindowRectOf(window);
+  SetWindowPos(window, nullptr, before.left + 50, before.top + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(WaitFor([&] { return WindowRectOf(picture).left == p.left + 50; }));
+  EXPECT_EQ(WindowRectOf(picture).top, p.top + 20);
+  EXPECT_EQ(WindowRectOf(text).left, t.left + 50);
+  EXPECT_EQ(WindowRectOf(text).top, t.top + 20);
+
+  // The keys are still the player window's: Esc closes it.
+  BringForward(window);
+  CloseWithEscape();
+}
+
+class MailHandler {
+ public:
+  // Registers `program` as the system's mail program for as long as this object lives.
+  explicit MailHandler(const std::wstring& program) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+      wchar_t value[1024] = {};
+      DWORD bytes = sizeof value - sizeof(wchar_t);
+      if (RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS) {
+        previous_ = value;
+      }
+      RegCloseKey(key);
+    }
+    Set(L"\"" + program + L"\" \"%1\"");
+  }
+  ~MailHandler() {
+    if (previous_) {
+      Set(*previous_);
+    } else {
+      RegDeleteKeyW(HKEY_CLASSES_ROOT, kKey);
+    }
+  }
+
+ private:
+  static constexpr const wchar_t* kKey = L"mailto\\shell\\open\\command";
+  static void Set(const std::wstring& command) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      ADD_FAILURE() << "the mail handler cannot be registered";
+      return;
+    }
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  std::optional<std::wstring> previous_;
+};
+
+TEST_F(FinishingTouches, AboutBoxShowsTheDocumentAndItsMailLinkStartsTheMailProgram) {
+  DocumentModel document = Presentation();
+  document.menuAboutOptions.hideAbout = 0;
+  document.productInfo.title = u"Show  ";
+  document.productInfo.version = u"1.2";
+  document.productInfo.info4 = u"(c) 2026 Us";
+  document.menuAboutOptions.about1 = u"http://example.com/";
+  document.menuAboutOptions.about2 = u"Our site";
+  document.menuAboutOptions.about4 = u"a@b.c";
+  document.menuAboutOptions.about5 = u"Write to us";
+  document.menuAboutOptions.logo = File(u"C:\\tour\\logo.bmp", test::SolidBitmapFile(40, 30, 0, 0, 200));
+  const std::wstring mailProgram = ToWide(directory_.File(u"mail program.exe"));
+  ASSERT_TRUE(CopyFileW(test::RecorderProgram().c_str(), mailProgram.c_str(), FALSE));
+  MailHandler handler(mailProgram);
+
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  PostMessageW(window, WM_SYSCOMMAND, 0xE140, 0);
+  HWND about = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND candidate : TopLevelWindows(player_->id())) {
+      if (TextOf(candidate) == L"About Show") about = candidate;
+    }
+    return about != nullptr;
+  }));
+  EXPECT_EQ(TextOf(GetDlgItem(about, 1000)), L"Show  1.2");
+  EXPECT_EQ(TextOf(GetDlgItem(about, 1001)), L"(c) 2026 Us");
+  EXPECT_EQ(TextOf(GetDlgItem(about, 1002)), L"Our site");
+  EXPECT_EQ(TextOf(GetDlgItem(about, 1003)), L"Write to us");
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(about, 1004)));
+  EXPECT_EQ(GetWindow(about, GW_OWNER), window);
+  EXPECT_FALSE(IsWindowEnabled(window));  // modal: the player waits for it
+
+  // The user clicks the mail link.
+  RECT link = WindowRectOf(GetDlgItem(about, 1003));
+  const int x = link.left + 10, y = (link.top + link.bottom) / 2;
+  SendMouse(MOUSEEVENTF_MOVE, x, y);
+  SendMouse(MOUSEEVENTF_LEFTDOWN, x, y);
+  SendMouse(MOUSEEVENTF_LEFTUP, x, y);
+  std::optional<std::vector<std::wstring>> arguments;
+  EXPECT_TRUE(WaitFor([&] { return (arguments = test::RecordedArguments(mailProgram)).has_value(); }));
+  EXPECT_EQ(arguments.value_or(std::vector<std::wstring>{}), std::vector<std::wstring>{L"mailto:a@b.c"});
+
+  // Close ends the box and gives the player back.
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(about) && IsWindowEnabled(window); }));
+  BringForward(window);
+  CloseWithEscape();
+}
+
+TEST_F(FinishingTouches, OnlyADocumentWithASoundHasTheHiddenSoundWindow) {
+  DocumentModel document = Presentation();
+  auto& sound = document.backgroundSound;
+  sound.hasFile = 1;
+  sound.enabled = 1;
+  sound.loop = 1;
+  sound.path = u"C:\\tour\\music.wav";
+  sound.file = File(u"C:\\tour\\music.wav", test::SilentWave());
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  HWND holder = nullptr;
+  EXPECT_TRUE(WaitFor([&] { return (holder = WindowHolding(player_->id(), L"MCIWndClass", false)) != nullptr; }));
+  EXPECT_FALSE(IsWindowVisible(holder));
+  const RECT rect = WindowRectOf(holder);
+  EXPECT_EQ(rect.right - rect.left, 10);
+  EXPECT_EQ(rect.bottom - rect.top, 10);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(player_->WaitForExit(20s), std::optional<DWORD>(0));
+
+  window = Run(Presentation(), u"Quiet.exe");
+  ASSERT_TRUE(window);
+  // The window is up and its set-up done: a sound window would be there by now.
+  EXPECT_EQ(WindowHolding(player_->id(), L"MCIWndClass", false), nullptr);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(player_->WaitForExit(20s), std::optional<DWORD>(0));
+}
+
+}  // namespace
+}  // namespace zp::e2e
