@@ -1,0 +1,122 @@
+// The player window with its About box, overlay panel and background sound, built in-process
+// from picture presentations (no movie control needed).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/layout/context_menu.h"
+#include "media_samples.h"
+#include "platform/platform.h"
+#include "platform/wide.h"
+#include "player/player_dialog.h"
+#include "pump_until.h"
+#include "test_files.h"
+
+namespace zp::player {
+namespace {
+
+std::wstring SlotName() {
+  return L"\\\\.\\mailslot\\ZentrapolisFinishingTest" + std::to_wstring(GetCurrentProcessId());
+}
+
+class PlayerExtras : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = platform::CurrentDirectory();
+    document_.movieList.items.push_back(MovieItem{u"a.jpg", 5, EmbeddedFile{u"a.jpg", {}, false}, u"", {}});
+    document_.sizeOptions.sizeMode = 1;
+    document_.menuAboutOptions.hideAbout = 0;
+    document_.productInfo.title = u"Show";
+  }
+  void TearDown() override {
+    dialog_.reset();
+    platform::ChangeCurrentDirectory(directory_);
+  }
+  PlayerDialog& Open(const DocumentImages& images = {}) {
+    dialog_ = std::make_unique<PlayerDialog>(0, document_, temp_.path(), nullptr);
+    dialog_->SetPreloaderSlotName(SlotName());
+    dialog_->SetDocumentImages(images);
+    EXPECT_TRUE(dialog_->CreateModeless(PlayerDialog::kTemplateId, nullptr));
+    return *dialog_;
+  }
+  bool MenuOffersAbout() {
+    for (const auto& entry : dialog_->ContextMenuEntries()) {
+      if (entry.command == layout::kCommandAbout) return true;
+    }
+    return false;
+  }
+
+  DocumentModel document_;
+  test::ScratchDirectory temp_;
+  std::u16string directory_;
+  std::unique_ptr<PlayerDialog> dialog_;
+};
+
+TEST_F(PlayerExtras, TheContextMenuOffersAboutOnlyWhereNoSystemMenuCanBeReached) {
+  Open();
+  EXPECT_FALSE(MenuOffersAbout());  // the caption's system menu has it
+  document_.appearanceOptions.hasFrame = 0;
+  Open();
+  EXPECT_TRUE(MenuOffersAbout());
+  document_.menuAboutOptions.hideAbout = 1;
+  Open();
+  EXPECT_FALSE(MenuOffersAbout());
+}
+
+// Closes every About box of this thread once, from a timer, counting how many were up.
+int aboutBoxesSeen = 0;
+void CALLBACK CloseAboutBoxes(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM) -> BOOL {
+        wchar_t caption[64] = {};
+        GetWindowTextW(window, caption, 64);
+        if (std::wstring(caption) == L"About Show" && IsWindowVisible(window)) {
+          ++aboutBoxesSeen;
+          PostMessageW(window, WM_COMMAND, IDOK, 0);
+        }
+        return TRUE;
+      },
+      0);
+}
+
+TEST_F(PlayerExtras, ASecondAboutCommandWhileTheBoxIsUpOpensNothing) {
+  PlayerDialog& dialog = Open();
+  aboutBoxesSeen = 0;
+  PostMessageW(dialog.hwnd(), WM_SYSCOMMAND, PlayerDialog::kAboutCommand, 0);
+  PostMessageW(dialog.hwnd(), WM_SYSCOMMAND, PlayerDialog::kAboutCommand, 0);
+  SetTimer(nullptr, 0, 300, &CloseAboutBoxes);
+  EXPECT_TRUE(test::PumpUntil([&] { return aboutBoxesSeen > 0 && !dialog.aboutBoxOpen(); }, 10000));
+  EXPECT_EQ(aboutBoxesSeen, 1);
+  EXPECT_TRUE(IsWindowEnabled(dialog.hwnd()));
+}
+
+TEST_F(PlayerExtras, SetUpPlacesThePanelAndStartsTheSoundWhichPlayPausesAndResumes) {
+  const std::u16string wave = temp_.File(u"music.wav");
+  ASSERT_TRUE(test::WriteBytes(wave, test::SilentWave()));
+  document_.backgroundSound.enabled = 1;
+  document_.backgroundSound.path = wave;
+  document_.overlayPanelOptions.text = u"Welcome";
+  HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+  PlayerDialog& dialog = Open({nullptr, nullptr, font});
+  EXPECT_NE(dialog.overlayPanel().textWindow(), nullptr);
+  EXPECT_EQ(dialog.overlayPanel().pictureWindow(), nullptr);
+  EXPECT_NE(GetFocus(), dialog.overlayPanel().textBox());
+  const services::BackgroundSoundPlayer& sound = dialog.backgroundSound();
+  ASSERT_NE(sound.mciWindow(), nullptr);
+  EXPECT_EQ(sound.path(), ToWide(wave));
+  dialog_.reset();  // the panel and the sound go with the window
+  DeleteObject(font);
+
+  // Without autoStart the sound waits for Play; a picture show starts it there.
+  document_.behaviourOptions.autoStart = 0;
+  PlayerDialog& waiting = Open();
+  EXPECT_EQ(waiting.backgroundSound().mciWindow(), nullptr);
+  SendMessageW(waiting.hwnd(), WM_COMMAND, layout::kCommandPlay, 0);
+  EXPECT_NE(waiting.backgroundSound().mciWindow(), nullptr);
+}
+
+}  // namespace
+}  // namespace zp::player
