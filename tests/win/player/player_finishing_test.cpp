@@ -64,8 +64,10 @@ TEST_F(PlayerExtras, TheContextMenuOffersAboutOnlyWhereNoSystemMenuCanBeReached)
   EXPECT_FALSE(MenuOffersAbout());
 }
 
-// Closes every About box of this thread once, from a timer, counting how many were up.
+// Closes every About box of this thread once, from a timer, counting how many were up and
+// noting the owner of the last.
 int aboutBoxesSeen = 0;
+HWND aboutOwner = nullptr;
 void CALLBACK CloseAboutBoxes(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   EnumThreadWindows(
@@ -75,6 +77,7 @@ void CALLBACK CloseAboutBoxes(HWND, UINT, UINT_PTR timer, DWORD) {
         GetWindowTextW(window, caption, 64);
         if (std::wstring(caption) == L"About Show" && IsWindowVisible(window)) {
           ++aboutBoxesSeen;
+          aboutOwner = GetWindow(window, GW_OWNER);
           PostMessageW(window, WM_COMMAND, IDOK, 0);
         }
         return TRUE;
@@ -83,14 +86,20 @@ void CALLBACK CloseAboutBoxes(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST_F(PlayerExtras, ASecondAboutCommandWhileTheBoxIsUpOpensNothing) {
-  PlayerDialog& dialog = Open();
-  aboutBoxesSeen = 0;
-  PostMessageW(dialog.hwnd(), WM_SYSCOMMAND, PlayerDialog::kAboutCommand, 0);
-  PostMessageW(dialog.hwnd(), WM_SYSCOMMAND, PlayerDialog::kAboutCommand, 0);
-  SetTimer(nullptr, 0, 300, &CloseAboutBoxes);
-  EXPECT_TRUE(test::PumpUntil([&] { return aboutBoxesSeen > 0 && !dialog.aboutBoxOpen(); }, 10000));
-  EXPECT_EQ(aboutBoxesSeen, 1);
-  EXPECT_TRUE(IsWindowEnabled(dialog.hwnd()));
+  // A transparent player gives the box no owner and stays usable meanwhile; an opaque one owns it.
+  for (const int windowMode : {2, 0}) {
+    document_.appearanceOptions.windowMode = windowMode;
+    PlayerDialog& dialog = Open();
+    aboutBoxesSeen = 0;
+    aboutOwner = reinterpret_cast<HWND>(-1);
+    PostMessageW(dialog.hwnd(), WM_SYSCOMMAND, PlayerDialog::kAboutCommand, 0);
+    PostMessageW(dialog.hwnd(), WM_SYSCOMMAND, PlayerDialog::kAboutCommand, 0);
+    SetTimer(nullptr, 0, 300, &CloseAboutBoxes);
+    EXPECT_TRUE(test::PumpUntil([&] { return aboutBoxesSeen > 0 && !dialog.aboutBoxOpen(); }, 10000));
+    EXPECT_EQ(aboutBoxesSeen, 1) << windowMode;
+    EXPECT_EQ(aboutOwner, windowMode == 2 ? nullptr : dialog.hwnd());
+    EXPECT_TRUE(IsWindowEnabled(dialog.hwnd()));
+  }
 }
 
 TEST_F(PlayerExtras, SetUpPlacesThePanelAndStartsTheSoundWhichPlayPausesAndResumes) {
