@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "core/document/archive.h"
 #include "core/package_format.h"
 #include "document_samples.h"
@@ -62,6 +65,111 @@ TEST_P(DocumentVersions, EveryTruncationFailsAndResets) {
     ASSERT_FALSE(ok) << "cut at " << length << " of " << record.size();
     ASSERT_EQ(read, DocumentModel());
   }
+}
+
+// An archive read in pieces of a fixed size, as an inflater would hand it out.
+class PieceSource : public ByteSource {
+ public:
+  PieceSource(std::span<const uint8_t> bytes, size_t piece) : bytes_(bytes), piece_(piece) {}
+  size_t Read(std::span<uint8_t> into) override {
+    const size_t step = std::min({into.size(), bytes_.size(), piece_});
+    std::copy(bytes_.begin(), bytes_.begin() + static_cast<ptrdiff_t>(step), into.begin());
+    bytes_ = bytes_.subspan(step);
+    return step;
+  }
+
+ private:
+  std::span<const uint8_t> bytes_;
+  size_t piece_;
+};
+
+// Gathers the files a visitor is shown, by ordinal.
+class GatheringVisitor : public EmbeddedFileVisitor {
+ public:
+  void Begin(size_t ordinal, std::u16string_view storedPath, uint32_t size) override {
+    EXPECT_EQ(ordinal, files.size());
+    EmbeddedFile file;
+    file.path = storedPath;
+    files.push_back(file);
+    declared.push_back(size);
+  }
+  void Piece(std::span<const uint8_t> bytes) override {
+    files.back().data.insert(files.back().data.end(), bytes.begin(), bytes.end());
+  }
+  void End(bool complete) override { completed += complete ? 1 : 0; }
+  std::vector<EmbeddedFile> files;
+  std::vector<uint32_t> declared;
+  size_t completed = 0;
+};
+
+TEST_P(DocumentVersions, SectionsReadFromAStreamInPiecesMatchTheWholeRead) {
+  const Bytes record = WriteDocumentArchive(test::FullDocument(), GetParam());
+  const DocumentModel whole = LoadKeeping(record);
+  const std::span<const uint8_t> sections = std::span<const uint8_t>(record).subspan(kDocumentHeaderSize);
+  for (size_t piece : {size_t {1}, size_t {5}, size_t {4096}}) {
+    SCOPED_TRACE(piece);
+    PieceSource source(sections, piece);
+    GatheringVisitor visitor;
+    DocumentLoadOptions options;
+    options.keepFileBytes = true;
+    options.visitor = &visitor;
+    DocumentModel streamed;
+    ASSERT_TRUE(LoadDocumentSections(source, GetParam(), streamed, options));
+    EXPECT_EQ(streamed, whole);
+    // The visitor saw every file whole, in the order a walk over the model gives.
+    std::vector<EmbeddedFile> walked;
+    ForEachEmbeddedFile(streamed, streamed.version, [&](const EmbeddedFile& file) { walked.push_back(file); });
+    ASSERT_EQ(visitor.files.size(), walked.size());
+    EXPECT_EQ(visitor.completed, walked.size());
+    for (size_t i = 0; i < walked.size(); ++i) {
+      EXPECT_EQ(visitor.files[i].path, walked[i].path);
+      EXPECT_EQ(visitor.files[i].data, walked[i].data);
+      EXPECT_EQ(visitor.declared[i], walked[i].data.size());
+    }
+  }
+  // Cut short anywhere, a streamed read fails too.
+  for (size_t length = 0; length < sections.size(); length += 3) {
+    PieceSource source(sections.first(length), 7);
+    DocumentModel streamed;
+    ASSERT_FALSE(LoadDocumentSections(source, GetParam(), streamed)) << length;
+  }
+}
+
+// Collects what the streaming writer passes on.
+class CollectingSink : public ByteSink {
+ public:
+  bool Write(std::span<const uint8_t> bytes) override {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    return true;
+  }
+  Bytes bytes_;
+};
+
+// Stands in for files on disk: a file's `source` names an entry of a table.
+class TableSource : public EmbeddedFileSource {
+ public:
+  bool CopyTo(const EmbeddedFile& file, ByteSink& to) override {
+    const Bytes& bytes = table.at(file.source);
+    return to.Write(bytes);
+  }
+  std::map<std::u16string, Bytes> table;
+};
+
+TEST(DocumentWrite, StreamedFromSourcesGivesTheSameBytes) {
+  const DocumentModel full = test::FullDocument();
+  DocumentModel named = full;
+  TableSource files;
+  ForEachEmbeddedFile(named, kNewestDocumentVersion, [&](const EmbeddedFile& file) {
+    // The walk shows the model's own files; name a source for each and leave `data` empty.
+    auto& writable = const_cast<EmbeddedFile&>(file);
+    writable.source = u"source" + std::u16string(1, static_cast<char16_t>(u'a' + files.table.size()));
+    writable.sourceSize = writable.data.size();
+    files.table[writable.source] = std::move(writable.data);
+    writable.data.clear();
+  });
+  CollectingSink sink;
+  ASSERT_TRUE(WriteDocumentSections(named, kNewestDocumentVersion, sink, &files));
+  EXPECT_EQ(sink.bytes_, WriteDocumentSections(full));
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, DocumentVersions, ::testing::Values(100u, 101u, 120u, 130u, 140u, 149u, 150u));

@@ -6,25 +6,27 @@
 
 #include "commands.h"
 #include "manifest.h"
+#include "progress.h"
+#include "stub.h"
 #include "core/text.h"
 #include "platform/platform.h"
 
 namespace {
 
-// The default stub is the Projector.exe beside the packer.
-std::filesystem::path DefaultStub() {
+// Where the player is looked for when no --stub is given.
+std::vector<std::filesystem::path> DefaultStubs() {
   std::u16string self = zp::platform::ModuleFilePath();
 #ifndef _WIN32
   for (char16_t& c : self) {
     if (c == u'\\') c = u'/';
   }
 #endif
-  return zentra::PathFromText(zp::U16ToUtf8(self)).parent_path() / "Projector.exe";
+  return zentra::DefaultStubPlaces(zentra::PathFromText(zp::U16ToUtf8(self)).parent_path());
 }
 
 int Run(const std::vector<std::string>& args) {
   try {
-    return zentra::RunCommandLine(args, DefaultStub(), std::cout, std::cerr);
+    return zentra::RunCommandLine(args, DefaultStubs(), std::cout, std::cerr, zentra::StderrIsTerminal());
   } catch (const std::exception& problem) {
     // Nothing should get here; if something does, say so plainly instead of aborting.
     std::cerr << "zentra: " << problem.what() << "\n";

@@ -31,12 +31,20 @@ struct PackageOptions {
   PackagePart extensionLibraryDefault;   // ZentraFSCmd.dll beside the stub
   std::vector<fs::path> extensionLibraries;  // named in the manifest
   bool compress = true;
+  fs::path folder;  // where parts left at their default are looked for before beside the stub
+};
+
+// A file the manifest makes the packer read, and the field that names it.
+struct ManifestInput {
+  fs::path path;
+  std::string field;
 };
 
 struct Manifest {
-  zp::DocumentModel document;
+  zp::DocumentModel document;  // embedded files name their `source`; their bytes stay on disk
   PackageOptions package;
   std::vector<std::string> warnings;
+  std::vector<ManifestInput> inputs;
 };
 
 // Reads a manifest; relative paths in it are relative to `baseDirectory`. On failure `error`
@@ -45,7 +53,8 @@ bool ParseManifest(const std::string& text, const fs::path& baseDirectory, Manif
 bool ReadManifestFile(const fs::path& path, Manifest& manifest, std::string& error);
 
 // How a written manifest refers to an embedded file: extract writes the bytes and returns the
-// manifest value; inspect returns a summary.
+// manifest value; inspect returns a summary. For an option (not an item) an emitter returns
+// null when the document carries no file there.
 using FileEmitter = std::function<nlohmann::json(const zp::EmbeddedFile& file, const std::string& role)>;
 using DataEmitter = std::function<nlohmann::json(const std::vector<uint8_t>& bytes, const std::string& role)>;
 

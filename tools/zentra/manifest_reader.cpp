@@ -8,6 +8,8 @@
 #include "core/document/document_model.h"
 #include "core/text.h"
 #include "manifest.h"
+#include "file_io.h"
+#include "json_keys.h"
 #include "manifest_fields.h"
 
 namespace zentra {
@@ -102,14 +104,36 @@ class Reader {
     return path.is_absolute() ? path : base_ / path;
   }
 
-  std::vector<uint8_t> ReadFileBytes(const std::string& text, const std::string& where) const {
+  // A file that must be there to be read, noted as one of the manifest's inputs.
+  fs::path Input(const std::string& text, const std::string& where) {
     const fs::path path = Resolve(text);
     std::error_code error;
-    if (!fs::is_regular_file(path, error)) Fail(where, "file not found: " + PathText(path));
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) Fail(where, "cannot read " + PathText(path));
-    return bytes;
+    if (!fs::exists(path, error)) Fail(where, "file not found: " + PathText(path));
+    if (const std::string problem = NotAReadableFile(path); !problem.empty()) Fail(where, problem);
+    manifest_.inputs.push_back({path, where});
+    return path;
+  }
+
+  // Small files (regions) are read now; large ones are streamed when the package is written.
+  std::vector<uint8_t> ReadFileBytes(const std::string& text, const std::string& where) {
+    const fs::path path = Input(text, where);
+    std::string problem;
+    auto bytes = ReadWholeFile(path, problem);
+    if (!bytes) Fail(where, problem);
+    return std::move(*bytes);
+  }
+
+  zp::EmbeddedFile SourceFile(const std::string& text, const std::string& where) {
+    const fs::path path = Input(text, where);
+    std::error_code error;
+    zp::EmbeddedFile file;
+    file.sourceSize = fs::file_size(path, error);
+    if (error) Fail(where, "cannot read " + PathText(path) + ": " + error.message());
+    if (file.sourceSize > std::numeric_limits<uint32_t>::max()) {
+      Fail(where, PathText(path) + " is larger than a package can carry (4 GiB)");
+    }
+    file.source = Utf16(PathText(path));
+    return file;
   }
 
   // A stored path as a Windows program would have written it: backslashes.
@@ -141,7 +165,7 @@ class Reader {
     } else {
       Fail(where, "expected a file name or {\"file\": ..., \"storedPath\": ...}, got " + Describe(value));
     }
-    file.data = ReadFileBytes(name, where);
+    file = SourceFile(name, where);
     file.path = StoredPath(stored ? *stored : name);
     return file;
   }
@@ -386,9 +410,7 @@ class Reader {
       part.mode = value.get<bool>() ? PackagePart::Mode::kRequired : PackagePart::Mode::kOff;
     } else if (value.is_string()) {
       part.mode = PackagePart::Mode::kFile;
-      part.file = Resolve(value.get<std::string>());
-      std::error_code error;
-      if (!fs::is_regular_file(part.file, error)) Fail(where, "file not found: " + PathText(part.file));
+      part.file = Input(value.get<std::string>(), where);
     } else {
       Fail(where, "expected true, false or a file name, got " + Describe(value));
     }
@@ -398,7 +420,7 @@ class Reader {
   void ReadPackage(const json& value) {
     if (!value.is_object()) Fail("package", "expected an object, got " + Describe(value));
     const std::vector<std::string> keys {"resourceLibrary", "extensionLibraries", "installer", "transparencyControl",
-                                         "compress"};
+                                         "compress", "folder"};
     PackageOptions& package = manifest_.package;
     for (const auto& [key, part] : value.items()) {
       const std::string where = "package." + key;
@@ -423,6 +445,10 @@ class Reader {
             package.extensionLibraryDefault.mode = PackagePart::Mode::kOff;
           }
         }
+      } else if (key == "folder") {
+        package.folder = Resolve(ReadText(part, where));
+        std::error_code error;
+        if (!fs::is_directory(package.folder, error)) Fail(where, "no such folder: " + PathText(package.folder));
       } else if (key == "compress") {
         if (!part.is_boolean()) Fail(where, "expected true or false, got " + Describe(part));
         package.compress = part.get<bool>();
@@ -433,8 +459,11 @@ class Reader {
   }
 
   void Finish() {
+    if (manifest_.document.movieList.items.empty()) {
+      Fail("items", "the presentation has no items; list at least one file, e.g. \"items\": [\"intro.swf\"]");
+    }
     zp::BackgroundSound& sound = manifest_.document.backgroundSound;
-    sound.hasFile = sound.file.path.empty() && sound.file.data.empty() ? 0 : 1;
+    sound.hasFile = sound.file.path.empty() && sound.file.source.empty() ? 0 : 1;
     if (sound.hasFile != 0 && !soundPathGiven_) sound.path = sound.file.path;
   }
 
@@ -449,6 +478,7 @@ bool ParseManifest(const std::string& text, const fs::path& baseDirectory, Manif
   manifest = Manifest();
   try {
     const json root = json::parse(text, nullptr, true, /*ignore_comments=*/true);
+    if (const auto duplicate = FindDuplicateKey(text)) throw ManifestError {*duplicate};
     Reader(baseDirectory, manifest).Read(root);
     return true;
   } catch (const ManifestError& problem) {
@@ -465,14 +495,14 @@ bool ParseManifest(const std::string& text, const fs::path& baseDirectory, Manif
 
 bool ReadManifestFile(const fs::path& path, Manifest& manifest, std::string& error) {
   std::error_code code;
-  if (!fs::is_regular_file(path, code)) {
+  if (!fs::exists(path, code)) {
     error = "manifest not found: " + PathText(path);
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  if (!ParseManifest(text.str(), fs::absolute(path, code).parent_path(), manifest, error)) {
+  const auto bytes = ReadWholeFile(path, error);
+  if (!bytes) return false;
+  const std::string text(bytes->begin(), bytes->end());
+  if (!ParseManifest(text, fs::absolute(path, code).parent_path(), manifest, error)) {
     error = PathText(path.filename()) + ": " + error;
     return false;
   }

@@ -71,8 +71,6 @@ json FontValue(const std::vector<uint8_t>& font) {
   return rebuilt == font && face.size() <= 31 ? object : raw;
 }
 
-bool FileIsSet(const zp::EmbeddedFile& file) { return !file.path.empty() || !file.data.empty(); }
-
 // A section with only its shorthand key reads best as the plain value.
 void Shorten(json& options) {
   for (auto& [section, value] : options.items()) {
@@ -96,7 +94,9 @@ void Shorten(json& options) {
 }  // namespace
 
 json OptionsToJson(const zp::DocumentModel& document, const FileEmitter& emitFile, const DataEmitter& emitData) {
-  zp::DocumentModel current = document;
+  // The field table hands out writable references; here they are only read, and they must
+  // point into `document` itself, where emitters may recognise the embedded files.
+  zp::DocumentModel& current = const_cast<zp::DocumentModel&>(document);
   zp::DocumentModel defaults;
   json options = json::object();
   for (const FieldSpec& field : ManifestFields()) {
@@ -119,7 +119,7 @@ json OptionsToJson(const zp::DocumentModel& document, const FileEmitter& emitFil
       case FieldType::kFile: {
         const zp::EmbeddedFile& file = *std::get<zp::EmbeddedFile*>(value);
         if (role == "sound.file" && document.backgroundSound.hasFile == 0) break;
-        if (FileIsSet(file)) out = emitFile(file, role);
+        out = emitFile(file, role);  // null when the document carries nothing there
         break;
       }
       case FieldType::kDataFile: {

@@ -1,5 +1,6 @@
 #include "core/document/archive.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -9,10 +10,31 @@ namespace {
 constexpr uint8_t kLongLength = 0xFF;
 constexpr uint16_t kUnicodeMarker = 0xFFFE;
 constexpr uint16_t kWideLength = 0xFFFF;
+constexpr size_t kChunk = 64 * 1024;
 }  // namespace
 
+bool ArchiveReader::Fill(size_t count) {
+  if (count <= bytes_.size() - position_) return true;
+  if (source_ == nullptr) return false;
+  // Keep what is unread, then read on. The buffer grows only as far as real bytes arrive, so a
+  // length field that claims gigabytes costs nothing unless the source backs it up.
+  const size_t kept = bytes_.size() - position_;
+  std::vector<uint8_t> fresh(std::max<size_t>(kChunk, std::min<size_t>(count, kChunk * 16)));
+  if (kept > 0 && position_ > 0) std::memmove(buffer_.data(), bytes_.data() + position_, kept);
+  buffer_.resize(kept);
+  position_ = 0;
+  while (buffer_.size() < count) {
+    const size_t want = std::min(fresh.size(), std::max(count - buffer_.size(), kChunk));
+    const size_t got = source_->Read(std::span<uint8_t>(fresh).first(want));
+    if (got == 0) break;
+    buffer_.insert(buffer_.end(), fresh.begin(), fresh.begin() + static_cast<ptrdiff_t>(got));
+  }
+  bytes_ = buffer_;
+  return count <= buffer_.size();
+}
+
 std::span<const uint8_t> ArchiveReader::Take(size_t count) {
-  if (failed_ || count > bytes_.size() - position_) {
+  if (failed_ || !Fill(count)) {
     failed_ = true;
     return {};
   }
@@ -55,6 +77,24 @@ std::span<const uint8_t> ArchiveReader::Block() {
   return Take(size);
 }
 
+void ArchiveReader::BlockInPieces(uint32_t size, const std::function<bool(std::span<const uint8_t>)>& piece) {
+  if (failed_) return;
+  if (source_ == nullptr) {
+    const auto whole = Take(size);
+    if (!failed_) piece(whole);
+    return;
+  }
+  bool wanted = true;
+  size_t left = size;
+  while (left > 0 && !failed_) {
+    const size_t step = std::min(left, kChunk);
+    const auto part = Take(step);
+    if (failed_) return;
+    if (wanted) wanted = piece(part);
+    left -= step;
+  }
+}
+
 std::u16string ArchiveReader::String() {
   // The length prefix: a byte below 0xFF, or 0xFF and a uint16 below 0xFFFF, or 0xFF, 0xFFFF
   // and a uint32. A uint16 of 0xFFFE instead marks UTF-16 code units and the length follows
@@ -79,11 +119,12 @@ std::u16string ArchiveReader::String() {
   if (failed_) return {};
   std::u16string text;
   if (wide) {
-    if (length > (bytes_.size() - position_) / 2) {
+    if (source_ == nullptr && length > (bytes_.size() - position_) / 2) {
       failed_ = true;
       return {};
     }
     const auto units = Take(size_t {length} * 2);
+    if (failed_) return {};
     text.resize(length);
     for (uint32_t i = 0; i < length; ++i) {
       text[i] = static_cast<char16_t>(units[2 * i] | (units[2 * i + 1] << 8));

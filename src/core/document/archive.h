@@ -5,18 +5,36 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace zp {
 
-// Reads primitives from a span. The first read that would pass the end sets a sticky error
+// Bytes that arrive in order and are not all at hand at once (an archive being inflated).
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Fills the front of `into`; 0 only at the end of the bytes or on a failure.
+  virtual size_t Read(std::span<uint8_t> into) = 0;
+};
+
+// Where a writer's bytes go when they are passed on rather than kept. False stops the writer.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual bool Write(std::span<const uint8_t> bytes) = 0;
+};
+
+// Reads primitives from a span, or from a source through a buffer that holds only what one
+// field needs (byte blocks are passed through in pieces, never held whole). The first read that would pass the end sets a sticky error
 // flag; every read after it returns a zero value and the flag stays set, so a caller may read
 // a whole section and check once.
 class ArchiveReader {
  public:
   explicit ArchiveReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+  explicit ArchiveReader(ByteSource& source) : source_(&source) {}
 
   int32_t Int32();
   uint32_t UInt32();
@@ -25,21 +43,32 @@ class ArchiveReader {
   float Float32();
   std::u16string String();
   uint32_t Count();
-  // A byte block's bytes as a view into the input (valid as long as the input).
+  // A byte block's bytes as a view into the input (valid as long as the input, or until the
+  // next read from a source). Meant for small blocks; files go through BlockInPieces.
   std::span<const uint8_t> Block();
+  // A byte block of `size` bytes (its count already read) handed to `piece` in one or more
+  // pieces, each valid during the call only: one piece from a span. Stops early when `piece`
+  // returns false; a block that ends early sets the error flag.
+  void BlockInPieces(uint32_t size, const std::function<bool(std::span<const uint8_t>)>& piece);
   void Skip(size_t count);
 
   bool failed() const { return failed_; }
+  bool streaming() const { return source_ != nullptr; }
   void Fail() { failed_ = true; }
   size_t position() const { return position_; }
+  // From a source: what is buffered, not what the source still holds.
   size_t remaining() const { return failed_ ? 0 : bytes_.size() - position_; }
 
  private:
   std::span<const uint8_t> Take(size_t count);
+  // Makes `count` bytes available at `position_`, reading from the source; false when it ends.
+  bool Fill(size_t count);
 
   std::span<const uint8_t> bytes_;
   size_t position_ = 0;
   bool failed_ = false;
+  ByteSource* source_ = nullptr;
+  std::vector<uint8_t> buffer_;  // holds `bytes_` when reading from a source
 };
 
 // Writes primitives in the forms the reader accepts; strings always in the UTF-16 form.

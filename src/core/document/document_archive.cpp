@@ -5,6 +5,8 @@
 #include "core/package_writer.h"
 #include "core/text.h"
 
+#include <limits>
+
 namespace zp {
 
 namespace {
@@ -18,6 +20,7 @@ class ArchiveIn {
   static constexpr bool kReading = true;
 
   ArchiveIn(std::span<const uint8_t> bytes, const DocumentLoadOptions& options) : reader_(bytes), options_(options) {}
+  ArchiveIn(ByteSource& source, const DocumentLoadOptions& options) : reader_(source), options_(options) {}
 
   void Int(int32_t& value) { value = reader_.Int32(); }
   void Float(float& value) { value = reader_.Float32(); }
@@ -27,14 +30,10 @@ class ArchiveIn {
     bytes.assign(block.begin(), block.end());
   }
   void File(EmbeddedFile& file) {
-    const auto block = ReadFile(file);
-    if (!Writable(file, block) || options_.sink == nullptr) return;
-    Adopt(file, options_.sink->WriteFile(file.path, block));
+    ReadFile(file, [&](std::span<const uint8_t> bytes) { return options_.sink->WriteFile(file.path, bytes); });
   }
   void LinkedFile(EmbeddedFile& file, std::u16string_view name) {
-    const auto block = ReadFile(file);
-    if (!Writable(file, block) || options_.sink == nullptr) return;
-    Adopt(file, options_.sink->WriteLinkedFile(name, block));
+    ReadFile(file, [&](std::span<const uint8_t> bytes) { return options_.sink->WriteLinkedFile(name, bytes); });
   }
   void BeforeItem(size_t index) {
     if (options_.sink != nullptr && index % 20 == 0) options_.sink->BeforeItem(index);
@@ -44,15 +43,33 @@ class ArchiveIn {
   void Fail() { reader_.Fail(); }
 
  private:
-  std::span<const uint8_t> ReadFile(EmbeddedFile& file) {
+  // The stored path and the byte block. The sink gets the bytes whole: straight from the input
+  // when it is at hand, gathered from the pieces when the archive streams in.
+  template <class WriteToSink>
+  void ReadFile(EmbeddedFile& file, WriteToSink writeToSink) {
     file = EmbeddedFile();
     file.path = reader_.String();
-    const auto block = reader_.Block();
-    if (options_.keepFileBytes) file.data.assign(block.begin(), block.end());
-    return block;
-  }
-  bool Writable(const EmbeddedFile& file, std::span<const uint8_t> block) const {
-    return ok() && !file.path.empty() && !block.empty();
+    const uint32_t size = reader_.Count();
+    if (!ok()) return;
+    const bool toSink = options_.sink != nullptr && !file.path.empty() && size > 0;
+    EmbeddedFileVisitor* visitor = options_.visitor;
+    if (visitor != nullptr) visitor->Begin(ordinal_, file.path, size);
+    ++ordinal_;
+    std::span<const uint8_t> whole;
+    std::vector<uint8_t> gathered;
+    reader_.BlockInPieces(size, [&](std::span<const uint8_t> piece) {
+      if (visitor != nullptr) visitor->Piece(piece);
+      if (options_.keepFileBytes) file.data.insert(file.data.end(), piece.begin(), piece.end());
+      if (toSink && !reader_.streaming()) {
+        whole = piece;
+      } else if (toSink) {
+        gathered.insert(gathered.end(), piece.begin(), piece.end());
+      }
+      return true;
+    });
+    if (visitor != nullptr) visitor->End(ok());
+    if (!toSink || !ok()) return;
+    Adopt(file, writeToSink(reader_.streaming() ? std::span<const uint8_t>(gathered) : whole));
   }
   static void Adopt(EmbeddedFile& file, std::optional<std::u16string> written) {
     if (!written) return;
@@ -62,11 +79,15 @@ class ArchiveIn {
 
   ArchiveReader reader_;
   const DocumentLoadOptions& options_;
+  size_t ordinal_ = 0;
 };
 
 class ArchiveOut {
  public:
   static constexpr bool kReading = false;
+
+  ArchiveOut() = default;
+  ArchiveOut(ByteSink& to, EmbeddedFileSource* files) : to_(&to), files_(files) {}
 
   void Int(const int32_t& value) { writer_.Int32(value); }
   void Float(const float& value) { writer_.Float32(value); }
@@ -74,17 +95,56 @@ class ArchiveOut {
   void Bytes(const std::vector<uint8_t>& bytes) { writer_.Block(bytes); }
   void File(const EmbeddedFile& file) {
     writer_.String(file.path);
-    writer_.Block(file.data);
+    if (file.source.empty() || files_ == nullptr) {
+      writer_.Block(file.data);
+      return;
+    }
+    if (file.sourceSize > std::numeric_limits<uint32_t>::max()) {
+      ok_ = false;  // a block's count has 32 bits; the caller checks sizes before writing
+      return;
+    }
+    writer_.Count(static_cast<uint32_t>(file.sourceSize));
+    Flush();
+    if (ok_) ok_ = files_->CopyTo(file, *to_);
   }
   void LinkedFile(const EmbeddedFile& file, std::u16string_view) { File(file); }
   void BeforeItem(size_t) {}
 
-  bool ok() const { return true; }
-  void Fail() {}
+  bool ok() const { return ok_; }
+  void Fail() { ok_ = false; }
   std::vector<uint8_t> Take() { return writer_.Take(); }
+  // Passes what is buffered on to the sink.
+  void Flush() {
+    if (to_ == nullptr || !ok_) return;
+    const std::vector<uint8_t> bytes = writer_.Take();
+    if (!bytes.empty()) ok_ = to_->Write(bytes);
+  }
 
  private:
   ArchiveWriter writer_;
+  ByteSink* to_ = nullptr;
+  EmbeddedFileSource* files_ = nullptr;
+  bool ok_ = true;
+};
+
+// Walks the model in archive order and shows each embedded file to a function.
+class ArchiveWalk {
+ public:
+  static constexpr bool kReading = false;
+
+  explicit ArchiveWalk(const std::function<void(const EmbeddedFile&)>& visit) : visit_(visit) {}
+  void Int(const int32_t&) {}
+  void Float(const float&) {}
+  void Str(const std::u16string&) {}
+  void Bytes(const std::vector<uint8_t>&) {}
+  void File(const EmbeddedFile& file) { visit_(file); }
+  void LinkedFile(const EmbeddedFile& file, std::u16string_view) { visit_(file); }
+  void BeforeItem(size_t) {}
+  bool ok() const { return true; }
+  void Fail() {}
+
+ private:
+  const std::function<void(const EmbeddedFile&)>& visit_;
 };
 
 // In the writing direction the visitors get const objects; a const_cast-free way is to let the
@@ -321,13 +381,10 @@ bool VisitSections(Io& io, Field<Io, DocumentModel> model, uint32_t version) {
 
 }  // namespace
 
-bool LoadDocumentArchive(std::span<const uint8_t> record, DocumentModel& model, const DocumentLoadOptions& options) {
-  model.Reset();
-  const auto header = ParseDocumentRecordHeader(record);
-  if (!header || TrimTrailingWhiteSpace(header->tag) != kDocumentTag.Text()) return false;
-  model.version = header->version;
-  ArchiveIn in(record.subspan(kDocumentHeaderSize), options);
-  if (!VisitSections(in, model, model.version)) {
+namespace {
+
+bool FinishLoad(bool loaded, DocumentModel& model) {
+  if (!loaded) {
     model.Reset();
     return false;
   }
@@ -337,6 +394,38 @@ bool LoadDocumentArchive(std::span<const uint8_t> record, DocumentModel& model, 
     model.menuAboutOptions.maximizeItem = 0;
   }
   return true;
+}
+
+}  // namespace
+
+bool LoadDocumentArchive(std::span<const uint8_t> record, DocumentModel& model, const DocumentLoadOptions& options) {
+  model.Reset();
+  const auto header = ParseDocumentRecordHeader(record);
+  if (!header || TrimTrailingWhiteSpace(header->tag) != kDocumentTag.Text()) return false;
+  model.version = header->version;
+  ArchiveIn in(record.subspan(kDocumentHeaderSize), options);
+  return FinishLoad(VisitSections(in, model, model.version), model);
+}
+
+bool LoadDocumentSections(ByteSource& sections, uint32_t version, DocumentModel& model,
+                          const DocumentLoadOptions& options) {
+  model.Reset();
+  model.version = version;
+  ArchiveIn in(sections, options);
+  return FinishLoad(VisitSections(in, model, version), model);
+}
+
+bool WriteDocumentSections(const DocumentModel& model, uint32_t version, ByteSink& to, EmbeddedFileSource* files) {
+  ArchiveOut out(to, files);
+  if (!VisitSections(out, model, version)) return false;
+  out.Flush();
+  return out.ok();
+}
+
+void ForEachEmbeddedFile(const DocumentModel& model, uint32_t version,
+                         const std::function<void(const EmbeddedFile&)>& visit) {
+  ArchiveWalk walk(visit);
+  VisitSections(walk, model, version);
 }
 
 std::vector<uint8_t> WriteDocumentSections(const DocumentModel& model, uint32_t version) {

@@ -4,11 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "core/document/archive.h"
 #include "core/document/document_model.h"
 
 namespace zp {
@@ -28,9 +30,22 @@ class EmbeddedFileSink {
   virtual void BeforeItem(size_t /*index*/) {}
 };
 
+// Sees every embedded file as it is read, in archive order, in pieces (a tool that streams the
+// files of a document it does not hold whole). `ordinal` counts the archive's files from 0, in
+// the order ForEachEmbeddedFile walks a model.
+class EmbeddedFileVisitor {
+ public:
+  virtual ~EmbeddedFileVisitor() = default;
+  virtual void Begin(size_t ordinal, std::u16string_view storedPath, uint32_t size) = 0;
+  virtual void Piece(std::span<const uint8_t> bytes) = 0;
+  // `complete` is false when the archive ended inside the file.
+  virtual void End(bool complete) = 0;
+};
+
 struct DocumentLoadOptions {
   EmbeddedFileSink* sink = nullptr;  // nothing is written when null
   bool keepFileBytes = false;        // keep every embedded file's bytes in the model
+  EmbeddedFileVisitor* visitor = nullptr;
 };
 
 // Fills the model from a document record read in place: the 148-byte header (tag
@@ -41,9 +56,30 @@ struct DocumentLoadOptions {
 bool LoadDocumentArchive(std::span<const uint8_t> record, DocumentModel& model,
                          const DocumentLoadOptions& options = {});
 
+// The same from the document's sections arriving from a source (no header: `version` is the
+// header's), for documents too large to hold. The sink, if any, gets each file whole.
+bool LoadDocumentSections(ByteSource& sections, uint32_t version, DocumentModel& model,
+                          const DocumentLoadOptions& options = {});
+
 // The sections of the model as the given format version carries them (no header). Embedded
 // files are written with the bytes in their `data`.
 std::vector<uint8_t> WriteDocumentSections(const DocumentModel& model, uint32_t version = kNewestDocumentVersion);
+
+// Gives the bytes of files whose `source` is named, for the streaming writer.
+class EmbeddedFileSource {
+ public:
+  virtual ~EmbeddedFileSource() = default;
+  // Writes exactly `file.sourceSize` bytes to `to`; false on any failure (the source says why).
+  virtual bool CopyTo(const EmbeddedFile& file, ByteSink& to) = 0;
+};
+
+// The sections passed to `to` as they are made, files from `files` when their source is named
+// (else from `data`). False when the sink or the source fails.
+bool WriteDocumentSections(const DocumentModel& model, uint32_t version, ByteSink& to, EmbeddedFileSource* files);
+
+// Every embedded file of the model in archive order, as the given version carries them.
+void ForEachEmbeddedFile(const DocumentModel& model, uint32_t version,
+                         const std::function<void(const EmbeddedFile&)>& visit);
 
 // A whole uncompressed document record: header and sections, readable by LoadDocumentArchive.
 std::vector<uint8_t> WriteDocumentArchive(const DocumentModel& model, uint32_t version = kNewestDocumentVersion);

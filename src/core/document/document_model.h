@@ -21,6 +21,10 @@ struct EmbeddedFile {
   std::u16string path;
   std::vector<uint8_t> data;
   bool written = false;  // the loader wrote `data` to `path`
+  // A writer that streams (the packer) takes the bytes from this file when it is named, rather
+  // than from `data`; `sourceSize` is its size when it was named. Never set by the loader.
+  std::u16string source;
+  uint64_t sourceSize = 0;
 
   bool operator==(const EmbeddedFile&) const = default;
 };

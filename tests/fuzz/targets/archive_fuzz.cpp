@@ -1,5 +1,6 @@
 // The document archive reader over arbitrary bytes: as a whole record, and as sections behind a
 // valid header. A document that loads must write back and load again to the same bytes.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -8,6 +9,7 @@
 #include "core/document/document_archive.h"
 #include "core/package_format.h"
 #include "core/package_writer.h"
+#include "core/text.h"
 
 namespace {
 
@@ -23,11 +25,45 @@ class MemorySink : public zp::EmbeddedFileSink {
   }
 };
 
+// The archive in uneven pieces, as an inflater hands it out.
+class PieceSource : public zp::ByteSource {
+ public:
+  explicit PieceSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+  size_t Read(std::span<uint8_t> into) override {
+    static constexpr size_t kPieces[] = {1, 3, 64, 4096, 7};
+    const size_t step = std::min({into.size(), bytes_.size(), kPieces[turn_++ % 5]});
+    std::copy(bytes_.begin(), bytes_.begin() + static_cast<ptrdiff_t>(step), into.begin());
+    bytes_ = bytes_.subspan(step);
+    return step;
+  }
+
+ private:
+  std::span<const uint8_t> bytes_;
+  size_t turn_ = 0;
+};
+
+// Reading the sections from a stream must agree with reading them in place.
+void StreamAgrees(std::span<const uint8_t> record, bool loaded, const zp::DocumentModel& model) {
+  const auto header = zp::ParseDocumentRecordHeader(record);
+  if (!header || zp::TrimTrailingWhiteSpace(header->tag) != zp::kDocumentTag.Text()) return;
+  PieceSource source(record.subspan(zp::kDocumentHeaderSize));
+  zp::DocumentModel streamed;
+  zp::DocumentLoadOptions keep;
+  keep.keepFileBytes = true;
+  const bool ok = zp::LoadDocumentSections(source, header->version, streamed, keep);
+  if (ok != loaded) std::abort();
+  if (ok && zp::WriteDocumentArchive(streamed, streamed.version) != zp::WriteDocumentArchive(model, model.version)) {
+    std::abort();
+  }
+}
+
 void RoundTrip(std::span<const uint8_t> record) {
   zp::DocumentModel model;
   zp::DocumentLoadOptions keep;
   keep.keepFileBytes = true;
-  if (!zp::LoadDocumentArchive(record, model, keep)) return;
+  const bool loaded = zp::LoadDocumentArchive(record, model, keep);
+  StreamAgrees(record, loaded, model);
+  if (!loaded) return;
   if (model.version > zp::kNewestDocumentVersion) std::abort();
   const std::vector<uint8_t> again = zp::WriteDocumentArchive(model, model.version);
   zp::DocumentModel reread;

@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 
 #include "commands.h"
 #include "core/document/document_archive.h"
+#include "core/package_reader.h"
 #include "core/package_writer.h"
+#include "core/text.h"
+#include "test_files.h"
 #include "document_samples.h"
 #include "manifest.h"
 #include "package_file.h"
@@ -22,13 +30,26 @@ class Zentra : public ::testing::Test {
                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_);
     fs::create_directories(root_ / "stub");
-    Write("stub/Projector.exe", "MZ stand-in program image");
+    Write("stub/Projector.exe", StandInPlayer());
     Write("movies/intro.swf", "FWS intro");
     Write("movies/data/more.xml", "<more/>");
     Write("pictures/photo.png", "PNG photo");
     Write("app.ico", "ICON");
   }
   void TearDown() override { fs::remove_all(root_); }
+
+  // The smallest program the packer takes for a player: DOS and PE headers for x86-64, and the
+  // player's settings key among its strings.
+  static std::string StandInPlayer(uint16_t characteristics = 0x0022) {
+    std::string image(0x40, '\0');
+    image[0] = 'M', image[1] = 'Z', image[0x3C] = 0x40;
+    image += std::string("PE\0\0\x64\x86", 6) + std::string(16, '\0');
+    image += static_cast<char>(characteristics & 0xFF);
+    image += static_cast<char>(characteristics >> 8);
+    image += "stand-in program image ";
+    for (char c : std::string("ZentrapolisProjector")) image += std::string {c, '\0'};
+    return image;
+  }
 
   fs::path Path(const std::string& relative) const { return root_ / relative; }
   void Write(const std::string& relative, const std::string& text) {
@@ -39,7 +60,7 @@ class Zentra : public ::testing::Test {
   int Run(std::vector<std::string> args) {
     out_.str("");
     err_.str("");
-    return RunCommandLine(args, Path("stub/Projector.exe"), out_, err_);
+    return RunCommandLine(args, {Path("stub/Projector.exe")}, out_, err_);
   }
   int PackText(const std::string& manifest) {
     Write("m.json", manifest);
@@ -50,10 +71,13 @@ class Zentra : public ::testing::Test {
     return json::parse(out_.str());
   }
   zp::DocumentModel DocumentOf(const std::string& file) {
-    const auto bytes = ReadWholeFile(Path(file));
-    const auto contents = ReadPackage(*bytes);
-    EXPECT_TRUE(contents->document.has_value()) << contents->documentError;
-    return contents->document.value_or(zp::DocumentModel());
+    const auto document = ReadDocumentWithFiles(Path(file));
+    EXPECT_TRUE(document.has_value());
+    return document.value_or(zp::DocumentModel());
+  }
+  std::string Read(const std::string& relative) {
+    const auto bytes = ReadWholeFile(Path(relative));
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
   }
 
   fs::path root_;
@@ -93,7 +117,7 @@ TEST_F(Zentra, InspectGivesBackWhatTheManifestSaid) {
   EXPECT_EQ(items[0]["playTime"], 2.5);
   EXPECT_EQ(items[1]["kind"], "picture");
   EXPECT_EQ(inspected["records"][0]["kind"], "document");
-  EXPECT_EQ(inspected["records"][0]["offset"], 25);
+  EXPECT_EQ(inspected["records"][0]["offset"], StandInPlayer().size());
   EXPECT_EQ(inspected["records"][0]["version"], 150);
   EXPECT_TRUE(inspected["records"][0]["compressed"].get<bool>());
 
@@ -179,6 +203,10 @@ TEST_F(Zentra, ProblemsAreNamedAndEndWithExitCode2) {
       {R"({"items": [{"file": "movies/intro.swf", "playtime": 3}]})", "did you mean \"playTime\"?"},
       {R"({"items": [)", "not valid JSON"},
       {R"({"window": {"icon": "nothing.ico"}})", "window.icon: file not found"},
+      {R"({"items": ["movies/intro.swf"])" "\n" R"(, "window": {"title": "a",)" "\n" R"(  "title": "b"}})",
+       "window: \"title\" appears twice, at line 2, column 14 and at line 3, column 3"},
+      {R"({"items": []})", "items: the presentation has no items"},
+      {R"({"items": ["movies"]})", "items[0].file: cannot read "},
   };
   for (const ErrorCase& c : cases) {
     SCOPED_TRACE(c.manifest);
@@ -198,10 +226,31 @@ TEST_F(Zentra, UnplayableItemsAreWarnedAbout) {
 TEST_F(Zentra, StubProblems) {
   Write("m.json", R"({"items": ["movies/intro.swf"]})");
   EXPECT_EQ(Run({"pack", PathText(Path("m.json")), "-o", PathText(Path("out.exe")), "--stub", PathText(Path("none.exe"))}), 2);
-  EXPECT_NE(err_.str().find("stub not found"), std::string::npos);
+  EXPECT_NE(err_.str().find("none.exe: no such file"), std::string::npos) << err_.str();
   ASSERT_EQ(Run({"pack", PathText(Path("m.json")), "-o", PathText(Path("out.exe"))}), 0);
   EXPECT_EQ(Run({"pack", PathText(Path("m.json")), "-o", PathText(Path("twice.exe")), "--stub", PathText(Path("out.exe"))}), 2);
   EXPECT_NE(err_.str().find("already carries a package"), std::string::npos);
+  // Files that are no player, each refused with its reason.
+  std::string other = StandInPlayer();
+  other.resize(other.find(std::string("Z\0e\0n", 5)));
+  const std::pair<std::string, std::string> strangers[] = {
+      {"MZ but nothing more", "it is not a Windows program"},
+      {StandInPlayer(0x2022), "it is a Windows library, not a program"},
+      {other, "it is a Windows program but not the Zentrapolis player"},
+  };
+  for (const auto& [bytes, reason] : strangers) {
+    Write("stranger.exe", bytes);
+    EXPECT_EQ(Run({"pack", PathText(Path("m.json")), "-o", PathText(Path("x.exe")), "--stub", PathText(Path("stranger.exe"))}), 2);
+    EXPECT_NE(err_.str().find("stranger.exe: " + reason), std::string::npos) << err_.str();
+  }
+  // Without --stub and no player where zentra looks: every place looked at is named.
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCommandLine({"pack", PathText(Path("m.json")), "-o", PathText(Path("x.exe"))},
+                           {Path("a/Projector.exe"), Path("b/Projector.exe")}, out, err),
+            2);
+  EXPECT_NE(err.str().find(PathText(Path("a/Projector.exe"))), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find(PathText(Path("b/Projector.exe"))), std::string::npos) << err.str();
+  EXPECT_FALSE(fs::exists(Path("x.exe")));
 }
 
 TEST_F(Zentra, UsageAndUnreadableInputs) {
@@ -213,38 +262,195 @@ TEST_F(Zentra, UsageAndUnreadableInputs) {
   EXPECT_EQ(Run({"inspect", PathText(Path("absent.exe"))}), 2);
   EXPECT_EQ(Run({"extract", PathText(Path("absent.exe")), "-d", PathText(Path("x"))}), 2);
   EXPECT_EQ(Run({"--help"}), 0);
+  // Each command's own help, on stdout, and the version.
+  for (const char* command : {"pack", "inspect", "extract"}) {
+    EXPECT_EQ(Run({command, "--help"}), 0) << command;
+    EXPECT_EQ(out_.str().find(std::string("usage: zentra ") + command), 0u) << out_.str();
+    EXPECT_TRUE(err_.str().empty());
+  }
+  EXPECT_EQ(Run({"--version"}), 0);
+  EXPECT_EQ(out_.str().find("zentra 1."), 0u) << out_.str();
+  EXPECT_EQ(Run({"inspect", "x.exe", "--stub", "y"}), 1);
+  EXPECT_NE(err_.str().find("inspect has no option --stub"), std::string::npos);
+  // What the system says, never a C++ library's words.
+  EXPECT_EQ(Run({"inspect", PathText(Path("stub"))}), 2);
+  EXPECT_NE(err_.str().find("stub: it is a folder, not a file"), std::string::npos) << err_.str();
+  Write("m.json", R"({"items": ["movies/intro.swf"]})");
+  EXPECT_EQ(Run({"pack", PathText(Path("m.json")), "-o", PathText(Path("no/such/dir/out.exe"))}), 2);
+  EXPECT_NE(err_.str().find("cannot write " + PathText(Path("no/such/dir/out.exe")) + ": No such file or directory"),
+            std::string::npos)
+      << err_.str();
 }
 
-TEST_F(Zentra, LargePackagesReportProgress) {
-  std::string big(5u << 20, '\0');
-  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 2654435761u) >> 13);
-  Write("movies/big.swf", big);
-  ASSERT_EQ(PackText(R"({"items": ["movies/big.swf"]})"), 0) << err_.str();
-  EXPECT_NE(err_.str().find("zentra: compressing the document"), std::string::npos) << err_.str();
-  EXPECT_EQ(DocumentOf("out.exe").movieList.items.at(0).file.data.size(), big.size());
+TEST_F(Zentra, OutputsThatWouldOverwriteAnInputAreRefused) {
+  Write("m.json", R"({"items": ["movies/intro.swf"], "window": {"icon": "app.ico"}})");
+  const std::pair<std::string, std::string> outputs[] = {
+      {"m.json", "is the manifest"},
+      {"movies/intro.swf", "is the file the manifest names at items[0].file"},
+      {"app.ico", "is the file the manifest names at window.icon"},
+      {"stub/Projector.exe", "is the stub"},
+  };
+  for (const auto& [output, clash] : outputs) {
+    const std::string before = Read(output);
+    EXPECT_EQ(Run({"pack", PathText(Path("m.json")), "-o", PathText(Path(output))}), 2) << output;
+    EXPECT_NE(err_.str().find(clash), std::string::npos) << err_.str();
+    EXPECT_EQ(Read(output), before) << output;
+  }
 }
 
-TEST_F(Zentra, DamagedPackagesAreReportedNotCrashedOn) {
-  Write("stub/CommonResources.dll", "resources");
+TEST_F(Zentra, PartsTheDocumentNeedsAreLookedForAndMissedAloud) {
+  // Only the stub: the resource library is always needed, the installer for movies.
+  ASSERT_EQ(PackText(R"({"items": ["movies/intro.swf"]})"), 0) << err_.str();
+  EXPECT_NE(err_.str().find("warning: the package has no CommonResources.dll (looked in "), std::string::npos)
+      << err_.str();
+  EXPECT_NE(err_.str().find("no InstallFlashPlayer.exe"), std::string::npos) << err_.str();
+  EXPECT_EQ(err_.str().find("Fernwik.ocx"), std::string::npos) << err_.str();  // not transparent
+  // A folder of the manifest's own is looked in first.
+  Write("parts/CommonResources.dll", "resources");
+  Write("parts/InstallFlashPlayer.exe", "installer");
+  ASSERT_EQ(PackText(R"({"items": ["movies/intro.swf"], "package": {"folder": "parts"}})"), 0) << err_.str();
+  EXPECT_TRUE(err_.str().empty()) << err_.str();
+  EXPECT_EQ(InspectJson()["records"].size(), 3u);
+  ASSERT_EQ(PackText(R"({"items": ["pictures/photo.png"], "window": {"mode": "transparent"}})"), 0);
+  EXPECT_NE(err_.str().find("no Fernwik.ocx"), std::string::npos) << err_.str();
+  EXPECT_EQ(err_.str().find("InstallFlashPlayer"), std::string::npos) << err_.str();  // no movies
+}
+
+TEST_F(Zentra, ExtractWantsAnEmptyFolderOrForce) {
+  ASSERT_EQ(PackText(R"({"items": ["movies/intro.swf"]})"), 0);
+  Write("there/manifest.json", "my own manifest");
+  EXPECT_EQ(Run({"extract", PathText(Path("out.exe")), "-d", PathText(Path("there"))}), 2);
+  EXPECT_NE(err_.str().find("is not empty"), std::string::npos) << err_.str();
+  EXPECT_EQ(Read("there/manifest.json"), "my own manifest");
+  EXPECT_EQ(Run({"extract", PathText(Path("out.exe")), "-d", PathText(Path("there")), "--force"}), 0) << err_.str();
+  EXPECT_NE(err_.str().find("replacing " + PathText(Path("there/manifest.json"))), std::string::npos) << err_.str();
+  EXPECT_NE(Read("there/manifest.json").find("intro.swf"), std::string::npos);
+}
+
+TEST_F(Zentra, CutPackagesFailAndSayWhatIsMissing) {
+  Write("stub/CommonResources.dll", std::string(3000, 'r'));
   ASSERT_EQ(PackText(R"({"items": [{"file": "movies/intro.swf", "linked": [{"file": "movies/data/more.xml"}]}],
                          "window": {"icon": "app.ico"}})"),
             0);
   const std::vector<uint8_t> whole = *ReadWholeFile(Path("out.exe"));
-  for (size_t length = 0; length <= whole.size(); length += 7) {
+  const json records = InspectJson()["records"];
+  ASSERT_EQ(records.size(), 2u);
+  const size_t documentAt = records[0]["offset"], libraryAt = records[1]["offset"];
+  const size_t tagBytes = zp::kDocumentTag.Text().size() * 2;
+  for (size_t length = documentAt + tagBytes; length < whole.size(); length += 5) {
+    // A cut before the end of a record's tag leaves a shorter package that is whole in itself.
+    if (length >= libraryAt && length < libraryAt + zp::kResourceLibraryTag.Text().size() * 2) continue;
+    SCOPED_TRACE(length);
     ASSERT_TRUE(WriteWholeFile(Path("cut.exe"), std::vector<uint8_t>(whole.begin(), whole.begin() + length)));
-    const int inspected = Run({"inspect", PathText(Path("cut.exe")), "--json"});
-    ASSERT_TRUE(inspected == 0 || inspected == 2) << length;
-    const int extracted = Run({"extract", PathText(Path("cut.exe")), "-d", PathText(Path("cut"))});
-    ASSERT_TRUE(extracted == 0 || extracted == 2) << length;
+    ASSERT_EQ(Run({"inspect", PathText(Path("cut.exe"))}), 2);
+    const std::string cutRecord = length < libraryAt ? "the document record" : "the resource-library record";
+    ASSERT_NE(err_.str().find(cutRecord), std::string::npos) << err_.str();
+    fs::remove_all(Path("cut"));
+    ASSERT_EQ(Run({"extract", PathText(Path("cut.exe")), "-d", PathText(Path("cut"))}), 2);
+    ASSERT_NE(err_.str().find("left out:"), std::string::npos) << err_.str();
+    // What was whole is written: the document (and its manifest) when only the library is cut.
+    ASSERT_EQ(fs::exists(Path("cut/manifest.json")), length > libraryAt) << err_.str();
+    ASSERT_EQ(err_.str().find("  the resource-library record") != std::string::npos, length > libraryAt) << err_.str();
   }
-  // Flipped bytes in the payloads.
-  for (size_t at = 25; at < whole.size(); at += 13) {
+  // Flipped bytes in the payloads: reported, never crashed on.
+  for (size_t at = documentAt; at < whole.size(); at += 13) {
     std::vector<uint8_t> damaged = whole;
     damaged[at] ^= 0x5A;
     ASSERT_TRUE(WriteWholeFile(Path("flipped.exe"), damaged));
     const int inspected = Run({"inspect", PathText(Path("flipped.exe"))});
     ASSERT_TRUE(inspected == 0 || inspected == 2) << at;
   }
+}
+
+// The core's paths have backslashes; here they are POSIX paths.
+fs::path Native(std::u16string path) {
+  std::replace(path.begin(), path.end(), u'\\', u'/');
+  return PathFromText(zp::U16ToUtf8(path));
+}
+
+// Packs in a child process whose address space is limited, so that a packer that holds a
+// whole file, or the whole document, fails there.
+int PackWithLimitedMemory(const std::vector<std::string>& args, size_t allowedBytes) {
+  const pid_t child = fork();
+  if (child == 0) {
+    mallopt(M_ARENA_MAX, 1);  // one heap, not one reserved per thread
+    std::ifstream statm("/proc/self/statm");
+    size_t pages = 0;
+    statm >> pages;
+    const rlim_t limit = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + allowedBytes;
+    const rlimit bound {limit, limit};
+    setrlimit(RLIMIT_AS, &bound);
+    std::ostringstream out, err;
+    _exit(RunCommandLine(args, {}, out, err));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+TEST_F(Zentra, BigPresentationsStreamThroughBoundedMemory) {
+  constexpr size_t kBig = 96u << 20;
+  constexpr size_t kBound = 64u << 20;
+  // Half text-like, half noise: the compressed payload is made of many deflated blocks.
+  std::string big(kBig, '\0');
+  uint32_t state = 1;
+  for (size_t i = 0; i < big.size(); ++i) {
+    state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+    big[i] = i < kBig / 2 ? "presentation "[i % 13] : static_cast<char>(state);
+  }
+  Write("movies/big.swf", big);
+  Write("m.json", R"({"items": ["movies/big.swf", "movies/intro.swf"]})");
+  const std::string stub = PathText(Path("stub/Projector.exe"));
+  ASSERT_EQ(PackWithLimitedMemory({"pack", PathText(Path("m.json")), "-o", PathText(Path("out.exe")), "--stub", stub},
+                                  kBound),
+            0);
+  // Reading maps the package; the rest stays within the bound.
+  ASSERT_EQ(PackWithLimitedMemory({"inspect", PathText(Path("out.exe"))}, kBig + kBound), 0);
+  ASSERT_EQ(PackWithLimitedMemory({"extract", PathText(Path("out.exe")), "-d", PathText(Path("x"))}, kBig + kBound), 0);
+  EXPECT_TRUE(Read("x/files/big.swf") == big);
+
+  // The player's own reader takes the joined stream as it is.
+  const auto offset = zp::FindDocumentRecord(zp::Utf8ToU16(PathText(Path("out.exe"))));
+  ASSERT_TRUE(offset.has_value());
+  const auto source = zp::ReadDocumentRecord(zp::Utf8ToU16(PathText(Path("out.exe"))), *offset);
+  ASSERT_TRUE(source && source->temporary());  // it was compressed, and inflated
+  const auto inflated = ReadWholeFile(Native(source->path()));
+  ASSERT_TRUE(inflated.has_value());
+  zp::DocumentModel model;
+  zp::DocumentLoadOptions keep;
+  keep.keepFileBytes = true;
+  ASSERT_TRUE(zp::LoadDocumentArchive(*inflated, model, keep));
+  const std::vector<uint8_t>& played = model.movieList.items.at(0).file.data;
+  EXPECT_TRUE(std::string(played.begin(), played.end()) == big);
+}
+
+TEST_F(Zentra, CompressionThatDoesNotPayIsDropped) {
+  std::string noise(6u << 20, '\0');
+  uint32_t state = 7;
+  for (char& c : noise) {
+    state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+    c = static_cast<char>(state);
+  }
+  Write("movies/noise.swf", noise);
+  Write("stub/CommonResources.dll", std::string(100000, 'r'));
+  Write("stub/ZentraFSCmd.dll", noise.substr(0, 200000));
+  ASSERT_EQ(PackText(R"({"items": ["movies/noise.swf"]})"), 0) << err_.str();
+  const json records = InspectJson()["records"];
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_FALSE(records[0]["compressed"].get<bool>());  // the document: noise, stored
+  EXPECT_TRUE(records[1]["compressed"].get<bool>());   // text-like, compressed
+  EXPECT_FALSE(records[2]["compressed"].get<bool>());
+  EXPECT_LT(fs::file_size(Path("out.exe")), noise.size() + 300000 + 4096);
+  // And what is stored reads back the same, in the player too.
+  const std::u16string package = zp::Utf8ToU16(PathText(Path("out.exe")));
+  const zp::test::ScratchDirectory scratch;
+  ASSERT_TRUE(zp::ExtractFileRecords(package, zp::kFsCommandLibraryTag, scratch.path(), true));
+  ASSERT_TRUE(zp::ExtractFileRecords(package, zp::kResourceLibraryTag, scratch.path(), true));
+  EXPECT_EQ(ReadWholeFile(Native(scratch.File(u"ZentraFSCmd.dll"))),
+            std::vector<uint8_t>(noise.begin(), noise.begin() + 200000));
+  EXPECT_EQ(ReadWholeFile(Native(scratch.File(u"CommonResources.dll")))->size(), 100000u);
+  EXPECT_EQ(DocumentOf("out.exe").movieList.items.at(0).file.data,
+            std::vector<uint8_t>(noise.begin(), noise.end()));
 }
 
 }  // namespace
