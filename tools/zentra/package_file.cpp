@@ -244,58 +244,134 @@ const char* KindName(RecordInfo::Kind kind) {
 }
 
 std::string Describe(const RecordInfo& record) {
-  std::string text = std::string("the ") + KindName(record.kind) + " record";
-  if (!record.fileName.empty()) text += " of " + record.fileName;
-  return text + " at " + std::to_string(record.offset);
+  if (record.tag.empty()) return "a record at " + std::to_string(record.offset);
+  std::string text = std::string("the ") + KindName(record.kind) + " record at " + std::to_string(record.offset);
+  return record.fileName.empty() ? text : text + " (" + record.fileName + ")";
 }
 
-std::vector<RecordInfo> ListRecords(std::span<const uint8_t> file) {
-  std::vector<RecordInfo> records;
-  const struct {
-    const zp::RecordTag* tag;
-    RecordInfo::Kind kind;
-  } kinds[] = {{&zp::kDocumentTag, RecordInfo::Kind::kDocument},
-               {&zp::kResourceLibraryTag, RecordInfo::Kind::kResourceLibrary},
-               {&zp::kFsCommandLibraryTag, RecordInfo::Kind::kExtensionLibrary},
-               {&zp::kInstallerTag, RecordInfo::Kind::kInstaller},
-               {&zp::kToolsTag, RecordInfo::Kind::kTransparencyControl}};
-  for (const auto& kind : kinds) {
+namespace {
+
+struct KindTag {
+  const zp::RecordTag* tag;
+  RecordInfo::Kind kind;
+};
+
+const KindTag kKinds[] = {{&zp::kDocumentTag, RecordInfo::Kind::kDocument},
+                          {&zp::kResourceLibraryTag, RecordInfo::Kind::kResourceLibrary},
+                          {&zp::kFsCommandLibraryTag, RecordInfo::Kind::kExtensionLibrary},
+                          {&zp::kInstallerTag, RecordInfo::Kind::kInstaller},
+                          {&zp::kToolsTag, RecordInfo::Kind::kTransparencyControl}};
+
+std::vector<uint8_t> TagBytes(const zp::RecordTag& tag) {
+  std::vector<uint8_t> bytes;
+  for (char16_t unit : tag.Text()) {
+    bytes.push_back(static_cast<uint8_t>(unit));
+    bytes.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  return bytes;
+}
+
+// Reads the record whose tag starts at `offset`. Nothing for a chance match of a file tag
+// (its header version is not 100).
+std::optional<RecordInfo> RecordAt(std::span<const uint8_t> file, size_t offset, const KindTag& kind) {
+  RecordInfo record;
+  record.kind = kind.kind;
+  record.tag = zp::U16ToUtf8(kind.tag->Text());
+  record.offset = offset;
+  const auto bytes = file.subspan(offset);
+  const bool document = kind.kind == RecordInfo::Kind::kDocument;
+  const size_t headerSize = document ? zp::kDocumentHeaderSize : zp::kFileHeaderSize;
+  if (bytes.size() < headerSize) {
+    record.cutOff = true;  // the file ends inside the header: the package was cut short
+    return record;
+  }
+  if (document) {
+    const auto header = zp::ParseDocumentRecordHeader(bytes);
+    record.compressed = header->compressed != 0;
+    record.size = header->inflatedSize;
+    record.storedSize = record.compressed ? header->compressedSize : header->inflatedSize;
+    record.version = header->version;
+  } else {
+    const auto header = zp::ParseFileRecordHeader(bytes);
+    if (header->version != zp::kFileRecordVersion) return std::nullopt;
+    record.compressed = header->compressed;
+    record.size = header->inflatedSize;
+    record.storedSize = header->compressed ? header->compressedSize : header->inflatedSize;
+    record.version = header->version;
+    record.fileName = zp::U16ToUtf8(header->fileName);
+  }
+  record.cutOff = record.storedSize > bytes.size() - headerSize;
+  return record;
+}
+
+// The kind whose tag starts at `offset`, or nothing. When the file ends inside the tag, the
+// kind is the first whose tag begins with what is there (`sure` is false when several do).
+const KindTag* TagAt(std::span<const uint8_t> file, size_t offset, bool withDocument, bool& sure) {
+  const auto rest = file.subspan(offset);
+  const KindTag* found = nullptr;
+  size_t matches = 0;
+  for (const KindTag& kind : kKinds) {
+    if (kind.kind == RecordInfo::Kind::kDocument && !withDocument) continue;
+    const std::vector<uint8_t> tag = TagBytes(*kind.tag);
+    const size_t compared = std::min(tag.size(), rest.size());
+    if (!std::equal(tag.begin(), tag.begin() + static_cast<ptrdiff_t>(compared), rest.begin())) continue;
+    if (found == nullptr) found = &kind;
+    ++matches;
+  }
+  sure = matches == 1;
+  return found;
+}
+
+// Every record in the bytes from `from` on, found by searching for each tag as the player does.
+void SearchRecords(std::span<const uint8_t> file, size_t from, bool documentFound, std::vector<RecordInfo>& records) {
+  const auto region = file.subspan(from);
+  for (const KindTag& kind : kKinds) {
+    if (kind.kind == RecordInfo::Kind::kDocument && documentFound) continue;
     zp::TagSearcher searcher;
     searcher.SetPattern(kind.tag->Text());
-    for (const uint8_t* match = searcher.First(file.data(), file.size()); match != nullptr; match = searcher.Next()) {
-      RecordInfo record;
-      record.kind = kind.kind;
-      record.tag = zp::U16ToUtf8(kind.tag->Text());
-      record.offset = static_cast<size_t>(match - file.data());
-      const auto bytes = file.subspan(record.offset);
-      const bool document = kind.kind == RecordInfo::Kind::kDocument;
-      const size_t headerSize = document ? zp::kDocumentHeaderSize : zp::kFileHeaderSize;
-      if (bytes.size() < headerSize) {
-        // The tag is there but the file ends inside its header: the package was cut short.
-        record.cutOff = true;
-        records.push_back(record);
-        break;
-      }
-      if (document) {
-        const auto header = zp::ParseDocumentRecordHeader(bytes);
-        record.compressed = header->compressed != 0;
-        record.size = header->inflatedSize;
-        record.storedSize = record.compressed ? header->compressedSize : header->inflatedSize;
-        record.version = header->version;
-      } else {
-        const auto header = zp::ParseFileRecordHeader(bytes);
-        if (header->version != zp::kFileRecordVersion) continue;  // a chance match in a payload
-        record.compressed = header->compressed;
-        record.size = header->inflatedSize;
-        record.storedSize = header->compressed ? header->compressedSize : header->inflatedSize;
-        record.version = header->version;
-        record.fileName = zp::U16ToUtf8(header->fileName);
-      }
-      record.cutOff = record.storedSize > bytes.size() - headerSize;
-      records.push_back(record);
-      if (document) break;  // the player reads the first only
+    for (const uint8_t* match = searcher.First(region.data(), region.size()); match != nullptr;
+         match = searcher.Next()) {
+      const auto record = RecordAt(file, static_cast<size_t>(match - file.data()), kind);
+      if (!record) continue;
+      records.push_back(*record);
+      if (kind.kind == RecordInfo::Kind::kDocument) break;  // the player reads the first only
     }
   }
+}
+
+}  // namespace
+
+std::vector<RecordInfo> ListRecords(std::span<const uint8_t> file) {
+  // Records lie back to back after the program image: once the document is found, each record's
+  // sizes tell where the next begins, and only headers are read. Where that chain breaks (bytes
+  // of no record, a writer that left the document's size out), the rest is searched tag by tag.
+  std::vector<RecordInfo> records;
+  zp::TagSearcher searcher;
+  searcher.SetPattern(zp::kDocumentTag.Text());
+  const uint8_t* document = searcher.First(file.data(), file.size());
+  size_t at = document == nullptr ? 0 : static_cast<size_t>(document - file.data());
+  bool chained = document != nullptr;
+  while (chained && at < file.size()) {
+    bool sure = true;
+    const KindTag* kind = TagAt(file, at, records.empty(), sure);
+    auto record = kind == nullptr ? std::nullopt : RecordAt(file, at, *kind);
+    if (!record) {
+      chained = false;
+      break;
+    }
+    if (!sure) record->tag.clear();  // cut inside a tag that more than one kind begins with
+    records.push_back(*record);
+    const bool document = record->kind == RecordInfo::Kind::kDocument;
+    const size_t headerSize = document ? zp::kDocumentHeaderSize : zp::kFileHeaderSize;
+    if (record->cutOff) break;
+    if (document && !record->compressed && record->size == 0) {
+      at += headerSize;
+      chained = false;
+      break;
+    }
+    at += headerSize + record->storedSize;
+  }
+  if (!chained) SearchRecords(file, at, !records.empty(), records);
   std::sort(records.begin(), records.end(), [](const RecordInfo& a, const RecordInfo& b) { return a.offset < b.offset; });
   return records;
 }
