@@ -65,6 +65,8 @@ using UniqueHook = UniqueHandle<NullInvalidTraits<HHOOK, UnhookWindowsHookEx>>;
 using UniqueRegion = UniqueHandle<NullInvalidTraits<HGDIOBJ, DeleteGdiObject>>;
 using UniqueBrush = UniqueHandle<NullInvalidTraits<HGDIOBJ, DeleteGdiObject>>;
 using UniqueFont = UniqueHandle<NullInvalidTraits<HGDIOBJ, DeleteGdiObject>>;
+using UniqueBitmap = UniqueHandle<NullInvalidTraits<HGDIOBJ, DeleteGdiObject>>;
+using UniqueEnhMetafile = UniqueHandle<NullInvalidTraits<HENHMETAFILE, DeleteEnhMetaFile>>;
 using UniqueKey = UniqueHandle<NullInvalidTraits<HKEY, CloseRegistryKey>>;
 
 }  // namespace zp::win

@@ -44,6 +44,20 @@ PlaySoundFunction SystemPlaySound() {
 constexpr DWORD kSoundPurge = 0x40;
 constexpr DWORD kSoundFileAsyncNoWaitPurge = 0x22041;
 
+SIZE ClientSize(HWND window) {
+  RECT r{};
+  if (window) GetClientRect(window, &r);
+  return SIZE{r.right, r.bottom};
+}
+
+// While the user drags a window's frame the picture keeps its rendering; it is rendered again
+// for the new size when the drag ends.
+bool InSizeMoveLoop() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMOVESIZE);
+}
+
 }  // namespace
 
 bool CFlashHost::CreateHost(HWND topWindow, bool transparent, const RECT& rect) {
@@ -74,7 +88,7 @@ RECT CFlashHost::ClientRect() const {
 
 void CFlashHost::SwitchToMovie() {
   if (movie_.GetControlWindow()) return;
-  picture_.Destroy();
+  pictureWindow_.Destroy();
   web_.Destroy();
   // No transparent host yet: the movie plays in the windowed control either way.
   movie_.SetBackgroundColour(backgroundColour_);
@@ -83,18 +97,20 @@ void CFlashHost::SwitchToMovie() {
 }
 
 void CFlashHost::SwitchToPicture() {
-  if (picture_.hwnd()) return;
+  if (pictureWindow_.hwnd()) return;
   movie_.Destroy();
   web_.Destroy();
-  picture_.Create(border_ ? WS_EX_STATICEDGE : 0, L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1}, hwnd(),
-                  kPictureWindowId, kHostClass);
+  pictureWindow_.Create(border_ ? WS_EX_STATICEDGE : 0, L"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1}, hwnd(),
+                        kPictureWindowId, kHostClass);
   const RECT r = ClientRect();
-  if (picture_.hwnd()) MoveWindow(picture_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  if (pictureWindow_.hwnd()) {
+    MoveWindow(pictureWindow_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  }
 }
 
 void CFlashHost::SwitchToWeb() {
   if (web_.hwnd()) return;
-  picture_.Destroy();
+  pictureWindow_.Destroy();
   movie_.Destroy();
   web_.Create(hwnd(), ClientRect(), kWebFrameId);
 }
@@ -119,12 +135,18 @@ bool CFlashHost::ShowItem(const std::wstring& path) {
   }
   if (kind_ == kPicture) {
     SwitchToPicture();
-    // The picture view arrives later: until then the window shows the background colour.
-    viewRect_ = RECT{};
-    InvalidateRect(hwnd(), nullptr, TRUE);
-    if (picture_.hwnd()) InvalidateRect(picture_.hwnd(), nullptr, TRUE);
+    // A picture that cannot be read leaves the window in its background colour.
+    picture_.Load(itemPath_);
+    picture_.SetKeepAspect(!stretchToWindow_);
+    const SIZE size = picture_.GetSize();
+    viewRect_ = RECT{0, 0, size.cx, size.cy};
+    LayoutPicture();
+    ApplyPictureShape();
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    if (pictureWindow_.hwnd()) InvalidateRect(pictureWindow_.hwnd(), nullptr, FALSE);
     return true;
   }
+  RestoreWindowRegion();
   if (kind_ == kWeb) {
     SwitchToWeb();
     web_.view().Stop();
@@ -154,6 +176,16 @@ bool CFlashHost::LoadEntry(const SequenceItem& entry) {
   }
 }
 
+void CFlashHost::SetAllowScale(bool allow) {
+  picture_.SetAllowScale(allow);
+  CMovieControl::SetAllowScale(allow);
+}
+
+void CFlashHost::SetStretchToWindow(bool on) {
+  stretchToWindow_ = on;
+  picture_.SetKeepAspect(!on);
+}
+
 void CFlashHost::SetBackgroundColour(long colour) {
   if (kind_ == kMovie) {
     backgroundColour_ = colour;
@@ -161,6 +193,7 @@ void CFlashHost::SetBackgroundColour(long colour) {
   } else {
     backgroundColour_ = colour == -1 ? 0xFFFFFF : colour;
     if (hwnd()) InvalidateRect(hwnd(), nullptr, TRUE);
+    if (pictureWindow_.hwnd()) InvalidateRect(pictureWindow_.hwnd(), nullptr, FALSE);
   }
 }
 
@@ -172,7 +205,11 @@ void CFlashHost::SetQuality(int mode) {
 void CFlashHost::SetZoomRect(int left, int top, int right, int bottom) {
   viewRect_ = RECT{left, top, right, bottom};
   if (kind_ == kMovie) movie_.SetZoomRect(RECT{left * 20, top * 20, right * 20, bottom * 20});
-  if (kind_ == kPicture && hwnd()) InvalidateRect(hwnd(), nullptr, TRUE);
+  if (kind_ == kPicture) {
+    LayoutPicture();
+    ApplyPictureShape();
+    if (pictureWindow_.hwnd()) InvalidateRect(pictureWindow_.hwnd(), nullptr, FALSE);
+  }
 }
 
 void CFlashHost::FitMovieToWindow(int width, int height) {
@@ -184,7 +221,7 @@ POINT CFlashHost::GetViewPoint() {
     const auto [x, y] = movie_.GetMouseInMovie();
     return POINT{x, y};
   }
-  return kind_ == kPicture ? viewPoint_ : POINT{0, 0};
+  return kind_ == kPicture ? picture_.MapPoint(viewPoint_) : POINT{0, 0};
 }
 
 void CFlashHost::ResetReady(int value) {
@@ -234,24 +271,121 @@ void CFlashHost::Layout() {
     movie_.MoveControl(r, true);
   } else if (web_.hwnd()) {
     MoveWindow(web_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-  } else if (picture_.hwnd()) {
-    MoveWindow(picture_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-    InvalidateRect(hwnd(), nullptr, TRUE);
+  } else if (pictureWindow_.hwnd()) {
+    MoveWindow(pictureWindow_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    const SIZE size = ClientSize(pictureWindow_.hwnd());
+    picture_.SetWindowSize(size.cx, size.cy);
+    // Sizes that come in one step (maximising, full screen) are rendered at once.
+    if (!InSizeMoveLoop()) LayoutPicture();
+    InvalidateRect(pictureWindow_.hwnd(), nullptr, FALSE);
   }
+}
+
+// The picture is laid out in the picture window's client area, inside its border, so that it
+// is centred in what can be seen and no edge of it is cut off.
+void CFlashHost::LayoutPicture() {
+  if (kind_ != kPicture || itemPath_.empty()) return;
+  const SIZE size = ClientSize(pictureWindow_.hwnd() ? pictureWindow_.hwnd() : hwnd());
+  picture_.SetWindowSize(size.cx, size.cy);
+  picture_.SetView(viewRect_);
+}
+
+COLORREF CFlashHost::BackgroundColour() const {
+  const long colour = backgroundColour_ == -1 ? 0xFFFFFF : backgroundColour_;
+  // 0xRRGGBB to the system's 0x00BBGGRR.
+  return RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
 }
 
 void CFlashHost::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd(), &ps);
   if (kind_ == kPicture) {
-    const long colour = backgroundColour_ == -1 ? 0xFFFFFF : backgroundColour_;
-    // 0xRRGGBB to the system's 0x00BBGGRR.
-    HBRUSH brush = CreateSolidBrush(RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF));
+    HBRUSH brush = CreateSolidBrush(BackgroundColour());
     const RECT r = ClientRect();
     FillRect(dc, &r, brush);
     DeleteObject(brush);
   }
   EndPaint(hwnd(), &ps);
+}
+
+void CFlashHost::PaintPicture(HDC dc) {
+  const SIZE size = ClientSize(pictureWindow_.hwnd());
+  if (size.cx <= 0 || size.cy <= 0) return;
+  HDC buffer = CreateCompatibleDC(dc);
+  HBITMAP surface = CreateCompatibleBitmap(dc, size.cx, size.cy);
+  HGDIOBJ old = SelectObject(buffer, surface);
+  HBRUSH brush = CreateSolidBrush(BackgroundColour());
+  const RECT whole{0, 0, size.cx, size.cy};
+  FillRect(buffer, &whole, brush);
+  DeleteObject(brush);
+  if (kind_ == kPicture) picture_.Draw(buffer);
+  BitBlt(dc, 0, 0, size.cx, size.cy, buffer, 0, 0, SRCCOPY);
+  SelectObject(buffer, old);
+  DeleteObject(surface);
+  DeleteDC(buffer);
+}
+
+int CFlashHost::CaptureWindowRegion() {
+  if (!windowRegion_) {
+    const RECT r = ClientRect();
+    windowRegion_.reset(CreateRectRgn(r.left, r.top, r.right, r.bottom));
+  }
+  if (!topWindow_ || !IsWindow(topWindow_) || !windowRegion_) return ERROR;
+  return GetWindowRgn(topWindow_, static_cast<HRGN>(windowRegion_.get()));
+}
+
+bool CFlashHost::ApplyPictureShape() {
+  if (!transparent_ || !topWindow_ || !IsWindow(topWindow_) || !windowRegion_) return false;
+  RECT occupied{};
+  if (pictureWindow_.hwnd() && picture_.GetOccupiedRect(&occupied)) {
+    // From the picture window's client area to the top-level window's own corner, where
+    // window regions are measured from.
+    MapWindowPoints(pictureWindow_.hwnd(), topWindow_, reinterpret_cast<POINT*>(&occupied), 2);
+    RECT outer{};
+    POINT clientOrigin{0, 0};
+    GetWindowRect(topWindow_, &outer);
+    ClientToScreen(topWindow_, &clientOrigin);
+    OffsetRect(&occupied, clientOrigin.x - outer.left, clientOrigin.y - outer.top);
+    win::UniqueRegion picture(CreateRectRgnIndirect(&occupied));
+    win::UniqueRegion shape(CreateRectRgn(0, 0, 0, 0));
+    // Nothing of the picture inside the window's region would leave an invisible window that
+    // cannot be clicked: that counts as a failure, like a failed combination.
+    if (picture && shape &&
+        CombineRgn(static_cast<HRGN>(shape.get()), static_cast<HRGN>(windowRegion_.get()),
+                   static_cast<HRGN>(picture.get()), RGN_AND) > NULLREGION &&
+        SetWindowRgn(topWindow_, static_cast<HRGN>(shape.get()), TRUE)) {
+      (void)shape.release();  // the system owns it now
+      return true;
+    }
+  }
+  RestoreWindowRegion();
+  return false;
+}
+
+void CFlashHost::RestoreWindowRegion() {
+  if (!transparent_ || !topWindow_ || !IsWindow(topWindow_) || !windowRegion_) return;
+  win::UniqueRegion copy(CreateRectRgn(0, 0, 0, 0));
+  if (!copy || CombineRgn(static_cast<HRGN>(copy.get()), static_cast<HRGN>(windowRegion_.get()), nullptr,
+                          RGN_COPY) == ERROR) {
+    return;
+  }
+  if (SetWindowRgn(topWindow_, static_cast<HRGN>(copy.get()), TRUE)) (void)copy.release();
+}
+
+LRESULT CPictureWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      host_.PaintPicture(dc);
+      EndPaint(hwnd(), &ps);
+      return 0;
+    }
+    default:
+      return win::Window::HandleMessage(message, wParam, lParam);
+  }
 }
 
 LRESULT CFlashHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -265,7 +399,11 @@ LRESULT CFlashHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       Paint();
       return 0;
     case WM_EXITSIZEMOVE:
-      if (kind_ == kPicture) InvalidateRect(hwnd(), nullptr, TRUE);
+      if (kind_ == kPicture) {
+        LayoutPicture();
+        ApplyPictureShape();
+        if (pictureWindow_.hwnd()) InvalidateRect(pictureWindow_.hwnd(), nullptr, FALSE);
+      }
       return 0;
     default:
       return win::Window::HandleMessage(message, wParam, lParam);

@@ -2,8 +2,9 @@
 // control), a picture or a web page. Switching kinds destroys the other kinds' windows. The
 // main window and the sequence drive everything through this object.
 //
-// Still to come with later work: the picture view draws nothing yet (a picture entry shows
-// the host's background colour), and a transparent document plays in the windowed control.
+// In transparent mode the top-level window takes the shape of the picture on screen
+// (ApplyPictureShape, over the region CaptureWindowRegion keeps). Still to come with later
+// work: a transparent document plays in the windowed control.
 #pragma once
 
 #include <windows.h>
@@ -12,12 +13,28 @@
 #include <string>
 
 #include "core/sequence/movie_sequence.h"
+#include "framework/unique_handle.h"
 #include "framework/window.h"
 #include "fscommand/fs_movie_control.h"
 #include "player/html_view.h"
 #include "player/movie_control.h"
+#include "player/picture_view.h"
 
 namespace zp::player {
+
+class CFlashHost;
+
+// The child window pictures are drawn in; the host paints it.
+class CPictureWindow : public win::Window {
+ public:
+  explicit CPictureWindow(CFlashHost& host) : host_(host) {}
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  CFlashHost& host_;
+};
 
 class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
  public:
@@ -32,11 +49,11 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   bool PrepareMovieControl();
   bool LoadEntry(const SequenceItem& entry);
 
-  void SetAllowScale(bool allow) { CMovieControl::SetAllowScale(allow); }
+  void SetAllowScale(bool allow);
   // What the FSCommands "fullscreen" and "allowscale" ask of the player.
   void SetFullScreen(bool on) override { CMovieControl::SetFullScreen(on, topWindow_); }
   void RecordAllowScale(bool on) override { SetAllowScale(on); }
-  void SetStretchToWindow(bool on) { stretchToWindow_ = on; }
+  void SetStretchToWindow(bool on);
   void SetBaseUrl(std::wstring url) { baseUrl_ = std::move(url); }
   void SetBackgroundColour(long colour);
   void SetQuality(int mode);
@@ -67,9 +84,25 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   const RECT& viewRect() const { return viewRect_; }
   long backgroundColour() const { return backgroundColour_; }
   CMovieControl& movie() { return movie_; }
-  HWND pictureWindow() const { return picture_.hwnd(); }
+  HWND pictureWindow() const { return pictureWindow_.hwnd(); }
   HWND webFrame() const { return web_.hwnd(); }
   CHtmlCtrl& webView() { return web_.view(); }
+  const PictureView& pictureView() const { return picture_; }
+
+  // The window shape in transparent mode. CaptureWindowRegion keeps a copy of the top-level
+  // window's region (the host's client rectangle when it has none) and returns the region type
+  // the system reports (ERROR when there is no top-level window). ApplyPictureShape, run after a
+  // picture is shown or zoomed, cuts that region down to the picture on screen; when there is
+  // no picture on screen, or nothing of it lies inside the region, the window gets the kept
+  // region back. Both do nothing outside transparent mode; ApplyPictureShape returns whether
+  // the window got the picture's shape.
+  int CaptureWindowRegion();
+  bool ApplyPictureShape();
+  // Gives the top-level window a copy of the kept region (transparent mode only).
+  void RestoreWindowRegion();
+  HRGN windowRegion() const { return static_cast<HRGN>(windowRegion_.get()); }
+  // Paints the picture window: the background colour and the picture over it, off screen first.
+  void PaintPicture(HDC dc);
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -79,18 +112,22 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   void SwitchToPicture();
   void SwitchToWeb();
   void Layout();
+  void LayoutPicture();
   void Paint();
   RECT ClientRect() const;
+  COLORREF BackgroundColour() const;
 
   bool stretchToWindow_ = false;
   bool paused_ = false;
   bool transparent_ = false;
   bool border_ = true;
+  win::UniqueRegion windowRegion_;
   HWND topWindow_ = nullptr;
-  win::Window picture_;
+  CPictureWindow pictureWindow_{*this};
   int kind_ = kPicture;
   CMovieControl movie_;
   CWebFrame web_;
+  PictureView picture_;
   std::wstring itemPath_;
   std::wstring baseUrl_;
   long backgroundColour_ = -1;

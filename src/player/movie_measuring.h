@@ -1,5 +1,5 @@
 // Measures the files of the movie sequence: movies by their header, other files through a
-// hidden movie control, pictures by decoding them.
+// hidden movie control, pictures by their headers.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +17,8 @@ namespace zp::player {
 // the control cannot be created.
 std::optional<MeasuredMovie> MeasureThroughControl(HWND parent, const std::u16string& path);
 
-// The sequence's measurer in the player. Pictures are sized by the system's imaging
-// component (COM must be initialised on the thread).
+// The sequence's measurer in the player. Pictures are sized from their headers (COM must be
+// initialised on the thread).
 class PlayerSequenceMeasurer final : public SequenceMeasurer {
  public:
   explicit PlayerSequenceMeasurer(HWND parent = nullptr) : parent_(parent) {}

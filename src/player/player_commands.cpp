@@ -101,6 +101,12 @@ void PlayerDialog::RefitMovie() { flashHost_.FitMovieToWindow(current_.width, cu
 
 void PlayerDialog::ApplyZoom() {
   const layout::Size visible = zoom_.VisibleSize({current_.width, current_.height});
+  // A picture zooms about what the middle of its window shows.
+  if (flashHost_.kind() == CFlashHost::kPicture && flashHost_.pictureWindow()) {
+    RECT picture{};
+    GetClientRect(flashHost_.pictureWindow(), &picture);
+    flashHost_.SetViewPoint(picture.right / 2, picture.bottom / 2);
+  }
   const POINT middle = flashHost_.GetViewPoint();
   const int left = middle.x - visible.width / 2, top = middle.y - visible.height / 2;
   flashHost_.SetZoomRect(left, top, left + visible.width, top + visible.height);
