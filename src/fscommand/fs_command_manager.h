@@ -8,12 +8,17 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/fscommand/fs_builtin_rules.h"
+#include "core/layout/drag_region.h"
+
 #include "fscommand/fs_movie_control.h"
 #include "fscommand/full_screen_switch.h"
+#include "fscommand/image_window.h"
 #include "framework/window.h"
 
 namespace zp::fscommand {
@@ -78,6 +83,15 @@ class CFsCommandManager : public win::Window {
   const std::vector<FsLibraryEntry>& libraries() const { return libraries_; }
   const std::vector<FsExportEntry>& exports() const { return exports_; }
 
+  // --- Image windows and drag areas ---
+  // ShowImage: opens an image window from the command's items. False only when the window
+  // cannot be created; a missing file still counts as done (no window stays behind for it).
+  bool ShowImage(const std::wstring& args);
+  // Destroys every image window; the main window does so when it goes.
+  void CloseImageWindows();
+  const std::vector<std::unique_ptr<CImageWindow>>& imageWindows() const { return imageWindows_; }
+  layout::CDragRegion& dragRegion() { return dragRegion_; }
+
   // --- What the player gives it ---
   void SetMainWindow(HWND window) { mainWindow_ = window; }
   void SetPlayerHost(FsPlayerHost* host) { host_ = host; }
@@ -94,6 +108,8 @@ class CFsCommandManager : public win::Window {
   HWND MainWindow() const;
   void PlaceLogWindow(HWND owner);
   void Place(int x, int y, int width, int height);
+  void ApplyDragShape(const FsBuiltInDecision& decision);
+  void ForgetImageWindow(CImageWindow* window);
 
   HWND edit_ = nullptr;
   HFONT font_ = nullptr;
@@ -101,6 +117,8 @@ class CFsCommandManager : public win::Window {
   HMODULE resourceModule_ = nullptr;
   std::vector<FsExportEntry> exports_;
   std::vector<FsLibraryEntry> libraries_;
+  std::vector<std::unique_ptr<CImageWindow>> imageWindows_;
+  layout::CDragRegion dragRegion_;
   HICON imageIcon_ = nullptr;
   PendingMove pendingMove_;
   HWND mainWindow_ = nullptr;

@@ -73,16 +73,22 @@ bool CFsCommandManager::DispatchFsCommand(FsMovieControl* control, const std::ws
 
 bool CFsCommandManager::RunBuiltInFsCommand(FsMovieControl* control, const std::wstring& command,
                                             const std::wstring& args, bool transparent) {
-  const FsBuiltInDecision decision = DecideFsBuiltIn(FromWide(command), FromWide(args), {transparent, IsAuthoring()});
+  FsBuiltInDecision decision = DecideFsBuiltIn(FromWide(command), FromWide(args), {transparent, IsAuthoring()});
   if (!decision.handled) return false;
   switch (decision.action) {
-    case FsAction::kShowImage:
+    case FsAction::kShowImage: {
+      const std::u16string result = ShowImage(args) ? u"1" : u"0";
+      decision.returnValue = result;
+      decision.logged = result;
+      break;
+    }
     case FsAction::kDragAdd:
     case FsAction::kDragSubtract:
+      ApplyDragShape(decision);
+      break;
     case FsAction::kDragCancel:
-      // The image window and the drag-region model are not part of the player yet: these
-      // commands go on to the extension libraries like any unknown command.
-      return false;
+      dragRegion_.Cancel();
+      break;
     case FsAction::kNothing:
       break;
     case FsAction::kPostClose:
@@ -90,6 +96,7 @@ bool CFsCommandManager::RunBuiltInFsCommand(FsMovieControl* control, const std::
       break;
     case FsAction::kSetScale:
       control->SetScaleMode(decision.on ? 0 : 3);
+      dragRegion_.SetScaling(decision.on);
       if (host_) host_->RecordAllowScale(decision.on);
       break;
     case FsAction::kSetFullScreen:

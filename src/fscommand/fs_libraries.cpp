@@ -96,6 +96,7 @@ bool CFsCommandManager::CallFsExtension(FsMovieControl* control, const std::wstr
 }
 
 void CFsCommandManager::UnloadFsCommandLibraries() {
+  CloseImageWindows();
   if (resourceModule_) {
     FreeLibrary(resourceModule_);
     resourceModule_ = nullptr;

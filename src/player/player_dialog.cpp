@@ -112,12 +112,12 @@ bool PlayerDialog::SetUp() {
     current_.height = MovieSequence::kDefaultHeight;
   }
   // 11.
-  NotYetSetScaleState((hostFlags & 1) == 0 || (hostFlags & 2) != 0, (hostFlags & 1) != 0, current_.width,
+  SetDragScaling((hostFlags & 1) == 0 || (hostFlags & 2) != 0, (hostFlags & 1) != 0, current_.width,
                       current_.height);
   // 12.
   ApplyWindowLayout();
   GetClientRect(hwnd(), &client);
-  NotYetSetScaleWindowSize(client.right, client.bottom);
+  SetDragWindowSize(client.right, client.bottom);
   // 13.
   sequence_.SetHost(&sequenceHost_);
   sequence_.SetBaseDirectory(temporaryDirectory_);
@@ -268,7 +268,7 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       overlayPanel_.Replace();
       RECT client{};
       GetClientRect(hwnd(), &client);
-      NotYetSetScaleWindowSize(client.right, client.bottom);
+      SetDragWindowSize(client.right, client.bottom);
       return DefaultHandling(message, wParam, lParam);
     }
     case WM_DESTROY:

@@ -51,9 +51,6 @@ inline std::wstring ProgramDirectoryUrl() {
 }
 
 // --- Steps that belong to work still to come. Each does nothing yet. ---
-// The FSCommand layer's scale state and drag-region model.
-inline void NotYetSetScaleState(bool, bool, int, int) {}
-inline void NotYetSetScaleWindowSize(int, int) {}
 // The transparent host.
 inline void NotYetResyncTransparentHost() {}
 inline void NotYetShowInTransparentHost(const SequenceItem&) {}

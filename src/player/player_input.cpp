@@ -2,6 +2,7 @@
 #include "player/player_dialog.h"
 
 #include "core/layout/input_rules.h"
+#include "fscommand/fs_command_manager.h"
 #include "player/player_dialog_parts.h"
 
 namespace zp::player {
@@ -51,9 +52,23 @@ bool PlayerDialog::HandleKeyDown(MSG& message) {
 }
 
 bool PlayerDialog::OnDragArea() const {
-  // A drag in progress counts as on a drag area; the drag areas themselves arrive with the
-  // FSCommand layer's drag-region model.
-  return dragging_;
+  if (dragging_) return true;
+  if (!fscommand::FsCommandManagerExists()) return false;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd(), &cursor);
+  return fscommand::GetFsCommandManager().dragRegion().IsDragPoint(cursor.x, cursor.y);
+}
+
+void PlayerDialog::SetDragScaling(bool scaleCoordinates, bool keepAspect, int movieWidth, int movieHeight) {
+  layout::CDragRegion& region = fscommand::GetFsCommandManager().dragRegion();
+  region.SetScaling(scaleCoordinates);
+  region.SetKeepAspect(keepAspect);
+  region.SetMovieSize(movieWidth, movieHeight);
+}
+
+void PlayerDialog::SetDragWindowSize(int width, int height) {
+  fscommand::GetFsCommandManager().dragRegion().SetWindowSize(width, height);
 }
 
 bool PlayerDialog::HandleMouse(MSG& message) {

@@ -8,6 +8,7 @@
 
 #include "core/layout/window_size.h"
 #include "core/package_format.h"
+#include "fscommand/fs_command_manager.h"
 #include "platform/platform.h"
 #include "player/context_menu_view.h"
 #include "player/player_dialog.h"
@@ -640,6 +641,48 @@ TEST_F(PlayerWindow, WindowBackgroundColourReachesTheMovie) {
   win::Variant colour;
   ASSERT_EQ(win::GetProperty(host.movie().flashCtrl().dispatch(), flash_dispid::kBackgroundColor, &colour), S_OK);
   EXPECT_EQ(colour.AsLong(), static_cast<long>(RGB(0x11, 0x22, 0x33)));
+}
+
+}  // namespace
+}  // namespace zp::player
+
+namespace zp::player {
+namespace {
+
+class SilentControl : public fscommand::FsMovieControl {
+ public:
+  void SetVariable(const std::wstring&, const std::wstring&) override {}
+  void SetScaleMode(int) override {}
+};
+
+TEST_F(PlayerWindow, MovieDragAreasDragTheWindowAndShowTheFourWayArrow) {
+  DocumentModel document = Frameless();
+  document.movieList.items[0].file.path = StageMovie();
+  document.mouseKeyOptions.leftDrag = 0;
+  Open(document);
+  ShowWindow(dialog_->hwnd(), SW_SHOW);
+  fscommand::CFsCommandManager& manager = fscommand::GetFsCommandManager();
+  SilentControl control;
+  ASSERT_TRUE(manager.RunBuiltInFsCommand(&control, L"DragAddRect", L"0,0,100,20", false));
+  const RECT r = Outer();
+  // Off the handle: the movie gets the mouse.
+  SetCursorPos(r.left + 10, r.top + 30);
+  EXPECT_FALSE(Route(WM_MOUSEMOVE, 0));
+  EXPECT_FALSE(Route(WM_LBUTTONDOWN, MK_LBUTTON));
+  EXPECT_FALSE(dialog_->dragging());
+  // On it: the four-way arrow, and a press drags the window.
+  SetCursorPos(r.left + 10, r.top + 10);
+  EXPECT_TRUE(Route(WM_MOUSEMOVE, 0));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEALL));
+  EXPECT_TRUE(Route(WM_LBUTTONDOWN, MK_LBUTTON));
+  EXPECT_TRUE(dialog_->dragging());
+  SetCursorPos(r.left + 50, r.top + 40);
+  EXPECT_TRUE(Route(WM_MOUSEMOVE, MK_LBUTTON));
+  EXPECT_EQ(Outer().left, r.left + 40);
+  EXPECT_EQ(Outer().top, r.top + 30);
+  EXPECT_TRUE(Route(WM_LBUTTONUP, 0));
+  EXPECT_FALSE(dialog_->dragging());
+  EXPECT_TRUE(manager.RunBuiltInFsCommand(&control, L"DragCancel", L"", false));
 }
 
 }  // namespace
