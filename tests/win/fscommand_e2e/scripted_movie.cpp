@@ -37,13 +37,14 @@ ActionWriter& JumpUnlessEqual(ActionWriter& actions, std::string_view name, std:
   return actions.If(label);
 }
 
-ScriptedMovie::ScriptedMovie(double frameRate) : writer_(kFileVersion, 320, 240, frameRate) {
+ScriptedMovie::ScriptedMovie(double frameRate, int stageWidth, int stageHeight)
+    : writer_(kFileVersion, stageWidth, stageHeight, frameRate) {
   const auto colour = [](COLORREF c) {
     return swfgen::Color{GetRValue(c), GetGValue(c), GetBValue(c)};
   };
   writer_.Background(colour(kBackgroundColour));
-  writer_.DefineRect(1, {0, 0, 160 * 20, 120 * 20}, colour(kBoxColour));
-  writer_.Place(1, 1, 80 * 20, 60 * 20);
+  writer_.DefineRect(1, {0, 0, stageWidth / 2 * 20, stageHeight / 2 * 20}, colour(kBoxColour));
+  writer_.Place(1, 1, stageWidth / 4 * 20, stageHeight / 4 * 20);
 }
 
 uint16_t ScriptedMovie::AddFrame(const ActionWriter* actions) {

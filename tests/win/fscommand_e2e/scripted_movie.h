@@ -30,13 +30,14 @@ swfgen::ActionWriter& SendCommand(swfgen::ActionWriter& actions, std::string_vie
 swfgen::ActionWriter& JumpUnlessEqual(swfgen::ActionWriter& actions, std::string_view name, std::string_view value,
                                       const std::string& label);
 
-// A movie of a 320 x 240 stage in one colour with a box of another over its middle half.
+// A movie of a stage (320 x 240 unless given) in one colour with a box of another over its
+// middle half.
 class ScriptedMovie {
  public:
   static constexpr COLORREF kBackgroundColour = RGB(40, 90, 160);
   static constexpr COLORREF kBoxColour = RGB(240, 200, 40);
 
-  explicit ScriptedMovie(double frameRate = 20);
+  explicit ScriptedMovie(double frameRate = 20, int stageWidth = 320, int stageHeight = 240);
 
   // A frame that sends one FSCommand with a fixed argument text.
   ScriptedMovie& Command(std::string_view command, std::string_view arguments);
