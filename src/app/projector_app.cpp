@@ -1,7 +1,6 @@
 #include "app/projector_app.h"
 
 #include <commctrl.h>
-#include "package/gdiplus_include.h"
 
 #include "core/package_reader.h"
 #include "platform/platform.h"
@@ -22,8 +21,7 @@ bool ProjectorApp::Start() {
 
   // 3. GDI+ with default start-up input; a failure is ignored (pictures then fall back to
   // what the bitmap loader reads).
-  Gdiplus::GdiplusStartupInput input;
-  gdiplusStarted_ = Gdiplus::GdiplusStartup(&gdiplusToken_, &input, nullptr) == Gdiplus::Ok;
+  gdiplus_.emplace();
 
   // 4. Three-dimensional control drawing is what every supported system does by itself.
 
@@ -68,8 +66,7 @@ bool ProjectorApp::LoadDocumentFromPackage(const std::wstring& programPath) {
 
 
 int ProjectorApp::Exit() {
-  if (gdiplusStarted_) Gdiplus::GdiplusShutdown(gdiplusToken_);
-  gdiplusStarted_ = false;
+  gdiplus_.reset();
   // The transparency control is unregistered and deleted here once start-up registers one.
   return exitCode_;
 }

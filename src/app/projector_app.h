@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "framework/application.h"
+#include "package/gdiplus_session.h"
 #include "package/projector_document.h"
 
 namespace zp {
@@ -33,8 +35,7 @@ class ProjectorApp : public win::Application {
   int exitCode() const { return exitCode_; }
 
  private:
-  ULONG_PTR gdiplusToken_ = 0;
-  bool gdiplusStarted_ = false;
+  std::optional<GdiplusSession> gdiplus_;  // from start-up to exit
 };
 
 }  // namespace zp

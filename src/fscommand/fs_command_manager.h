@@ -45,8 +45,8 @@ class CFsCommandManager : public win::Window {
   CFsCommandManager() = default;
   ~CFsCommandManager() override;
 
-  // Creates the hidden log window and loads the resource library.
-  // Without a window the log does nothing and dispatching still works.
+  // Creates the hidden log window. Without a window the log does nothing and dispatching
+  // still works.
   // The window is centred over `owner` when no saved rectangle exists.
   bool CreateLogWindow(HWND owner);
   // Destroys the log window (saving its rectangle); the main window does so when it goes.
@@ -59,6 +59,10 @@ class CFsCommandManager : public win::Window {
   void AppendLogBreak();
   std::wstring LogText() const;
   HWND LogEdit() const { return edit_; }
+  // Loads the resource library that words the log lines from `path`, a full path: the player
+  // gives the copy its package put in the temporary directory. Released with the extension
+  // libraries.
+  void LoadResourceLibrary(const std::wstring& path);
   // A log line: format `id` of the resource library filled with `args`.
   std::wstring LogFormat(UINT id, const std::vector<std::wstring>& args) const;
 

@@ -33,9 +33,9 @@ bool CFsCommandManager::CreateLogWindow(HWND owner) {
   if (hwnd()) return true;
   const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
   const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-  // Not owned by the main window: under Wine an owned pop-up takes an always-on-top owner out of
-  // the topmost band. The main window destroys it explicitly (DestroyLogWindow) instead.
-  const bool created = Create(exStyle, L"FSCommand Log", style, 0, 0, 350, 200, nullptr);
+  // Owned by the main window: it stays above a topmost player, hides while the player is
+  // minimised and goes when the player goes.
+  const bool created = Create(exStyle, L"FSCommand Log", style, 0, 0, 350, 200, owner);
   if (created) {
     RECT client{};
     GetClientRect(hwnd(), &client);
@@ -53,10 +53,14 @@ bool CFsCommandManager::CreateLogWindow(HWND owner) {
     PlaceLogWindow(owner);
   }
   ShowFsCommandLog(false);
-  resourceModule_ = LoadLibraryW(L"CommonResources.dll");
   imageIcon_ = nullptr;
   pendingMove_ = {};
   return created;
+}
+
+void CFsCommandManager::LoadResourceLibrary(const std::wstring& path) {
+  if (resourceModule_) FreeLibrary(resourceModule_);
+  resourceModule_ = LoadLibraryW(path.c_str());
 }
 
 void CFsCommandManager::PlaceLogWindow(HWND owner) {

@@ -1,6 +1,7 @@
 #include "player/flash_host.h"
 
 #include "core/text.h"
+#include "framework/library_loading.h"
 #include "platform/wide.h"
 
 namespace zp::player {
@@ -34,7 +35,7 @@ bool FileExists(const std::wstring& path) {
 using PlaySoundFunction = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
 PlaySoundFunction SystemPlaySound() {
   static const PlaySoundFunction play = [] {
-    HMODULE library = LoadLibraryW(L"winmm.dll");
+    HMODULE library = win::LoadSystemLibrary(L"winmm.dll");
     return library ? reinterpret_cast<PlaySoundFunction>(reinterpret_cast<void*>(GetProcAddress(library, "PlaySoundW")))
                    : nullptr;
   }();
@@ -422,7 +423,7 @@ bool FlashHostSequenceAdapter::PumpPendingMessages(int count) {
   }
   // Give the control time to work rather than spinning.
   MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  return host_.hwnd() != nullptr;
+  return host_.hwnd() != nullptr && (!playerGoesOn_ || playerGoesOn_());
 }
 
 }  // namespace zp::player

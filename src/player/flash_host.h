@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/sequence/movie_sequence.h"
@@ -143,10 +144,12 @@ inline int64_t FileTimeNow() {
   return static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
 }
 
-// The sequence's view of the host.
+// The sequence's view of the host. `playerGoesOn` says whether the player still runs: a wait
+// for a movie ends as soon as the player has been closed.
 class FlashHostSequenceAdapter final : public SequenceHost {
  public:
-  explicit FlashHostSequenceAdapter(CFlashHost& host) : host_(host) {}
+  FlashHostSequenceAdapter(CFlashHost& host, std::function<bool()> playerGoesOn)
+      : host_(host), playerGoesOn_(std::move(playerGoesOn)) {}
   bool HasWindow() const override { return host_.hwnd() != nullptr; }
   void LoadEntry(const SequenceItem& entry) override { host_.LoadEntry(entry); }
   void StopPlay() override { host_.StopPlay(); }
@@ -158,6 +161,7 @@ class FlashHostSequenceAdapter final : public SequenceHost {
 
  private:
   CFlashHost& host_;
+  std::function<bool()> playerGoesOn_;
 };
 
 }  // namespace zp::player

@@ -4,6 +4,7 @@
 
 #include "core/temp_files.h"
 #include "framework/application.h"
+#include "framework/topmost.h"
 #include "platform/wide.h"
 
 namespace zp::player {
@@ -101,8 +102,9 @@ void CMovieControl::RunFlashInstaller() {
   }
   HWND main = parentWindow_ ? GetAncestor(parentWindow_, GA_ROOT) : nullptr;
   if (main) {
-    SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // In and out of the topmost band: back in front of the installer's windows.
+    win::SetTopmostWithOwnedWindows(main, true);
+    win::SetTopmostWithOwnedWindows(main, false);
   }
 }
 

@@ -73,10 +73,12 @@ bool PlayerDialog::SetUp() {
   }
   // 4. The resource library, into the temporary directory.
   ExtractFileRecords(packagePath_, kResourceLibraryTag, temporaryDirectory_, false);
-  // 5. The FSCommand manager loads the resource library while the temporary directory is
-  // current; until it exists this window keeps that load itself, from the written copy.
+  // 5. The resource library by its full path: a bare name would take any library of that
+  // name lying beside the program.
+  const std::wstring resourcePath = ToWide(JoinPath(temporaryDirectory_, u"CommonResources.dll"));
+  resourceLibrary_.reset(LoadLibraryW(resourcePath.c_str()));
   fscommand::GetFsCommandManager(hwnd()).SetImageIcon(icon_);
-  fsCommandResources_.reset(LoadLibraryW(ToWide(JoinPath(temporaryDirectory_, u"CommonResources.dll")).c_str()));
+  fscommand::GetFsCommandManager().LoadResourceLibrary(resourcePath);
   // 6.
   if (ExtractFileRecords(packagePath_, kFsCommandLibraryTag, temporaryDirectory_, true)) {
     fscommand::GetFsCommandManager().LoadFsCommandLibraries(ToWide(temporaryDirectory_));
@@ -95,7 +97,7 @@ bool PlayerDialog::SetUp() {
   GetClientRect(hwnd(), &client);
   if (!flashHost_.CreateHost(hwnd(), transparent_, client) || (HasMovieItem() && !flashHost_.PrepareMovieControl())) {
     ShowCursor(TRUE);
-    const std::wstring text = fscommand::LoadResourceString(fsCommandResources_.get(), IDS_FLASH_MISSING);
+    const std::wstring text = fscommand::LoadResourceString(resourceLibrary_.get(), IDS_FLASH_MISSING);
     MessageBoxW(hwnd(), text.c_str(), nullptr, MB_OK | MB_ICONHAND);
     SignalPreloader();
     SendMessageW(hwnd(), WM_CLOSE, 0, 0);
@@ -128,10 +130,7 @@ bool PlayerDialog::SetUp() {
   // 15.
   playTimer_.Prepare(hwnd(), kPlayTimerId, kPlayTimerPeriodMs);
   // 16.
-  if (contextMenu_) {
-    resourceLibrary_.reset(LoadLibraryW(L"CommonResources.dll"));
-    contextMenu_->SetResourceLibrary(resourceLibrary_.get());
-  }
+  if (contextMenu_) contextMenu_->SetResourceLibrary(resourceLibrary_.get());
   // 17.
   PlaceOverlayPanel();
   // 18.
@@ -143,8 +142,9 @@ bool PlayerDialog::SetUp() {
   SignalPreloader();
   // 20.
   if (transparent_) Sleep(200);
-  // 21. Minimising all windows minimised the player too.
-  if (document_.appearanceOptions.minimizeOthers) PostMessageW(hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  // 21. Minimising all windows may have minimised the player too; this comes after the window
+  // is shown.
+  if (document_.appearanceOptions.minimizeOthers) PostMessageW(hwnd(), kUndoShellMinimiseMessage, 0, 0);
   return true;
 }
 
@@ -248,6 +248,13 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
       }
       return DefaultHandling(message, wParam, lParam);
+    case kUndoShellMinimiseMessage:
+      // Only a player the shell minimised comes back: one the document starts maximised stays
+      // so, and one it starts minimised stays minimised.
+      if (IsIconic(hwnd()) && document_.sizeOptions.windowState != 2) {
+        SendMessageW(hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+      }
+      return 0;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<LRESULT>(icon_);
     case WM_TIMER:
@@ -292,7 +299,6 @@ void PlayerDialog::ReleaseResources() {
   UnblockPrintScreen();
   if (contextMenu_) contextMenu_->SetResourceLibrary(nullptr);
   resourceLibrary_.reset();
-  fsCommandResources_.reset();
 }
 
 }  // namespace zp::player

@@ -60,6 +60,8 @@ class PlayerDialog : public win::Dialog {
   static constexpr UINT kShellMinimizeAll = 419;
   static constexpr UINT kShellUndoMinimizeAll = 416;
   static constexpr int kOffScreenShift = 8192;
+  // Posted at the end of set-up to undo what minimising all windows did to the player.
+  static constexpr UINT kUndoShellMinimiseMessage = WM_APP + 1;
 
   // Makes the temporary directory the current directory, loads the icon and, for transparent
   // documents, switches the frame and the Maximize menu entry off in the document.
@@ -158,13 +160,12 @@ class PlayerDialog : public win::Dialog {
   CFlashHost flashHost_;
   PlayerSequenceMeasurer measurer_;
   MovieSequence sequence_;
-  FlashHostSequenceAdapter sequenceHost_{flashHost_};
+  FlashHostSequenceAdapter sequenceHost_{flashHost_, [this] { return !ended(); }};
   SequenceItem current_;
   win::WindowTimer playTimer_;
   layout::ZoomState zoom_;
   RECT savedRect_{};
   win::UniqueModule resourceLibrary_;
-  win::UniqueModule fsCommandResources_;  // the load the FSCommand manager will own
   bool dragging_ = false;
   POINT dragOffset_{};
   bool hasDragOffset_ = false;

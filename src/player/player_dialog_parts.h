@@ -34,8 +34,14 @@ inline RECT WindowRect(HWND hwnd) {
   return rect;
 }
 
+// Asks the shell's taskbar to minimise or restore all windows. The wait for its answer is
+// bounded: a shell that does not answer (Wine's taskbar never does) must not hold the player
+// window back for good.
 inline void SendToShellTray(UINT command) {
-  if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) SendMessageW(tray, WM_COMMAND, command, 0);
+  constexpr UINT kShellAnswerMs = 1000;
+  DWORD_PTR ignored = 0;
+  if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr))
+    SendMessageTimeoutW(tray, WM_COMMAND, command, 0, SMTO_ABORTIFHUNG, kShellAnswerMs, &ignored);
 }
 
 inline bool ProgramIsScreenSaver() { return EqualsNoCase(ExtensionOf(platform::ModuleFilePath()), u"scr"); }

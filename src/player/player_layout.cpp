@@ -5,6 +5,7 @@
 #include "core/layout/shapes.h"
 #include "core/layout/window_size.h"
 #include "framework/menu.h"
+#include "framework/topmost.h"
 #include "platform/wide.h"
 #include "player/screen_area.h"
 #include "player/window_shape.h"
@@ -22,10 +23,7 @@ void PlayerDialog::ApplyWindowLayout() {
   GetWindowRect(hwnd(), &savedRect_);
 }
 
-void PlayerDialog::SetTopmost(bool topmost) {
-  SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
-}
+void PlayerDialog::SetTopmost(bool topmost) { win::SetTopmostWithOwnedWindows(hwnd(), topmost); }
 
 void PlayerDialog::ApplyStyles() {
   const auto& a = document_.appearanceOptions;

@@ -28,15 +28,6 @@ std::vector<Gdiplus::PointF> ToPoints(const zp::swf::Contour& contour) {
 
 }  // namespace
 
-void StartGdiplus(ULONG_PTR* token) {
-  Gdiplus::GdiplusStartupInput input;
-  if (Gdiplus::GdiplusStartup(token, &input, nullptr) != Gdiplus::Ok) *token = 0;
-}
-
-void StopGdiplus(ULONG_PTR token) {
-  if (token) Gdiplus::GdiplusShutdown(token);
-}
-
 namespace {
 
 // Draws background and items on a prepared graphics object, within `bounds`.

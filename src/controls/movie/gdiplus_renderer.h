@@ -10,9 +10,7 @@
 
 namespace zp::movie {
 
-// GDI+ is started per control object (never inside DllMain) and stopped with it.
-void StartGdiplus(ULONG_PTR* token);
-void StopGdiplus(ULONG_PTR token);
+// Drawing needs GDI+ started (a GdiplusSession); each control object holds one, never DllMain.
 
 // Fills `bounds` with the background, then draws the items (in coordinates relative to the
 // top-left corner of `bounds`), clipped to `bounds`.

@@ -27,7 +27,6 @@ LONG PixelsToHimetric(LONG pixels, int dpi) { return MulDiv(pixels, kHimetricPer
 MovieControl::MovieControl() {
   ModuleAddRef();
   clock_ = CreateClockWindow(this);
-  StartGdiplus(&gdiplusToken_);
   // The default extent is the default stage, 550 × 400 pixels at 96 dots per inch.
   extentHimetric_ = {PixelsToHimetric(550, 96), PixelsToHimetric(400, 96)};
 }
@@ -35,7 +34,6 @@ MovieControl::MovieControl() {
 MovieControl::~MovieControl() {
   if (window_) DestroyWindow(window_);
   if (clock_) DestroyWindow(clock_);
-  StopGdiplus(gdiplusToken_);
   ModuleRelease();
 }
 

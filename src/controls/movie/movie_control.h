@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/swf/movie_session.h"
+#include "package/gdiplus_session.h"
 
 namespace zp::movie {
 
@@ -179,7 +180,7 @@ class MovieControl final : public IDispatch,
   int freezeCount_ = 0;
   bool readyPending_ = false;
   bool deliveryPosted_ = false;
-  ULONG_PTR gdiplusToken_ = 0;
+  GdiplusSession gdiplus_;  // drawing needs it while the control lives
   EventConnectionPoint events_{*this};
 };
 

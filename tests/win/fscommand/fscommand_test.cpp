@@ -11,6 +11,7 @@
 #include "core/fscommand/pe_export_names.h"
 #include "fscommand/fs_command_manager.h"
 #include "framework/profile.h"
+#include "framework/topmost.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "services/settings_store.h"
@@ -67,6 +68,7 @@ class FsCommands : public ::testing::Test {
   }
   void ShowLog() {
     ASSERT_TRUE(manager.CreateLogWindow(main.hwnd));
+    manager.LoadResourceLibrary(TestBinDirectory() + L"CommonResources.dll");
     manager.ShowFsCommandLog(true);
     ASSERT_TRUE(manager.IsLogVisible());
   }
@@ -167,6 +169,26 @@ TEST_F(FsCommands, WithTheLogHiddenNothingIsWritten) {
   EXPECT_FALSE(manager.IsLogVisible());
   manager.DispatchFsCommand(&control, L"allowscale", L"1", false);
   EXPECT_EQ(Log(), L"");
+}
+
+bool Topmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+TEST_F(FsCommands, TheLogBelongsToTheMainWindowAndFollowsIt) {
+  ShowLog();
+  EXPECT_EQ(GetWindow(manager.hwnd(), GW_OWNER), main.hwnd);
+  // A topmost player keeps its log above it; the log leaves the band with it.
+  win::SetTopmostWithOwnedWindows(main.hwnd, true);
+  EXPECT_TRUE(Topmost(main.hwnd));
+  EXPECT_TRUE(Topmost(manager.hwnd()));
+  EXPECT_EQ(GetWindow(manager.hwnd(), GW_OWNER), main.hwnd);
+  win::SetTopmostWithOwnedWindows(main.hwnd, false);
+  EXPECT_FALSE(Topmost(main.hwnd));
+  EXPECT_FALSE(Topmost(manager.hwnd()));
+  // Minimising the player hides its log; restoring brings it back.
+  SendMessageW(main.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(IsWindowVisible(manager.hwnd()));
+  SendMessageW(main.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(manager.IsLogVisible());
 }
 
 TEST_F(FsCommands, TheLogHalvesAtEightHundredLinesFromAWholeLine) {

@@ -100,6 +100,15 @@ class MovieControlTest : public ::testing::Test {
   TestContainer container;
 };
 
+// The control is an apartment-threaded object: its host thread must be a single-threaded
+// apartment, as Windows (unlike Wine) insists.
+TEST(MovieControlCreation, HostThreadIsASingleThreadedApartment) {
+  APTTYPE type{};
+  APTTYPEQUALIFIER qualifier{};
+  ASSERT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
+  EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA) << type;
+}
+
 TEST(MovieControlCreation, ByClassWithEveryInterfaceAContainerNeeds) {
   ComPtr<IUnknown> control;
   ASSERT_EQ(CoCreateInstance(kMovieControlClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <optional>
 #include <vector>
 
 #include "controls/movie/movie_ids.h"
+#include "framework/ole_scope.h"
 
 namespace zp::test {
 
@@ -65,16 +67,14 @@ namespace {
 class MovieControlEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    initialized_ = true;
+    ole_.emplace();
+    ASSERT_TRUE(ole_->initialized()) << std::hex << ole_->result();
     ASSERT_TRUE(Regsvr32(ControlPath(), false)) << "regsvr32 could not register the control";
   }
-  void TearDown() override {
-    if (initialized_) OleUninitialize();
-  }
+  void TearDown() override { ole_.reset(); }
 
  private:
-  bool initialized_ = false;
+  std::optional<win::OleScope> ole_;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

@@ -5,6 +5,7 @@
 
 #include "controls/movie/gdiplus_renderer.h"
 #include "core/swf/movie_session.h"
+#include "package/gdiplus_session.h"
 #include "swf_writer.h"
 
 namespace zp::test {
@@ -13,9 +14,8 @@ namespace {
 using swfgen::MovieWriter;
 
 TEST(MoviePixels, TransparentBackgroundKeepsAlphaPerPixel) {
-  ULONG_PTR token = 0;
-  zp::movie::StartGdiplus(&token);
-  ASSERT_NE(token, 0u);
+  const GdiplusSession gdiplus;
+  ASSERT_TRUE(gdiplus.started());
   // A 100 × 100 stage with an opaque red square on the left and a half-transparent blue one on
   // the right.
   MovieWriter m(6, 100, 100, 12);
@@ -36,7 +36,6 @@ TEST(MoviePixels, TransparentBackgroundKeepsAlphaPerPixel) {
   EXPECT_EQ((half >> 8) & 0xFFFF, 0u);                       // no red or green
   EXPECT_EQ(at(50, 80), 0u);                                 // untouched: fully transparent
   EXPECT_FALSE(zp::movie::DrawMovieToPixels(nullptr, 100, 100, 400, {}, {}));
-  zp::movie::StopGdiplus(token);
 }
 
 }  // namespace

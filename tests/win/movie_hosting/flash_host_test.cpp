@@ -137,7 +137,7 @@ TEST_F(FlashHostTest, SequencePlaysMoviesInOrderOnTheRealControl) {
     std::optional<std::pair<int, int>> Picture(const std::u16string&) override { return std::nullopt; }
   } measurer;
   MovieSequence sequence(FileTimeNow, &measurer);
-  FlashHostSequenceAdapter adapter(host_);
+  FlashHostSequenceAdapter adapter(host_, [] { return true; });
   sequence.SetHost(&adapter);
   sequence.SetPeriod(40);
   sequence.SetLoop(false);

@@ -10,6 +10,7 @@
 #include "core/package_format.h"
 #include "fscommand/fs_command_manager.h"
 #include "platform/platform.h"
+#include "platform/wide.h"
 #include "player/context_menu_view.h"
 #include "player/player_dialog.h"
 #include "player/print_screen_block.h"
@@ -304,6 +305,23 @@ TEST_F(PlayerWindow, StartsMinimisedWhenAsked) {
   EXPECT_TRUE(IsIconic(dialog_->hwnd()));
 }
 
+TEST_F(PlayerWindow, UndoingTheShellsMinimisingRestoresOnlyWhatTheShellDid) {
+  DocumentModel document = Frameless();
+  document.appearanceOptions.minimizeOthers = 1;
+  Open(document);
+  ShowWindow(dialog_->hwnd(), SW_SHOWNORMAL);
+  ShowWindow(dialog_->hwnd(), SW_MINIMIZE);  // as the shell's "minimise all" does
+  SendMessageW(dialog_->hwnd(), PlayerDialog::kUndoShellMinimiseMessage, 0, 0);
+  EXPECT_FALSE(IsIconic(dialog_->hwnd()));
+  dialog_.reset();
+  // A player the document starts minimised stays so.
+  document.sizeOptions.windowState = 2;
+  Open(document);
+  ASSERT_TRUE(IsIconic(dialog_->hwnd()));
+  SendMessageW(dialog_->hwnd(), PlayerDialog::kUndoShellMinimiseMessage, 0, 0);
+  EXPECT_TRUE(IsIconic(dialog_->hwnd()));
+}
+
 TEST_F(PlayerWindow, BoxSwitchesApplyOnlyToAFrameOfExactlyOne) {
   DocumentModel document = WithItems({u"a.swf"});
   document.appearanceOptions.hasFrame = 2;
@@ -462,8 +480,10 @@ TEST_F(PlayerWindow, AlwaysOnTopCommandToggles) {
 }
 
 TEST_F(PlayerWindow, ContextMenuIsWordedFromTheResourceLibrary) {
-  // The library comes from the test package; without one the window loads it from the
-  // program's folder, where the build puts it.
+  // The library comes from the temporary directory, where a package puts it.
+  const std::wstring control = test::ControlPath();
+  const std::wstring built = control.substr(0, control.find_last_of(L"\\/") + 1) + L"CommonResources.dll";
+  ASSERT_TRUE(CopyFileW(built.c_str(), ToWide(temp_.File(u"CommonResources.dll")).c_str(), FALSE));
   DocumentModel document = WithItems({u"a.swf"});
   document.menuAboutOptions.zoomInItem = 0;
   document.movieList.items[0].file.path = StageMovie();
@@ -503,6 +523,32 @@ TEST_F(PlayerWindow, TimerRunsWithAutoStartAndPlayStartsIt) {
   EXPECT_EQ(dialog_->sequence().entries().back().duration, 5LL * 10'000'000);
   SendMessageW(dialog_->hwnd(), WM_COMMAND, 607, 0);
   EXPECT_TRUE(dialog_->playTimer().running());
+}
+
+TEST_F(PlayerWindow, ACloseWhileWaitingForAMovieEndsTheWaitAtOnce) {
+  // The movie goes after the window has measured it: the control never reports it ready, and
+  // the sequence's first step waits for it, handling messages, for up to ten seconds.
+  DocumentModel document = Frameless();
+  const std::u16string movie = FramesMovie(10);
+  document.movieList.items[0].file.path = movie;
+  Open(document);
+  ASSERT_TRUE(dialog_->playTimer().running());
+  ASSERT_TRUE(DeleteFileW(ToWide(movie).c_str()));
+  // The play timer stands still only while a step runs: a close posted then comes in the wait.
+  static PlayerDialog* watched;
+  static ULONGLONG closedAt;
+  watched = dialog_.get();
+  closedAt = 0;
+  const UINT_PTR watch = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (closedAt != 0 || watched->playTimer().running()) return;
+    closedAt = GetTickCount64();
+    PostMessageW(watched->hwnd(), WM_CLOSE, 0, 0);
+  });
+  EXPECT_TRUE(PumpUntil([&] { return dialog_->ended(); }));
+  const ULONGLONG waitEnded = GetTickCount64();
+  KillTimer(nullptr, watch);
+  ASSERT_NE(closedAt, 0u) << "no step ever waited";
+  EXPECT_LT(waitEnded - closedAt, 2000u) << "the wait for the movie outlived the close";
 }
 
 TEST_F(PlayerWindow, PrintScreenBlockingFollowsTheWindow) {
