@@ -13,43 +13,33 @@
 namespace zp {
 
 bool ProjectorApp::Start() {
-  // 1. Common controls.
   INITCOMMONCONTROLSEX controls {sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
+  // The control container comes with the framework; three-dimensional control drawing is what
+  // every supported system does by itself.
 
-  // 2. The program's own control-container manager: comes with the control container.
-
-  // 3. GDI+ with default start-up input; a failure is ignored (pictures then fall back to
-  // what the bitmap loader reads).
+  // A failure is ignored: pictures then fall back to what the bitmap loader reads.
   gdiplus_.emplace();
 
-  // 4. Three-dimensional control drawing is what every supported system does by itself.
-
-  // 5. The document in the program's own file; without it the run ends with exit code 1 and
-  // no message.
+  // Without a document in the program's own file the run ends with exit code 1 and no message.
   if (!LoadDocumentFromPackage(ToWide(platform::ModuleFilePath()))) {
     exitCode_ = 1;
     return false;
   }
-
-  // 6. The registry key of the profile values.
   services::SelectSettingsKey();
 
-  // 7. The prerequisite checks come with their own work.
-
-  // 8. Without a taskbar button the player window is owned by a hidden window.
+  // Without a taskbar button the player window is owned by a hidden window.
   player::OwnerWindow owner;
   if (!showInTaskbar) owner.CreateHidden();
 
-  // 9. The context menu and the player window, run modally.
   player::PlayerContextMenu contextMenu;
-  player::PlayerDialog dialog(0, document, FromWide(document.TemporaryDirectory()), owner.hwnd());
+  player::PlayerDialog dialog(document, FromWide(document.TemporaryDirectory()), owner.hwnd());
   dialog.SetContextMenu(&contextMenu);
   dialog.SetDocumentImages({document.logoBitmap(), document.panelBitmap(), document.panelFont()});
   dialog.Run();
 
-  // 10. The dialog, the menu and the owner window go with this scope; a normal close ends
-  // the run with exit code 0.
+  // The dialog, the menu and the owner window go with this scope; a normal close ends the run
+  // with exit code 0.
   exitCode_ = 0;
   return false;
 }

@@ -81,9 +81,6 @@ bool CMovieControl::CreateControl(HWND parent, bool transparent, const RECT& rec
 }
 
 void CMovieControl::RunFlashInstaller() {
-  if (!missingPlayerMessage_.empty()) {
-    MessageBoxW(parentWindow_, missingPlayerMessage_.c_str(), L"", MB_OK | MB_ICONEXCLAMATION);
-  }
   const std::wstring installer = ToWide(ProgramDirectory()) + L"\\InstallFlashPlayer.exe";
   if (FileExists(installer)) {
     SHELLEXECUTEINFOW run{};

@@ -52,8 +52,6 @@ class CMovieControl {
   std::pair<int, int> GetMouseInMovie();
   void SetQuality(int mode);
 
-  // Shown before the installer runs; empty shows nothing.
-  void SetMissingPlayerMessage(std::wstring text) { missingPlayerMessage_ = std::move(text); }
   void SetStaticEdge(bool on) { staticEdge_ = on; }
   CFlashMovieCtrl& flashCtrl() { return flashCtrl_; }
 
@@ -81,7 +79,6 @@ class CMovieControl {
   long backgroundColour_ = -1;
   HWND parentWindow_ = nullptr;
   std::wstring moviePath_;
-  std::wstring missingPlayerMessage_;
   CFlashMovieCtrl flashCtrl_;
   fscommand::FullScreenSwitch fullScreen_;
   HWND fullScreenWindow_ = nullptr;  // the window that went full screen

@@ -93,8 +93,7 @@ void PlayerDialog::TogglePlay() {
   }
   // Nothing is playing that could pause: start (or go on with) the presentation.
   sequence_.ClearEnded();
-  playTimer_.Start();
-  StartBackgroundSound();
+  StartPresentation();
 }
 
 void PlayerDialog::RefitMovie() { flashHost_.FitMovieToWindow(current_.width, current_.height); }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/document/option_values.h"
 #include "core/layout/player_options.h"
 #include "core/package_format.h"
 #include "core/package_reader.h"
@@ -21,15 +22,14 @@ namespace zp::player {
 
 using namespace detail;
 
-PlayerDialog::PlayerDialog(int mode, DocumentModel& document, std::u16string temporaryDirectory, HWND owner)
-    : mode_(mode),
-      document_(document),
+PlayerDialog::PlayerDialog(DocumentModel& document, std::u16string temporaryDirectory, HWND owner)
+    : document_(document),
       temporaryDirectory_(std::move(temporaryDirectory)),
       owner_(owner),
       sequence_(FileTimeNow, &measurer_) {
   platform::ChangeCurrentDirectory(temporaryDirectory_);
   icon_ = LoadIconW(win::ModuleInstance(), MAKEINTRESOURCEW(IDI_PLAYER));
-  transparent_ = document_.appearanceOptions.windowMode == 2;
+  transparent_ = IsTransparent(document_.appearanceOptions);
   if (transparent_) {
     document_.appearanceOptions.hasFrame = 0;
     document_.menuAboutOptions.maximizeItem = 0;
@@ -46,7 +46,7 @@ INT_PTR PlayerDialog::Run() { return RunModal(kTemplateId, owner_); }
 
 BOOL PlayerDialog::OnInitDialog() {
   if (auto* application = win::Application::Current()) application->SetMainWindow(hwnd());
-  if (document_.behaviourOptions.protectFlags & 2) BlockPrintScreen();
+  if (BlocksPrintScreen(document_.behaviourOptions)) BlockPrintScreen();
   GetWindowRect(hwnd(), &savedRect_);
   if (transparent_) {
     // The companion window's callback is registered by the transparent host when it lands.
@@ -60,92 +60,79 @@ BOOL PlayerDialog::OnInitDialog() {
 }
 
 bool PlayerDialog::SetUp() {
-  // 1. Icon and title.
-  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  SetWindowTextW(hwnd(), win::ProgramBaseName().c_str());
-  // 2.
+  ShowIconAndTitle();
   OpenPreloaderSlot();
-  // 3.
-  if (document_.movieList.items.empty()) {
-    SignalPreloader();
-    SendMessageW(hwnd(), WM_CLOSE, 0, 0);
-    return false;
+  if (document_.movieList.items.empty()) return CloseAtOnce();
+  UnpackLibraries();
+  LetMoviesFindFilesBesideTheProgram();
+  if (!CreateMovieHost()) {
+    ReportMissingPlayer();
+    return CloseAtOnce();
   }
-  // 4. The resource library, into the temporary directory.
-  ExtractFileRecords(packagePath_, kResourceLibraryTag, temporaryDirectory_, false);
-  // 5. The resource library by its full path: a bare name would take any library of that
-  // name lying beside the program.
-  const std::wstring resourcePath = ToWide(JoinPath(temporaryDirectory_, u"CommonResources.dll"));
-  resourceLibrary_.reset(LoadLibraryW(resourcePath.c_str()));
-  fscommand::GetFsCommandManager(hwnd()).SetImageIcon(icon_);
-  fscommand::GetFsCommandManager().LoadResourceLibrary(resourcePath);
-  // 6.
-  if (ExtractFileRecords(packagePath_, kFsCommandLibraryTag, temporaryDirectory_, true)) {
-    fscommand::GetFsCommandManager().LoadFsCommandLibraries(ToWide(temporaryDirectory_));
-  }
-  const int hostFlags = document_.sizeOptions.hostFlags;
-  // 7.
-  flashHost_.SetStretchToWindow((hostFlags & 1) == 0);
-  // 8. Movies find the files they load beside the program.
-  const std::u16string& links = document_.movieList.items.front().links;
-  if (std::count(links.begin(), links.end(), u'|') <= 3) {
-    flashHost_.SetBaseUrl(ProgramDirectoryUrl());
-    platform::ChangeCurrentDirectory(ProgramDirectory());
-  }
-  // 9.
-  RECT client{};
-  GetClientRect(hwnd(), &client);
-  if (!flashHost_.CreateHost(hwnd(), transparent_, client) || (HasMovieItem() && !flashHost_.PrepareMovieControl())) {
-    ShowCursor(TRUE);
-    const std::wstring text = fscommand::LoadResourceString(resourceLibrary_.get(), IDS_FLASH_MISSING);
-    MessageBoxW(hwnd(), text.c_str(), nullptr, MB_OK | MB_ICONHAND);
-    SignalPreloader();
-    SendMessageW(hwnd(), WM_CLOSE, 0, 0);
-    return false;
-  }
-  fscommand::GetFsCommandManager().SetPlayerHost(&flashHost_);
-  // 10.
   FillSequence();
-  if (!sequence_.entries().empty()) {
-    current_ = sequence_.entries().front();
-  } else {
-    // Nothing can be played: the window still takes the size an unreadable item would.
-    current_.width = MovieSequence::kDefaultWidth;
-    current_.height = MovieSequence::kDefaultHeight;
-  }
-  // 11.
-  SetDragScaling((hostFlags & 1) == 0 || (hostFlags & 2) != 0, (hostFlags & 1) != 0, current_.width,
-                      current_.height);
-  // 12.
-  ApplyWindowLayout();
-  GetClientRect(hwnd(), &client);
-  SetDragWindowSize(client.right, client.bottom);
-  // 13.
-  sequence_.SetHost(&sequenceHost_);
-  sequence_.SetBaseDirectory(temporaryDirectory_);
-  sequence_.SetPeriod(static_cast<int>(kPlayTimerPeriodMs));
-  sequence_.SetLoop(document_.behaviourOptions.loop != 0);
-  // 14.
+  LayOutWindow();
+  PrepareSequence();
   if (document_.logOptions.showLog) fscommand::GetFsCommandManager().ShowFsCommandLog(true);
-  // 15.
-  playTimer_.Prepare(hwnd(), kPlayTimerId, kPlayTimerPeriodMs);
-  // 16.
   if (contextMenu_) contextMenu_->SetResourceLibrary(resourceLibrary_.get());
-  // 17.
   PlaceOverlayPanel();
-  // 18.
-  if (document_.behaviourOptions.autoStart) {
-    playTimer_.Start();
-    StartBackgroundSound();
-  }
-  // 19. The window is sized, placed and styled: the splash program may go.
+  if (document_.behaviourOptions.autoStart) StartPresentation();
+  // Sized, placed and styled: the splash program may go.
   SignalPreloader();
-  // 20.
-  if (transparent_) Sleep(200);
-  // 21. Minimising all windows may have minimised the player too; this comes after the window
-  // is shown.
+  // A transparent player gives its layered window a moment before it shows.
+  if (transparent_) Sleep(kTransparentPauseMs);
+  // Minimising all windows may have minimised the player too: undone once the window shows.
   if (document_.appearanceOptions.minimizeOthers) PostMessageW(hwnd(), kUndoShellMinimiseMessage, 0, 0);
   return true;
+}
+
+void PlayerDialog::ShowIconAndTitle() {
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SetWindowTextW(hwnd(), win::ProgramBaseName().c_str());
+}
+
+bool PlayerDialog::CloseAtOnce() {
+  // The splash program hears from the player on every way out of set-up.
+  SignalPreloader();
+  SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+  return false;
+}
+
+void PlayerDialog::UnpackLibraries() {
+  // Our libraries load from where the package put them, by full path: a bare name would take
+  // any library of that name lying beside the program.
+  ExtractFileRecords(packagePath_, kResourceLibraryTag, temporaryDirectory_, false);
+  const std::wstring resourcePath = ToWide(JoinPath(temporaryDirectory_, u"CommonResources.dll"));
+  resourceLibrary_.reset(LoadLibraryW(resourcePath.c_str()));
+  fscommand::CFsCommandManager& manager = fscommand::GetFsCommandManager(hwnd());
+  manager.SetImageIcon(icon_);
+  manager.LoadResourceLibrary(resourcePath);
+  if (ExtractFileRecords(packagePath_, kFsCommandLibraryTag, temporaryDirectory_, true)) {
+    manager.LoadFsCommandLibraries(ToWide(temporaryDirectory_));
+  }
+}
+
+void PlayerDialog::LetMoviesFindFilesBesideTheProgram() {
+  // A first item with more than three link separators brings its own places.
+  const std::u16string& links = document_.movieList.items.front().links;
+  if (std::count(links.begin(), links.end(), u'|') > 3) return;
+  flashHost_.SetBaseUrl(ProgramDirectoryUrl());
+  platform::ChangeCurrentDirectory(ProgramDirectory());
+}
+
+bool PlayerDialog::CreateMovieHost() {
+  flashHost_.SetStretchToWindow(StretchesToWindow(document_.sizeOptions));
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  if (!flashHost_.CreateHost(hwnd(), transparent_, client)) return false;
+  if (HasMovieItem() && !flashHost_.PrepareMovieControl()) return false;
+  fscommand::GetFsCommandManager().SetPlayerHost(&flashHost_);
+  return true;
+}
+
+void PlayerDialog::ReportMissingPlayer() {
+  ShowCursor(TRUE);
+  const std::wstring text = fscommand::LoadResourceString(resourceLibrary_.get(), IDS_FLASH_MISSING);
+  MessageBoxW(hwnd(), text.c_str(), nullptr, MB_OK | MB_ICONHAND);
 }
 
 void PlayerDialog::FillSequence() {
@@ -158,6 +145,35 @@ void PlayerDialog::FillSequence() {
     const float playTime = holdsLast ? static_cast<float>(kEndlessPlayTime) : items[i].playTime;
     sequence_.Add(items[i].PlayedPath(), static_cast<int>(i), quality, playTime);
   }
+  if (!sequence_.entries().empty()) {
+    current_ = sequence_.entries().front();
+  } else {
+    // Nothing can be played: the window still takes the size an unreadable item would.
+    current_.width = MovieSequence::kDefaultWidth;
+    current_.height = MovieSequence::kDefaultHeight;
+  }
+}
+
+void PlayerDialog::LayOutWindow() {
+  const SizeOptions& size = document_.sizeOptions;
+  SetDragScaling(AllowsScale(size), !StretchesToWindow(size), current_.width, current_.height);
+  ApplyWindowLayout();
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  SetDragWindowSize(client.right, client.bottom);
+}
+
+void PlayerDialog::PrepareSequence() {
+  sequence_.SetHost(&sequenceHost_);
+  sequence_.SetBaseDirectory(temporaryDirectory_);
+  sequence_.SetPeriod(static_cast<int>(kPlayTimerPeriodMs));
+  sequence_.SetLoop(document_.behaviourOptions.loop != 0);
+  playTimer_.Prepare(hwnd(), kPlayTimerId, kPlayTimerPeriodMs);
+}
+
+void PlayerDialog::StartPresentation() {
+  playTimer_.Start();
+  StartBackgroundSound();
 }
 
 bool PlayerDialog::HasMovieItem() const {
@@ -234,7 +250,7 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         RECT client{};
         GetClientRect(hwnd(), &client);
         MoveWindow(flashHost_.hwnd(), 0, 0, client.right, client.bottom, TRUE);
-        if ((document_.sizeOptions.hostFlags & 1) == 0) RefitMovie();
+        if (StretchesToWindow(document_.sizeOptions)) RefitMovie();
       }
       overlayPanel_.Replace();
       return result;
@@ -251,7 +267,7 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case kUndoShellMinimiseMessage:
       // Only a player the shell minimised comes back: one the document starts maximised stays
       // so, and one it starts minimised stays minimised.
-      if (IsIconic(hwnd()) && document_.sizeOptions.windowState != 2) {
+      if (IsIconic(hwnd()) && WindowStateOf(document_.sizeOptions) != WindowState::kMinimised) {
         SendMessageW(hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
       }
       return 0;

@@ -60,12 +60,13 @@ class PlayerDialog : public win::Dialog {
   static constexpr UINT kShellMinimizeAll = 419;
   static constexpr UINT kShellUndoMinimizeAll = 416;
   static constexpr int kOffScreenShift = 8192;
+  static constexpr DWORD kTransparentPauseMs = 200;
   // Posted at the end of set-up to undo what minimising all windows did to the player.
   static constexpr UINT kUndoShellMinimiseMessage = WM_APP + 1;
 
   // Makes the temporary directory the current directory, loads the icon and, for transparent
   // documents, switches the frame and the Maximize menu entry off in the document.
-  PlayerDialog(int mode, DocumentModel& document, std::u16string temporaryDirectory, HWND owner);
+  PlayerDialog(DocumentModel& document, std::u16string temporaryDirectory, HWND owner);
   ~PlayerDialog() override;
 
   void SetContextMenu(PlayerContextMenu* menu) { contextMenu_ = menu; }
@@ -73,9 +74,8 @@ class PlayerDialog : public win::Dialog {
   // Runs the dialog modally with the owner given at construction.
   INT_PTR Run();
 
-  // Tests use a slot of their own and a package file of their own.
+  // Tests use a slot of their own.
   void SetPreloaderSlotName(std::wstring name) { preloader_ = PreloaderClient(std::move(name)); }
-  void SetPackagePath(std::u16string path) { packagePath_ = std::move(path); }
 
   // What the window has made of the document, for the tests and the FSCommand layer.
   bool transparent() const { return transparent_; }
@@ -105,13 +105,29 @@ class PlayerDialog : public win::Dialog {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Set-up, in the order it runs; false when the window closes at once instead.
   bool SetUp();
+  void ShowIconAndTitle();
   void OpenPreloaderSlot() { preloader_.Open(); }
   void SignalPreloader() { preloader_.Signal(); }
+  bool CloseAtOnce();
+  void UnpackLibraries();
+  void LetMoviesFindFilesBesideTheProgram();
+  bool CreateMovieHost();
+  void ReportMissingPlayer();
+  // The sequence's entries, and the first of them as the current one.
   void FillSequence();
+  // The window's styles, size, place and shape, with the drag areas' scale around them.
+  void LayOutWindow();
+  void PrepareSequence();
+  // The sequence timer and the background sound.
+  void StartPresentation();
 
   void ApplyStyles();
   void ApplySizeAndShape();
+  // A custom region's bounding box becomes the fixed window size.
+  void TakeSizeFromCustomRegion();
+  void ApplySize();
   void ApplyAboutEntry();
   void ApplyShape();
   void MoveToPlacement(int width, int height);
@@ -149,7 +165,6 @@ class PlayerDialog : public win::Dialog {
   void TogglePlay();
   void RefitMovie();
 
-  int mode_;
   DocumentModel& document_;
   std::u16string temporaryDirectory_;
   std::u16string packagePath_;

@@ -1,6 +1,7 @@
 // ApplyWindowLayout: styles, size and place, shape, and the About entry.
 #include "player/player_dialog.h"
 
+#include "core/document/option_values.h"
 #include "core/layout/from_document.h"
 #include "core/layout/shapes.h"
 #include "core/layout/window_size.h"
@@ -33,17 +34,17 @@ void PlayerDialog::ApplyStyles() {
   if (a.minimizeOthers) SendToShellTray(kShellMinimizeAll);
   LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
   LONG_PTR exStyle = GetWindowLongPtrW(h, GWL_EXSTYLE);
-  if (a.hasFrame == 0 || a.shapeMode != 0) {
+  if (!HasFrame(a)) {
     style &= ~static_cast<LONG_PTR>(kFrameStyles);
     exStyle &= ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
   }
   if (a.showInTaskbar == 0) exStyle &= ~static_cast<LONG_PTR>(WS_EX_APPWINDOW);
   if (a.trayIcon) trayIcon_.Add(h, icon_, OwnString(IDS_TRAY_TIP).c_str());
   // The document keeps the colour as the system does (0x00BBGGRR); the host takes 0xRRGGBB.
-  if (a.windowMode == 1) flashHost_.SetBackgroundColour(SwapRedBlue(a.movieBackground & 0xFFFFFF));
+  if (UsesBackgroundColour(a)) flashHost_.SetBackgroundColour(SwapRedBlue(a.movieBackground & 0xFFFFFF));
   HMENU systemMenu = GetSystemMenu(h, FALSE);
   if (transparent_ && systemMenu) DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
-  if (a.hasFrame == 1) {
+  if (FrameBoxSwitchesApply(a)) {
     if (a.systemMenu != 0) {
       if (a.minimizeBox == 0) {
         if (systemMenu) DeleteMenu(systemMenu, SC_MINIMIZE, MF_BYCOMMAND);
@@ -74,22 +75,33 @@ void PlayerDialog::MoveToPlacement(int width, int height) {
 }
 
 void PlayerDialog::ApplySizeAndShape() {
-  HWND h = hwnd();
-  auto& s = document_.sizeOptions;
-  auto& a = document_.appearanceOptions;
-  // 1.
-  flashHost_.SetAllowScale((s.hostFlags & 1) == 0 || (s.hostFlags & 2) != 0);
-  // 2. A custom region decides the size.
-  if (a.shapeMode == 2) {
-    win::UniqueRegion region = MakeCustomRegion(a.region);
-    RECT box{};
-    if (region && GetRgnBox(static_cast<HRGN>(region.get()), &box) != NULLREGION && !IsRectEmpty(&box)) {
-      s.sizeMode = 1;
-      s.width = box.right - box.left;
-      s.height = box.bottom - box.top;
-    }
+  flashHost_.SetAllowScale(AllowsScale(document_.sizeOptions));
+  TakeSizeFromCustomRegion();
+  ApplySize();
+  switch (WindowStateOf(document_.sizeOptions)) {
+    case WindowState::kMaximised: SendMessageW(hwnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0); break;
+    case WindowState::kMinimised: SendMessageW(hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0); break;
+    default: break;
   }
-  // 3.
+  ApplyShape();
+  if (transparent_) NotYetResyncTransparentHost();
+}
+
+void PlayerDialog::TakeSizeFromCustomRegion() {
+  const auto& a = document_.appearanceOptions;
+  if (ShapeModeOf(a) != ShapeMode::kCustomRegion) return;
+  win::UniqueRegion region = MakeCustomRegion(a.region);
+  RECT box{};
+  if (!region || GetRgnBox(static_cast<HRGN>(region.get()), &box) == NULLREGION || IsRectEmpty(&box)) return;
+  auto& s = document_.sizeOptions;
+  s.sizeMode = static_cast<int32_t>(SizeMode::kFixed);
+  s.width = box.right - box.left;
+  s.height = box.bottom - box.top;
+}
+
+void PlayerDialog::ApplySize() {
+  HWND h = hwnd();
+  const auto& s = document_.sizeOptions;
   RECT outer = WindowRect(h), client{};
   GetClientRect(h, &client);
   layout::SizeInputs inputs;
@@ -98,7 +110,7 @@ void PlayerDialog::ApplySizeAndShape() {
   inputs.movie = {current_.width, current_.height};
   inputs.frameExtra = {static_cast<int>((outer.right - outer.left) - client.right),
                        static_cast<int>((outer.bottom - outer.top) - client.bottom)};
-  inputs.frameAdjust = layout::FrameAdjustmentApplies(a.hasFrame, a.shapeMode);
+  inputs.frameAdjust = HasFrame(document_.appearanceOptions);
   inputs.transparent = transparent_;
   const layout::SizeDecision decision = layout::DecideWindowSize(layout::SizeSettingsOf(s), inputs);
   switch (decision.kind) {
@@ -121,20 +133,13 @@ void PlayerDialog::ApplySizeAndShape() {
       break;
     }
   }
-  // 4.
-  if (s.windowState == 1) SendMessageW(h, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-  if (s.windowState == 2) SendMessageW(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  // 5.
-  ApplyShape();
-  // 6.
-  if (transparent_) NotYetResyncTransparentHost();
 }
 
 void PlayerDialog::ApplyShape() {
   const auto& a = document_.appearanceOptions;
-  if (a.shapeMode == 0) return;
+  if (!IsShaped(a)) return;
   win::UniqueRegion region;
-  if (a.shapeMode == 2) {
+  if (ShapeModeOf(a) == ShapeMode::kCustomRegion) {
     region = MakeCustomRegion(a.region);
   } else {
     RECT outer = WindowRect(hwnd());

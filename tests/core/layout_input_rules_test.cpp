@@ -154,21 +154,16 @@ namespace {
 
 TEST(LayoutFromDocument, DefaultsAgreeWithTheDocument) {
   DocumentModel document;
-  PlayerOptions fromDocument = PlayerOptionsOf(document);
-  PlayerOptions defaults;
-  EXPECT_EQ(fromDocument.size.positionPreset, defaults.size.positionPreset);
-  EXPECT_EQ(fromDocument.size.hostFlags, defaults.size.hostFlags);
-  EXPECT_EQ(fromDocument.size.workAreaOnly, defaults.size.workAreaOnly);
-  EXPECT_EQ(fromDocument.appearance.movieBackground, defaults.appearance.movieBackground);
-  EXPECT_EQ(fromDocument.mouseKeys.rightButton, defaults.mouseKeys.rightButton);
-  EXPECT_EQ(fromDocument.menu.hideAbout, defaults.menu.hideAbout);
+  const SizeSettings size = SizeSettingsOf(document.sizeOptions);
+  const SizeSettings sizeDefaults;
+  EXPECT_EQ(size.positionPreset, sizeDefaults.positionPreset);
+  EXPECT_EQ(size.hostFlags, sizeDefaults.hostFlags);
+  EXPECT_EQ(size.workAreaOnly, sizeDefaults.workAreaOnly);
+  EXPECT_EQ(MenuSwitchesOf(document.menuAboutOptions).hideAbout, MenuSwitches().hideAbout);
   document.sizeOptions.bottom = 17;
   document.menuAboutOptions.backItem = 0;
-  document.mouseKeyOptions.closeKeyEnabled = 4;
-  fromDocument = PlayerOptionsOf(document);
-  EXPECT_EQ(fromDocument.size.bottom, 17);
-  EXPECT_EQ(fromDocument.menu.backItem, 0);
-  EXPECT_EQ(fromDocument.mouseKeys.closeKeyEnabled, 4);
+  EXPECT_EQ(SizeSettingsOf(document.sizeOptions).bottom, 17);
+  EXPECT_EQ(MenuSwitchesOf(document.menuAboutOptions).backItem, 0);
 }
 
 }  // namespace

@@ -7,10 +7,6 @@
 namespace zp::layout {
 
 SizeSettings SizeSettingsOf(const SizeOptions& options);
-AppearanceSettings AppearanceSettingsOf(const AppearanceOptions& options);
-MouseKeySettings MouseKeySettingsOf(const MouseKeyOptions& options);
-BehaviourSettings BehaviourSettingsOf(const BehaviourOptions& options);
 MenuSwitches MenuSwitchesOf(const MenuAboutOptions& options);
-PlayerOptions PlayerOptionsOf(const DocumentModel& document);
 
 }  // namespace zp::layout

@@ -1,6 +1,6 @@
-// The option values of a presentation that decide how the player window looks and behaves.
-// These mirror the document's option sections field for field (same names, same defaults) so
-// that the window's arithmetic and decisions can be computed and tested without a document.
+// The option values the window's arithmetic and decisions take: its size settings and the
+// context menu's switches. They mirror the document's sections field for field (same names,
+// same defaults) so that the decisions can be computed and tested without a document.
 #pragma once
 
 #include <cstdint>
@@ -25,38 +25,6 @@ struct SizeSettings {
   int workAreaOnly = 1;
 };
 
-struct AppearanceSettings {
-  std::u16string title;
-  int shapeMode = 0;  // 0 rectangular, 2 custom region, other: predefined shape shapeKind
-  int shapeKind = 0;
-  std::vector<uint8_t> region;  // RGNDATA bytes of the custom region; empty for none
-  int hasFrame = 1;
-  int maximizeBox = 1;
-  int minimizeBox = 1;
-  int systemMenu = 1;
-  int windowMode = 0;  // 0 opaque, 1 opaque on movieBackground, 2 transparent
-  uint32_t movieBackground = 0xFFFFFF;
-  int showInTaskbar = 1;
-  int trayIcon = 0;
-  int alwaysOnTop = 0;
-  int minimizeOthers = 0;
-  int restoreOthers = 0;
-};
-
-struct MouseKeySettings {
-  int leftDrag = 0;
-  int rightButton = 1;
-  int closeKeyMode = 0;
-  int escapeCloses = 1;
-  int closeKeyEnabled = 0;
-};
-
-struct BehaviourSettings {
-  int autoStart = 1;
-  int loop = 0;
-  int protectFlags = 0;  // bit value 2: Print Screen blocked
-};
-
 // The context menu's switches and the About entry switch.
 struct MenuSwitches {
   int maximizeItem = 1;
@@ -74,19 +42,6 @@ struct MenuSwitches {
   int forwardItem = 1;
   int backItem = 1;
   int hideAbout = 1;
-};
-
-struct PlayerOptions {
-  SizeSettings size;
-  AppearanceSettings appearance;
-  MouseKeySettings mouseKeys;
-  BehaviourSettings behaviour;
-  MenuSwitches menu;
-  int quality = 0;  // playback quality: 0 low, 1 medium, 2 high
-  int showLog = 0;
-  int soundEnabled = 0;
-  int soundLoop = 0;
-  std::u16string soundPath;
 };
 
 // The host's quality code for the playback quality: 0 -> 2, 1 -> 1, 2 -> 0, other -> 3.

@@ -34,7 +34,7 @@ class PlayerExtras : public ::testing::Test {
     platform::ChangeCurrentDirectory(directory_);
   }
   PlayerDialog& Open(const DocumentImages& images = {}) {
-    dialog_ = std::make_unique<PlayerDialog>(0, document_, temp_.path(), nullptr);
+    dialog_ = std::make_unique<PlayerDialog>(document_, temp_.path(), nullptr);
     dialog_->SetPreloaderSlotName(SlotName());
     dialog_->SetDocumentImages(images);
     EXPECT_TRUE(dialog_->CreateModeless(PlayerDialog::kTemplateId, nullptr));

@@ -52,7 +52,7 @@ class PlayerWindow : public ::testing::Test {
   }
 
   PlayerDialog& Open(DocumentModel& document, PlayerContextMenu* menu = nullptr) {
-    dialog_ = std::make_unique<PlayerDialog>(0, document, temp_.path(), nullptr);
+    dialog_ = std::make_unique<PlayerDialog>(document, temp_.path(), nullptr);
     dialog_->SetPreloaderSlotName(SlotName());
     dialog_->SetContextMenu(menu);
     EXPECT_TRUE(dialog_->CreateModeless(PlayerDialog::kTemplateId, nullptr));
