@@ -53,18 +53,27 @@ class MainWindow {
   HWND hwnd;
 };
 
+// A settings name of the running test's own: the tests of this program run side by side, and
+// the log window keeps its rectangle in the settings.
+std::wstring OwnApplicationName() {
+  const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  return L"FsCommandCase-" + std::wstring(test.begin(), test.end()) + L"-" + std::to_wstring(GetCurrentProcessId());
+}
+
 class FsCommands : public ::testing::Test {
  protected:
   void SetUp() override {
     services::SelectSettingsKey();
-    win::Profile().SetApplicationName(L"FsCommandCase");
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zentrapolis\\ZentrapolisProjector\\FsCommandCase");
+    win::Profile().SetApplicationName(applicationName);
+    RegDeleteTreeW(HKEY_CURRENT_USER, settingsKey.c_str());
     manager.SetMainWindow(main.hwnd);
     manager.SetProgramDirectory(ToWide(empty.path()));
     manager.SetAuthoringForTesting(false);
   }
   void TearDown() override {
+    manager.DestroyLogWindow();
     win::Profile().SetApplicationName(L"");
+    RegDeleteTreeW(HKEY_CURRENT_USER, settingsKey.c_str());
   }
   void ShowLog() {
     ASSERT_TRUE(manager.CreateLogWindow(main.hwnd));
@@ -74,6 +83,8 @@ class FsCommands : public ::testing::Test {
   }
   std::wstring Log() const { return manager.LogText(); }
 
+  const std::wstring applicationName = OwnApplicationName();
+  const std::wstring settingsKey = L"Software\\Zentrapolis\\ZentrapolisProjector\\" + applicationName;
   test::ScratchDirectory empty;
   MainWindow main;
   FakeControl control;
@@ -350,9 +361,7 @@ TEST_F(FsLibraries, TheShippedLibraryIsReadableAndAnswers) {
   EXPECT_EQ(control.variables[L"fscmd_ret"], L"copied, text");
   EXPECT_TRUE(manager.DispatchFsCommand(&control, L"FileExists", ToWide(first.File(u"ZentraFSCmd.dll")), false));
   EXPECT_EQ(control.variables[L"fscmd_ret"], L"1");
-  EXPECT_TRUE(manager.DispatchFsCommand(&control, L"RegRead",
-                                        L"HKCU\\Software\\Zentrapolis\\ZentrapolisProjector\\FsCommandCase\\Missing\\X",
-                                        false));
+  EXPECT_TRUE(manager.DispatchFsCommand(&control, L"RegRead", L"HKCU\\" + settingsKey + L"\\Missing\\X", false));
   EXPECT_EQ(control.variables[L"fscmd_ret"], L"");
   manager.UnloadFsCommandLibraries();
 }
