@@ -26,6 +26,7 @@ namespace zp::fscommand {
 struct FsLibraryEntry {
   std::wstring path;
   HMODULE module = nullptr;  // null until first used; null again once unloaded
+  std::optional<uint16_t> machine;  // from its PE header; nothing when that could not be read
 };
 
 struct FsExportEntry {

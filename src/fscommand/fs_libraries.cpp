@@ -30,6 +30,44 @@ std::string ExportLookupName(const std::wstring& name) {
   return std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
+#if defined(__aarch64__) || defined(_M_ARM64)
+constexpr uint16_t kPlayerMachine = kMachineArm64;
+#elif defined(__x86_64__) || defined(_M_X64)
+constexpr uint16_t kPlayerMachine = kMachineX64;
+#else
+constexpr uint16_t kPlayerMachine = kMachineX86;
+#endif
+
+// The system's own words for an error code, without the line break they end with.
+std::wstring SystemMessage(DWORD error) {
+  wchar_t text[512] = {};
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                      text, static_cast<DWORD>(std::size(text)), nullptr);
+  std::wstring message(text, length);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+    message.pop_back();
+  }
+  return message;
+}
+
+// Loads the library unless it is loaded already. A library built for another machine is not
+// even tried: the reason is known, and the system would only say "bad format".
+bool EnsureLoaded(FsLibraryEntry& library, std::wstring& why) {
+  if (library.module) return true;
+  if (library.machine) {
+    if (const auto mismatch = MachineMismatch(*library.machine, kPlayerMachine)) {
+      why = ToWide(*mismatch);
+      return false;
+    }
+  }
+  library.module = LoadLibraryW(library.path.c_str());
+  if (library.module) return true;
+  const DWORD error = GetLastError();
+  why = L"error " + std::to_wstring(error);
+  if (const std::wstring message = SystemMessage(error); !message.empty()) why += L" (" + message + L")";
+  return false;
+}
+
 }  // namespace
 
 void CFsCommandManager::LoadFsCommandLibraries(const std::wstring& directory) {
@@ -46,7 +84,7 @@ void CFsCommandManager::LoadFsCommandLibraries(const std::wstring& directory) {
     if (file.Map(FromWide(path)) == 0) continue;
     const auto names = ReadFsExportNames(file.bytes());
     if (names.empty()) continue;
-    libraries_.push_back({path, nullptr});
+    libraries_.push_back({path, nullptr, ReadPeMachine(file.bytes())});
     for (const auto& name : names) exports_.push_back({ToWide(name), libraries_.size() - 1});
   } while (FindNextFileW(search, &found));
   FindClose(search);
@@ -60,19 +98,19 @@ bool CFsCommandManager::CallFsExtension(FsMovieControl* control, const std::wstr
     AppendLogBreak();
     AppendLogLine(LogFormat(1, {command, args}), true);
   }
-  bool found = false;
+  // Only a library that loads and resolves the export has the command; one that cannot be
+  // loaded says why in the log and leaves the command to the libraries after it.
   for (const FsExportEntry& entry : exports_) {
     if (!EqualsNoCase(FromWide(entry.name), FromWide(wanted))) continue;
-    found = true;
     FsLibraryEntry& library = libraries_[entry.library];
-    if (!library.module) library.module = LoadLibraryW(library.path.c_str());
-    if (!library.module) continue;
-    const auto function = reinterpret_cast<ExportFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library.module, ExportLookupName(entry.name).c_str())));
-    if (!function) {
-      found = false;
+    std::wstring why;
+    if (!EnsureLoaded(library, why)) {
+      if (logging) AppendLogLine(L"Cannot load " + FileNameOf(library.path) + L": " + why, true);
       continue;
     }
+    const auto function = reinterpret_cast<ExportFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library.module, ExportLookupName(entry.name).c_str())));
+    if (!function) continue;
     if (logging) AppendLogLine(LogFormat(2, {FileNameOf(library.path)}), true);
     std::wstring returned;
     if (BSTR result = function(args.c_str())) {
@@ -91,7 +129,7 @@ bool CFsCommandManager::CallFsExtension(FsMovieControl* control, const std::wstr
     }
     return true;
   }
-  if (logging && !found) AppendLogLine(LogFormat(4, {}), true);
+  if (logging) AppendLogLine(LogFormat(4, {}), true);
   return false;
 }
 

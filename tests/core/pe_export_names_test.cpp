@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/package_format.h"
+#include "pe_samples.h"
 
 namespace zp {
 namespace {
@@ -13,30 +13,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Names = std::vector<std::u16string>;
 
-// A library image laid out the way extension libraries are linked: the export directory at a
-// file offset equal to its address, the library's own name, then one name per function.
 Bytes Library(bool pe64, uint32_t count, const std::vector<std::string>& names) {
-  Bytes file(0x400, 0);
-  file[0] = 'M', file[1] = 'Z';
-  const uint32_t pe = 0x80;
-  WriteU32(file, 0x3C, pe);
-  file[pe] = 'P', file[pe + 1] = 'E';
-  file[pe + 0x18] = 0x0B;
-  file[pe + 0x19] = pe64 ? 0x02 : 0x01;
-  const uint32_t directory = 0x200;
-  WriteU32(file, pe + (pe64 ? 0x88 : 0x78), directory);
-  WriteU32(file, directory + 0x14, count);
-  const uint32_t ownName = 0x240;
-  WriteU32(file, directory + 0x0C, ownName);
-  const std::string own = "ZentraFSCmd.dll";
-  std::memcpy(&file[ownName], own.c_str(), own.size() + 1);
-  size_t at = ownName + own.size() + 1;
-  for (const auto& name : names) {
-    if (file.size() < at + name.size() + 1) file.resize(at + name.size() + 1);
-    std::memcpy(&file[at], name.c_str(), name.size() + 1);
-    at += name.size() + 1;
-  }
-  return file;
+  return test::ExtensionLibraryImage(pe64, count, names);
 }
 
 TEST(PeExportNames, ReadsTheNamesAfterTheLibrarysOwnName) {
@@ -88,6 +66,30 @@ TEST(PeExportNames, TruncatedOrOvercountedNamesYieldNothing) {
   EXPECT_EQ(ReadFsExportNames(truncated), Names {});
   // A count far beyond what the file holds.
   EXPECT_EQ(ReadFsExportNames(Library(false, 0xFFFFFFFFu, {"FSExec"})), Names {});
+}
+
+TEST(PeMachine, ReadsTheMachineOnlyBehindASignatureInsideTheFile) {
+  EXPECT_EQ(ReadPeMachine(Library(false, 1, {"FSExec"})), std::optional<uint16_t>(kMachineX86));
+  EXPECT_EQ(ReadPeMachine(Library(true, 1, {"FSExec"})), std::optional<uint16_t>(kMachineX64));
+
+  Bytes noSignature = Library(false, 1, {"FSExec"});
+  noSignature[0x80] = 'X';
+  Bytes headerOutside = Library(false, 1, {"FSExec"});
+  WriteU32(headerOutside, 0x3C, 0xFFFFFFFEu);
+  Bytes noDos = Library(false, 1, {"FSExec"});
+  noDos[0] = 0;
+  const Bytes whole = Library(false, 1, {"FSExec"});
+  for (const Bytes& bytes : {noSignature, headerOutside, noDos, Bytes(whole.begin(), whole.begin() + 0x84),
+                             Bytes(whole.begin(), whole.begin() + 0x85), Bytes {}}) {
+    EXPECT_EQ(ReadPeMachine(bytes), std::nullopt) << bytes.size();
+  }
+  EXPECT_EQ(ReadPeMachine(Bytes(whole.begin(), whole.begin() + 0x86)), std::optional<uint16_t>(kMachineX86));
+}
+
+TEST(PeMachine, AMismatchNamesBothMachines) {
+  EXPECT_EQ(MachineMismatch(kMachineX64, kMachineX64), std::nullopt);
+  EXPECT_EQ(MachineMismatch(kMachineX86, kMachineX64), u"it is built for 32-bit x86 and this player for x64");
+  EXPECT_EQ(MachineMismatch(0x01C4, kMachineArm64), u"it is built for machine 0x1c4 and this player for ARM64");
 }
 
 }  // namespace

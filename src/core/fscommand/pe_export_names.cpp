@@ -30,6 +30,8 @@ constexpr size_t kExportDirectory32 = 0x78;
 constexpr size_t kExportDirectory64 = 0x88;
 constexpr size_t kExportNameField = 0x0C;
 constexpr size_t kExportFunctionCount = 0x14;
+constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+constexpr size_t kMachineField = 4;
 
 }  // namespace
 
@@ -61,6 +63,27 @@ std::vector<std::u16string> ReadFsExportNames(std::span<const uint8_t> file) {
     if (!trimmed.empty()) names.emplace_back(trimmed);
   }
   return names;
+}
+
+std::optional<uint16_t> ReadPeMachine(std::span<const uint8_t> file) {
+  if (ReadU16(file, 0) != kDosMagic) return std::nullopt;
+  const auto peHeader = ReadU32(file, kPeHeaderOffsetField);
+  if (!peHeader || ReadU32(file, *peHeader) != kPeSignature) return std::nullopt;
+  return ReadU16(file, static_cast<size_t>(*peHeader) + kMachineField);
+}
+
+std::u16string PeMachineName(uint16_t machine) {
+  switch (machine) {
+    case kMachineX86: return u"32-bit x86";
+    case kMachineX64: return u"x64";
+    case kMachineArm64: return u"ARM64";
+    default: return u"machine 0x" + ToHex(machine);
+  }
+}
+
+std::optional<std::u16string> MachineMismatch(uint16_t library, uint16_t player) {
+  if (library == player) return std::nullopt;
+  return u"it is built for " + PeMachineName(library) + u" and this player for " + PeMachineName(player);
 }
 
 }  // namespace zp

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,5 +17,21 @@ namespace zp {
 // it: anything that points outside the bytes, or a name that runs off their end, yields no names
 // at all.
 std::vector<std::u16string> ReadFsExportNames(std::span<const uint8_t> file);
+
+// Machine types of the COFF header that a player may meet in an extension library.
+inline constexpr uint16_t kMachineX86 = 0x014C;
+inline constexpr uint16_t kMachineX64 = 0x8664;
+inline constexpr uint16_t kMachineArm64 = 0xAA64;
+
+// The machine a library was built for: the first field after the "PE\0\0" signature. Nothing
+// when the bytes hold no such signature where the DOS header points.
+std::optional<uint16_t> ReadPeMachine(std::span<const uint8_t> file);
+
+// The machine as a user reads it: "32-bit x86", "x64", "ARM64", else "machine 0x1c4" and the like.
+std::u16string PeMachineName(uint16_t machine);
+
+// Why a library built for `library` cannot be loaded into a player built for `player`, or
+// nothing when the two match.
+std::optional<std::u16string> MachineMismatch(uint16_t library, uint16_t player);
 
 }  // namespace zp

@@ -1,4 +1,4 @@
-// The export-name reader over arbitrary file bytes: it must never read outside them.
+// The export-name and machine readers over arbitrary file bytes: they must never read outside them.
 #include <cstdint>
 #include <span>
 
@@ -6,5 +6,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zp::ReadFsExportNames(std::span(data, size));
+  zp::ReadPeMachine(std::span(data, size));
   return 0;
 }

@@ -12,6 +12,7 @@
 #include "fscommand/fs_command_manager.h"
 #include "framework/profile.h"
 #include "framework/topmost.h"
+#include "pe_samples.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "services/settings_store.h"
@@ -277,10 +278,45 @@ TEST_F(FsLibraries, ALibraryThatFailsToLoadPassesToTheNext) {
   ASSERT_TRUE(test::WriteBytes(first.File(u"BrokenFSCmd.dll"), *bytes));
   ASSERT_TRUE(CopyInto(Built(L"TestBFSCmd.dll"), second.File(u"TestBFSCmd.dll")));
   manager.LoadFsCommandLibraries(ToWide(first.path()));
+  ShowLog();
+  // The line after the last command's line says why the library could not be loaded (the
+  // system's words after the code differ between systems); `then` follows it.
+  const auto explainedThen = [&](const std::wstring& then) {
+    const std::wstring log = Log();
+    const size_t why = log.rfind(L"\r\nCannot load BrokenFSCmd.dll: error 193");
+    return why != std::wstring::npos && log.rfind(L"<WhoAmI>  <>") < why &&
+           log.compare(log.find(L"\r\n", why + 2) + 2, std::wstring::npos, then) == 0;
+  };
+  // Alone, it has no command.
+  EXPECT_FALSE(manager.DispatchFsCommand(&control, L"WhoAmI", L"", false));
+  EXPECT_TRUE(explainedThen(L"Command not found!\r\n")) << Log();
   manager.LoadFsCommandLibraries(ToWide(second.path()));
   ASSERT_EQ(manager.libraries().size(), 2u);
   EXPECT_TRUE(manager.DispatchFsCommand(&control, L"WhoAmI", L"", false));
   EXPECT_EQ(control.variables[L"fscmd_ret"], L"B");
+  EXPECT_TRUE(explainedThen(L"Command found in: TestBFSCmd.dll\r\nCommand Result: <B>\r\n")) << Log();
+  manager.UnloadFsCommandLibraries();
+}
+
+TEST_F(FsLibraries, ALibraryForAnotherMachineIsNeverTheOneThatHasTheCommand) {
+  // Made for a 32-bit player: its export names read as well as any, but this player cannot load it.
+  ASSERT_TRUE(test::WriteBytes(first.File(u"OldFSCmd.dll"),
+                               test::ExtensionLibraryImage(false, 2, {"FSWhoAmI", "FSOnlyOld"})));
+  ASSERT_TRUE(CopyInto(Built(L"TestBFSCmd.dll"), second.File(u"TestBFSCmd.dll")));
+  manager.LoadFsCommandLibraries(ToWide(first.path()));
+  manager.LoadFsCommandLibraries(ToWide(second.path()));
+  ASSERT_EQ(manager.libraries().size(), 2u);
+  ShowLog();
+  const std::wstring why = L"Cannot load OldFSCmd.dll: it is built for 32-bit x86 and this player for x64\r\n";
+  EXPECT_TRUE(manager.DispatchFsCommand(&control, L"WhoAmI", L"", false));
+  EXPECT_EQ(control.variables[L"fscmd_ret"], L"B");
+  EXPECT_NE(Log().find(L"<WhoAmI>  <>\r\n" + why + L"Command found in: TestBFSCmd.dll\r\n"), std::wstring::npos)
+      << Log();
+  control.variables.clear();
+  EXPECT_FALSE(manager.DispatchFsCommand(&control, L"OnlyOld", L"", false));
+  EXPECT_TRUE(Log().ends_with(L"<OnlyOld>  <>\r\n" + why + L"Command not found!\r\n")) << Log();
+  EXPECT_TRUE(control.variables.empty());
+  EXPECT_EQ(manager.libraries()[0].module, nullptr);
   manager.UnloadFsCommandLibraries();
 }
 
