@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <set>
+#include <string>
 
 #include "core/text.h"
 #include "platform/platform.h"
@@ -11,6 +13,26 @@
 
 namespace zp {
 namespace {
+
+// Points TMPDIR, where the temporary base comes from, elsewhere for the life of the object.
+class TemporaryBaseOverride {
+ public:
+  explicit TemporaryBaseOverride(const std::string& folder) {
+    if (const char* old = std::getenv("TMPDIR")) saved_ = old;
+    setenv("TMPDIR", folder.c_str(), 1);
+  }
+  ~TemporaryBaseOverride() {
+    if (saved_)
+      setenv("TMPDIR", saved_->c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+  }
+  TemporaryBaseOverride(const TemporaryBaseOverride&) = delete;
+  TemporaryBaseOverride& operator=(const TemporaryBaseOverride&) = delete;
+
+ private:
+  std::optional<std::string> saved_;
+};
 
 TEST(UniqueName, FormatsDirectoryMillisecondsAndExtension) {
   EXPECT_EQ(FormatUniqueName(u"  C:\\Temp\\\\ ", u"swf", 0x1234), u"C:\\Temp\\1234.swf");
@@ -88,7 +110,11 @@ TEST(TemporaryFiles, ANameTakenAfterTheCheckIsNotShared) {
     bool Exists(const std::u16string&) override { return false; }
     int readings = 0;
   } racing;
+  // The taken name is fixed, so it lives in a base of this test's own, not the shared one.
+  const test::ScratchDirectory base;
+  const TemporaryBaseOverride privateBase(U16ToUtf8(base.path()));
   const std::u16string taken = FormatUniqueName(TemporaryBase(), u".tmp", 0x0FEDC000);
+  ASSERT_EQ(taken.rfind(base.path(), 0), 0u);
   ASSERT_TRUE(platform::CreateSingleDirectory(taken));
   const std::u16string mine = CreateTemporaryDirectory(racing);
   EXPECT_NE(mine, taken);
@@ -99,11 +125,10 @@ TEST(TemporaryFiles, ANameTakenAfterTheCheckIsNotShared) {
 }
 
 TEST(TemporaryFiles, MissingSystemTemporaryDirectoryFallsBackToTheCurrentOne) {
-  const char* old = std::getenv("TMPDIR");
-  const std::string saved = old ? old : "";
-  setenv("TMPDIR", "/nonexistent/zentrapolis-test", 1);
-  EXPECT_EQ(TemporaryBase(), platform::CurrentDirectory());
-  if (old) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
+  {
+    const TemporaryBaseOverride missing("/nonexistent/zentrapolis-test");
+    EXPECT_EQ(TemporaryBase(), platform::CurrentDirectory());
+  }
   EXPECT_TRUE(IsDirectory(TemporaryBase()));
 }
 
