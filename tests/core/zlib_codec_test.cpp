@@ -2,7 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 #include "test_files.h"
+
+namespace {
+// The largest single request to operator new since it was last set to 0: lets a test see
+// whether a size read from the input was allocated before the input backed it.
+std::atomic<size_t> largestAllocation {0};
+}  // namespace
+
+void* operator new(size_t size) {
+  size_t seen = largestAllocation.load();
+  while (size > seen && !largestAllocation.compare_exchange_weak(seen, size)) {}
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace zp {
 namespace {
@@ -35,8 +54,16 @@ TEST(ZlibCodec, SizeMismatchFails) {
 
 TEST(ZlibCodec, HugeDeclaredSizeFailsWithoutGiantAllocation) {
   const auto stream = Deflate(test::RandomBytes(100, 8));
-  // A 4 GiB claim backed by 100 bytes: fails at once (an allocation of the claim would not).
+  // A 4 GiB claim backed by 100 bytes fails, and the claim is never allocated.
+  largestAllocation = 0;
   EXPECT_FALSE(InflateExact(stream, 0xFFFFFFFFu));
+  EXPECT_LT(largestAllocation, size_t {1} << 20);
+  // The watch does see the buffer of a stream that backs its size.
+  const std::vector<uint8_t> zeros(4u << 20, 0);
+  const auto backed = Deflate(zeros);
+  largestAllocation = 0;
+  EXPECT_TRUE(InflateExact(backed, static_cast<uint32_t>(zeros.size())));
+  EXPECT_GE(largestAllocation, zeros.size());
 }
 
 TEST(ZlibCodec, CorruptOrTruncatedStreamsFail) {
