@@ -30,7 +30,7 @@ class Startup : public ::testing::Test {
   // Runs the program with its own temporary folder and watches it until it ends.
   Observed Run(const std::wstring& program, const std::wstring& arguments = L"") {
     Launched process = Launch(program, arguments, temporary_);
-    EXPECT_TRUE(process.started()) << "CreateProcess failed: " << GetLastError();
+    EXPECT_TRUE(process.Started());
     return WatchUntilExit(process, kDeadline);
   }
 
@@ -43,7 +43,7 @@ class Startup : public ::testing::Test {
   std::optional<DWORD> RunAndClose(const std::wstring& program, const std::wstring& arguments = L"",
                                    const std::function<void()>& whileShown = nullptr) {
     Launched process = Launch(program, arguments, temporary_);
-    EXPECT_TRUE(process.started()) << "CreateProcess failed: " << GetLastError();
+    EXPECT_TRUE(process.Started());
     std::vector<HWND> windows;
     const bool shown = WaitUntil(
         [&] {

@@ -1,11 +1,12 @@
 #include "support/e2e_support.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <thread>
 
 #include "core/document/document_archive.h"
 #include "core/package_writer.h"
+#include "core/text.h"
+#include "platform/wide.h"
 
 namespace zp::e2e {
 
@@ -19,20 +20,67 @@ std::wstring BinDirectory() {
 std::wstring ProjectorPath() { return BinDirectory() + L"\\Projector.exe"; }
 std::wstring ZentraPath() { return BinDirectory() + L"\\zentra.exe"; }
 
+namespace {
+
+std::string Narrow(const std::wstring& text) { return U16ToUtf8(FromWide(text)); }
+
+::testing::AssertionResult StepFailed(const char* step, const std::wstring& path, DWORD error) {
+  return ::testing::AssertionFailure() << step << " " << Narrow(path) << " failed with error " << error;
+}
+
+}  // namespace
+
+// The system's own calls rather than streams, so that a failure keeps its error code.
+::testing::AssertionResult ReadFileBytes(const std::wstring& path, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return StepFailed("opening", path, GetLastError());
+  LARGE_INTEGER size{};
+  DWORD error = GetFileSizeEx(file, &size) ? ERROR_SUCCESS : GetLastError();
+  if (error == ERROR_SUCCESS) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+      error = GetLastError();
+    } else if (read != bytes.size()) {
+      error = ERROR_HANDLE_EOF;
+    }
+  }
+  CloseHandle(file);
+  if (error != ERROR_SUCCESS) {
+    bytes.clear();
+    return StepFailed("reading", path, error);
+  }
+  return ::testing::AssertionSuccess();
+}
+
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes;
+  ReadFileBytes(path, bytes);
+  return bytes;
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out.flush());
+::testing::AssertionResult WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return StepFailed("creating", path, GetLastError());
+  DWORD written = 0;
+  DWORD error = ERROR_SUCCESS;
+  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    error = GetLastError();
+  } else if (written != bytes.size()) {
+    error = ERROR_DISK_FULL;
+  }
+  if (!CloseHandle(file) && error == ERROR_SUCCESS) error = GetLastError();
+  if (error != ERROR_SUCCESS) return StepFailed("writing", path, error);
+  return ::testing::AssertionSuccess();
 }
 
-bool WritePackedPlayer(const DocumentModel& document, const std::wstring& output, bool compress, uint32_t version) {
-  std::vector<uint8_t> bytes = ReadFileBytes(ProjectorPath());
-  if (bytes.empty()) return false;
+::testing::AssertionResult WritePackedPlayer(const DocumentModel& document, const std::wstring& output,
+                                             bool compress, uint32_t version) {
+  std::vector<uint8_t> bytes;
+  if (auto read = ReadFileBytes(ProjectorPath(), bytes); !read) return read;
   const auto record = MakeDocumentRecord(WriteDocumentSections(document, version), compress, version);
   bytes.insert(bytes.end(), record.begin(), record.end());
   return WriteFileBytes(output, bytes);
@@ -47,9 +95,15 @@ Launched::~Launched() {
   CloseHandle(process_);
 }
 
-Launched::Launched(Launched&& other) noexcept : process_(other.process_), id_(other.id_) {
+Launched::Launched(Launched&& other) noexcept
+    : process_(other.process_), id_(other.id_), program_(std::move(other.program_)), startError_(other.startError_) {
   other.process_ = nullptr;
   other.id_ = 0;
+}
+
+::testing::AssertionResult Launched::Started() const {
+  if (started()) return ::testing::AssertionSuccess();
+  return StepFailed("starting", program_, startError_);
 }
 
 bool Launched::Running() const { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
@@ -94,8 +148,10 @@ Launched Launch(const std::wstring& program, const std::wstring& arguments, cons
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info {};
   Launched launched;
+  launched.program_ = program;
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                       environment.empty() ? nullptr : environment.data(), nullptr, &startup, &info)) {
+    launched.startError_ = GetLastError();
     return launched;
   }
   CloseHandle(info.hThread);
@@ -132,6 +188,19 @@ std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
   return search.found;
 }
 
+RECT WorkArea() {
+  RECT area{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
+    area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return area;
+}
+
+POINT WorkAreaMiddle() {
+  const RECT area = WorkArea();
+  return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+}
+
 COLORREF ScreenPixel(POINT point) {
   HDC screen = GetDC(nullptr);
   const COLORREF colour = GetPixel(screen, point.x, point.y);
@@ -157,8 +226,9 @@ void SendMouse(DWORD flags, int x, int y) {
   INPUT input{};
   input.type = INPUT_MOUSE;
   // Absolute coordinates run from 0 to 65535 over the primary screen.
-  input.mi.dx = (x * 65536 + 1023) / 1024;
-  input.mi.dy = (y * 65536 + 767) / 768;
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  input.mi.dx = (x * 65536 + width - 1) / width;
+  input.mi.dy = (y * 65536 + height - 1) / height;
   input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
   SendInput(1, &input, sizeof(input));
 }

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -25,10 +27,13 @@ std::wstring ZentraPath();
 
 // A player whose package holds the document (and nothing else), written to `output`; the
 // document record is compressed unless said otherwise. `version` goes into the record header.
-bool WritePackedPlayer(const DocumentModel& document, const std::wstring& output, bool compress = true,
-                       uint32_t version = kNewestDocumentVersion);
+// A failure names its step, the file and the system's error code.
+::testing::AssertionResult WritePackedPlayer(const DocumentModel& document, const std::wstring& output,
+                                             bool compress = true, uint32_t version = kNewestDocumentVersion);
+// The whole file; empty when it cannot be read.
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
+::testing::AssertionResult ReadFileBytes(const std::wstring& path, std::vector<uint8_t>& bytes);
+::testing::AssertionResult WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 
 // A started program. Its handles are closed, and the process ended if it still runs, when the
 // object goes.
@@ -42,6 +47,10 @@ class Launched {
   Launched& operator=(const Launched&) = delete;
 
   bool started() const { return process_ != nullptr; }
+  // Why the process did not start: CreateProcess's error code.
+  DWORD startError() const { return startError_; }
+  // started(), or a failure saying which program did not start and why.
+  ::testing::AssertionResult Started() const;
   DWORD id() const { return id_; }
   HANDLE handle() const { return process_; }
   // The exit code once the process has ended within the deadline; nothing otherwise.
@@ -52,6 +61,8 @@ class Launched {
   friend Launched Launch(const std::wstring&, const std::wstring&, const std::wstring&);
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
+  std::wstring program_;
+  DWORD startError_ = 0;
 };
 
 // Starts `program` with the arguments after its quoted name; TMP and TEMP point at
@@ -65,6 +76,11 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 // The process's top-level windows (visible ones only when asked).
 std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly = true);
+
+// The primary monitor's work area: the player places and sizes its window within it.
+RECT WorkArea();
+// Its middle point.
+POINT WorkAreaMiddle();
 
 // The colour on the screen at a point, as any program sees it.
 COLORREF ScreenPixel(POINT point);

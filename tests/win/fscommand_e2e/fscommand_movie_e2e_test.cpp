@@ -72,7 +72,7 @@ class MovieFsCommands : public ::testing::Test {
         PackMoviePresentation(Path(L"presentation"), {{"scenario.swf", movie.Finish()}}, manifestOptions, program);
     EXPECT_EQ(problem, "");
     Launched player = Launch(program, L"", temporary_);
-    EXPECT_TRUE(player.started()) << "CreateProcess failed: " << GetLastError();
+    EXPECT_TRUE(player.Started());
     return player;
   }
 

@@ -1,5 +1,5 @@
-// The packed player as a user meets it on a 1024 x 768 screen: its window's place, size, shape
-// and styles, the keys that close it, Print Screen blocking, the splash signal and the exit code.
+// The packed player as a user meets it on whatever screen the tests run on: its window's place,
+// size, shape and styles, the keys that close it, Print Screen blocking, the splash signal and the exit code.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -65,22 +65,30 @@ WindowFacts LookAt(HWND window) {
 
 class PackedPlayer : public ::testing::Test {
  protected:
-  bool Start(const DocumentModel& document, std::u16string_view name) {
+  // Packs the document onto the player, gives it a temporary folder of its own and starts it; a
+  // failure says which of the three steps failed and the system's error code.
+  ::testing::AssertionResult Start(const DocumentModel& document, std::u16string_view name) {
     const std::wstring program = ToWide(directory_.File(name));
-    if (!WritePackedPlayer(document, program)) return false;
+    if (auto written = WritePackedPlayer(document, program); !written) return written;
     const std::wstring temporary = ToWide(directory_.File(u"tmp"));
-    CreateDirectoryW(temporary.c_str(), nullptr);
+    if (!CreateDirectoryW(temporary.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      return ::testing::AssertionFailure() << "creating the temporary folder failed with error " << GetLastError();
+    }
     player_.emplace(Launch(program, L"", temporary));
-    return player_->started();
+    return player_->Started();
   }
+  // The player's dialog once it is visible, or null (with the reason reported) when the player
+  // did not start or showed no dialog.
   HWND Run(const DocumentModel& document, std::u16string_view name = u"Tour.exe") {
-    EXPECT_TRUE(Start(document, name));
+    const auto started = Start(document, name);
+    EXPECT_TRUE(started);
+    if (!started) return nullptr;
     HWND window = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (window = PlayerDialogOf(player_->id())) != nullptr || !player_->Running(); }));
-    EXPECT_NE(window, nullptr);
+    EXPECT_NE(window, nullptr) << "the player " << (player_->Running() ? "showed no dialog" : "ended without one");
     return window;
   }
-  std::optional<DWORD> WaitForExit() { return player_->WaitForExit(20s); }
+  std::optional<DWORD> WaitForExit() { return player_ ? player_->WaitForExit(20s) : std::nullopt; }
   // Posted messages are handled in order: once the command after `message` has shown its
   // effect, `message` has been handled too.
   void PostThenSync(HWND window, UINT message, WPARAM wParam) {
@@ -103,10 +111,11 @@ TEST_F(PackedPlayer, FramelessFixedWindowIsCentredWithItsTaskbarButton) {
   HWND window = Run(document);
   ASSERT_TRUE(window);
   WindowFacts facts = LookAt(window);
-  EXPECT_EQ(facts.rect.left, 112);
-  EXPECT_EQ(facts.rect.top, 84);
-  EXPECT_EQ(facts.rect.right, 912);
-  EXPECT_EQ(facts.rect.bottom, 684);
+  const RECT area = WorkArea();
+  EXPECT_EQ(facts.rect.left, area.left + (area.right - area.left - 800) / 2);
+  EXPECT_EQ(facts.rect.top, area.top + (area.bottom - area.top - 600) / 2);
+  EXPECT_EQ(facts.rect.right - facts.rect.left, 800);
+  EXPECT_EQ(facts.rect.bottom - facts.rect.top, 600);
   EXPECT_FALSE(facts.style & WS_CAPTION);
   EXPECT_TRUE(facts.exStyle & WS_EX_APPWINDOW);
   EXPECT_EQ(facts.owner, nullptr);
@@ -129,10 +138,12 @@ TEST_F(PackedPlayer, FramedHalfScreenTopmostWithoutTaskbarButton) {
   HWND window = Run(document);
   ASSERT_TRUE(window);
   WindowFacts facts = LookAt(window);
-  EXPECT_EQ(facts.rect.left, 512);
-  EXPECT_EQ(facts.rect.top, 384);
-  EXPECT_EQ(facts.rect.right, 1024);
-  EXPECT_EQ(facts.rect.bottom, 768);
+  const RECT area = WorkArea();
+  const auto half = [](LONG length) { return (length * 50 + 50) / 100; };
+  EXPECT_EQ(facts.rect.left, area.right - half(area.right - area.left));
+  EXPECT_EQ(facts.rect.top, area.bottom - half(area.bottom - area.top));
+  EXPECT_EQ(facts.rect.right, area.right);
+  EXPECT_EQ(facts.rect.bottom, area.bottom);
   EXPECT_TRUE(facts.style & WS_CAPTION);
   EXPECT_TRUE(facts.exStyle & WS_EX_TOPMOST);
   EXPECT_FALSE(facts.exStyle & WS_EX_APPWINDOW);
@@ -339,7 +350,7 @@ TEST_F(PackedPlayer, SplashIsSignalledExactlyOnceWhenTheWindowIsUp) {
   EXPECT_EQ(slot.NextSize(), 4u);
   // By the time the message arrives the window has its place.
   const RECT placed = LookAt(window).rect;
-  EXPECT_EQ(placed.left, 512 - (placed.right - placed.left) / 2);
+  EXPECT_EQ(placed.left, WorkAreaMiddle().x - (placed.right - placed.left) / 2);
   CloseWithEscape(window);
   EXPECT_EQ(slot.Messages(), 1u);
 }
