@@ -29,8 +29,6 @@ constexpr COLORREF kRed = RGB(220, 30, 30);
 constexpr COLORREF kGreen = RGB(30, 200, 60);
 constexpr COLORREF kBlue = RGB(40, 60, 220);
 constexpr UINT kPlayCommand = 607;
-// The window is 320 x 240 and centred on the 1024 x 768 screen.
-constexpr POINT kMiddle{512, 384};
 
 std::vector<uint8_t> PlainMovie(COLORREF colour, int frames) {
   swfgen::MovieWriter movie(6, 320, 240, 12.0);
@@ -94,10 +92,11 @@ class MoviePresentation : public ::testing::Test {
     return window;
   }
 
-  // How long until the middle of the window shows `colour`; nothing when the deadline passed.
+  // How long until the middle of the window (centred in the work area) shows `colour`; nothing
+  // when the deadline passed.
   std::optional<std::chrono::milliseconds> WaitForColour(COLORREF colour, std::chrono::milliseconds deadline) {
     const auto start = Clock::now();
-    if (!WaitUntil([&] { return NearColour(ScreenPixel(kMiddle), colour); }, deadline, 20ms)) return std::nullopt;
+    if (!WaitUntil([&] { return NearColour(ScreenPixel(WorkAreaMiddle()), colour); }, deadline, 20ms)) return std::nullopt;
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   }
 
@@ -105,7 +104,7 @@ class MoviePresentation : public ::testing::Test {
   bool StaysColour(COLORREF colour, std::chrono::milliseconds span) {
     const auto end = Clock::now() + span;
     while (Clock::now() < end) {
-      if (!NearColour(ScreenPixel(kMiddle), colour)) return false;
+      if (!NearColour(ScreenPixel(WorkAreaMiddle()), colour)) return false;
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     return true;
@@ -184,9 +183,9 @@ TEST_F(MoviePresentation, AWebPageTakesItsTurnBetweenMovies) {
   ASSERT_TRUE(window);
   ASSERT_TRUE(WaitForColour(kRed, 30s));
   // The page's frame replaces the movie (this Wine draws no page content), then the next movie.
-  const bool pageShown = WaitUntil([&] { return !NearColour(ScreenPixel(kMiddle), kRed); }, 8s, 20ms);
+  const bool pageShown = WaitUntil([&] { return !NearColour(ScreenPixel(WorkAreaMiddle()), kRed); }, 8s, 20ms);
   EXPECT_TRUE(pageShown) << "the page never replaced the first movie";
-  EXPECT_FALSE(NearColour(ScreenPixel(kMiddle), kBlue));
+  EXPECT_FALSE(NearColour(ScreenPixel(WorkAreaMiddle()), kBlue));
   const auto pageTime = WaitForColour(kBlue, 8s);
   ASSERT_TRUE(pageTime) << "the movie after the page never came";
   EXPECT_GE(*pageTime, kEarly);

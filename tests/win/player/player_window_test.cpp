@@ -41,6 +41,15 @@ DocumentModel Frameless() {
   return document;
 }
 
+// The primary monitor's work area, in which the window is placed and sized.
+RECT WorkArea() {
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+int AreaWidth() { return static_cast<int>(WorkArea().right - WorkArea().left); }
+int AreaHeight() { return static_cast<int>(WorkArea().bottom - WorkArea().top); }
+
 std::wstring SlotName() { return L"\\\\.\\mailslot\\ZentrapolisPlayerTest" + std::to_wstring(GetCurrentProcessId()); }
 
 class PlayerWindow : public ::testing::Test {
@@ -99,9 +108,9 @@ class PlayerWindow : public ::testing::Test {
   std::unique_ptr<PlayerDialog> dialog_;
 };
 
-TEST_F(PlayerWindow, ScreenAreaIsTheXvfbScreen) {
+TEST_F(PlayerWindow, ScreenAreaIsTheWorkArea) {
   const layout::Size area = ScreenArea(true);
-  EXPECT_EQ(area, (layout::Size{1024, 768}));
+  EXPECT_EQ(area, (layout::Size{AreaWidth(), AreaHeight()}));
   EXPECT_EQ(ScreenArea(false), area);  // one monitor
 }
 
@@ -110,11 +119,11 @@ TEST_F(PlayerWindow, FixedSizeCentred) {
   document.sizeOptions.sizeMode = 1;
   Open(document);
   RECT r = Outer();
-  EXPECT_EQ(r.left, 112);
-  EXPECT_EQ(r.top, 84);
+  EXPECT_EQ(r.left, WorkArea().left + (AreaWidth() - 800) / 2);
+  EXPECT_EQ(r.top, WorkArea().top + (AreaHeight() - 600) / 2);
   EXPECT_EQ(r.right - r.left, 800);
   EXPECT_EQ(r.bottom - r.top, 600);
-  EXPECT_EQ(dialog_->savedRect().left, 112);
+  EXPECT_EQ(dialog_->savedRect().left, r.left);
   EXPECT_FALSE(Style() & (WS_CAPTION | WS_THICKFRAME));
 }
 
@@ -126,7 +135,7 @@ TEST_F(PlayerWindow, MovieSizeComesFromTheMovieHeader) {
   RECT r = Outer();
   EXPECT_EQ(r.right - r.left, 550);
   EXPECT_EQ(r.bottom - r.top, 400);
-  EXPECT_EQ(r.left, 512 - 275);
+  EXPECT_EQ(r.left, WorkArea().left + (AreaWidth() - 550) / 2);
   EXPECT_EQ(dialog_->current().width, 550);
   dialog_.reset();
   // A movie that cannot be read, and a picture, take the sequence's default size.
@@ -154,10 +163,11 @@ TEST_F(PlayerWindow, HalfTheScreen) {
   document.sizeOptions.percent = 50;
   Open(document);
   RECT r = Outer();
-  EXPECT_EQ(r.right - r.left, 512);
-  EXPECT_EQ(r.bottom - r.top, 384);
-  EXPECT_EQ(r.left, 256);
-  EXPECT_EQ(r.top, 192);
+  const int width = (AreaWidth() * 50 + 50) / 100, height = (AreaHeight() * 50 + 50) / 100;
+  EXPECT_EQ(r.right - r.left, width);
+  EXPECT_EQ(r.bottom - r.top, height);
+  EXPECT_EQ(r.left, WorkArea().left + (AreaWidth() - width) / 2);
+  EXPECT_EQ(r.top, WorkArea().top + (AreaHeight() - height) / 2);
 }
 
 TEST_F(PlayerWindow, FramedFixedSizeIsTheClientSize) {
@@ -279,10 +289,10 @@ TEST_F(PlayerWindow, FullScreenCoversTheScreenAndOnePixelMore) {
   document.sizeOptions.sizeMode = 3;
   Open(document);
   RECT r = Outer();
-  EXPECT_EQ(r.left, -1);
-  EXPECT_EQ(r.top, -1);
-  EXPECT_EQ(r.right, 1025);
-  EXPECT_EQ(r.bottom, 769);
+  EXPECT_EQ(r.left, WorkArea().left - 1);
+  EXPECT_EQ(r.top, WorkArea().top - 1);
+  EXPECT_EQ(r.right, WorkArea().right + 1);
+  EXPECT_EQ(r.bottom, WorkArea().bottom + 1);
   EXPECT_FALSE(Style() & (WS_CAPTION | WS_THICKFRAME));
 }
 
@@ -292,10 +302,10 @@ TEST_F(PlayerWindow, TransparentFullScreenCoversTheScreenArea) {
   document.appearanceOptions.windowMode = 2;
   Open(document);
   RECT r = Outer();
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(r.right, 1024);
-  EXPECT_EQ(r.bottom, 768);
+  EXPECT_EQ(r.left, WorkArea().left);
+  EXPECT_EQ(r.top, WorkArea().top);
+  EXPECT_EQ(r.right, WorkArea().right);
+  EXPECT_EQ(r.bottom, WorkArea().bottom);
 }
 
 TEST_F(PlayerWindow, StartsMinimisedWhenAsked) {
