@@ -87,8 +87,8 @@ COLORREF ScreenPixel(POINT point);
 // Colours within a few steps of each other in every channel (drawing may round).
 bool NearColour(COLORREF a, COLORREF b);
 
-// Input as a user gives it: a key pressed and let go; a mouse event at a screen point of the
-// 1024 x 768 test screen.
+// Input as a user gives it: a key pressed and let go; a mouse event at a point of the primary
+// screen, whatever its size.
 void PressKey(WORD key);
 void SendMouse(DWORD flags, int x, int y);
 
