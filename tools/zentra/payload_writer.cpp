@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <future>
 #include <thread>
@@ -14,13 +15,21 @@ namespace zentra {
 namespace {
 
 constexpr size_t kBlockSize = 1u << 20;
-constexpr size_t kProbeBlocks = 4;
+constexpr size_t kProbeBlocks = 1;
 // The stream's first two bytes: deflate with a 32 KiB window at the default level.
 constexpr uint8_t kZlibHeader[] = {0x78, 0x9C};
 
 bool Pays(uint64_t in, uint64_t out) { return out < in - in / 64; }
 
-unsigned Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+// Every core, unless ZENTRA_THREADS says how many threads deflate (to measure, or to leave
+// cores to other work).
+unsigned Cores() {
+  if (const char* threads = std::getenv("ZENTRA_THREADS")) {
+    const unsigned long wanted = std::strtoul(threads, nullptr, 10);
+    if (wanted > 0 && wanted <= 256) return static_cast<unsigned>(wanted);
+  }
+  return std::max(1u, std::thread::hardware_concurrency());
+}
 
 struct DeflatedBlock {
   std::vector<uint8_t> bytes;
@@ -49,12 +58,12 @@ DeflatedBlock DeflateBlock(std::vector<uint8_t> input, bool last) {
   return block;
 }
 
-// Cuts the bytes into blocks, deflates them on `threads` threads with a bounded number in flight,
+// Cuts the bytes into blocks, deflates them on `threads` threads (one block each in flight),
 // and passes the results on in order, as one zlib stream.
 class BlockDeflater : public zp::ByteSink {
  public:
   BlockDeflater(zp::ByteSink& out, unsigned threads, bool probe)
-      : out_(out), inFlight_(2 * std::max(1u, threads)), probe_(probe) {
+      : out_(out), inFlight_(std::max(1u, threads)), probe_(probe) {
     ok_ = out_.Write(kZlibHeader);
     current_.reserve(kBlockSize);
   }
@@ -91,7 +100,12 @@ class BlockDeflater : public zp::ByteSink {
     pending_.push_back(std::async(std::launch::async, DeflateBlock, std::move(current_), last));
     current_ = {};
     current_.reserve(kBlockSize);
-    while (ok_ && pending_.size() >= inFlight_) WriteOldest();
+    // Until the first blocks have shown whether compression pays, one block at a time: noise
+    // then costs the deflate of one block before it is stored, not of a block per thread.
+    // Otherwise one more than there are threads, so that the next block is being gathered
+    // while every thread deflates.
+    const size_t limit = probe_ && blocks_ < kProbeBlocks ? 1 : inFlight_ + 1;
+    while (ok_ && pending_.size() >= limit) WriteOldest();
   }
 
   void WriteOldest() {

@@ -25,7 +25,7 @@ using PayloadMaker = std::function<bool(zp::ByteSink& to, std::string& error)>;
 
 // Writes the payload at the output's current position. With `compress`, it is deflated at the
 // default level (blocks of 1 MiB, one per core, each ended with a full flush so that they join
-// into one stream with one Adler-32), unless its first blocks, or the whole, come out no smaller
+// into one stream with one Adler-32), unless its first block, or the whole, comes out no smaller
 // than a 64th under the bytes themselves: then what was written is dropped and it is stored.
 bool WritePayload(OutputFile& out, bool compress, const PayloadMaker& make, Progress& progress, PayloadResult& result,
                   std::string& error);
