@@ -109,6 +109,29 @@ class SizeOnly : public zp::ByteSink, public zp::EmbeddedFileSource {
   uint64_t size = 0;
 };
 
+// An extension library built for another machine than the player cannot be loaded by it: the
+// player then finds none of its commands. Only the headers are read.
+void WarnAboutForeignLibraries(const std::vector<PartFile>& parts, std::span<const uint8_t> stub,
+                               std::vector<std::string>& warnings) {
+  const auto player = ProgramMachine(stub);
+  if (!player) return;
+  for (const PartFile& part : parts) {
+    if (part.tag != &zp::kFsCommandLibraryTag) continue;
+    InputFile in;
+    std::string ignored;
+    std::vector<uint8_t> head(64 * 1024);
+    if (!in.Open(part.path, ignored)) continue;
+    const auto got = in.Read(head, ignored);
+    if (!got) continue;
+    head.resize(*got);
+    const auto library = ProgramMachine(head);
+    if (!library || *library == *player) continue;
+    warnings.push_back("the extension library " + PathText(part.path) + " is built for " + MachineName(*library) +
+                       " and the player for " + MachineName(*player) +
+                       "; the player cannot load it, so its commands will not be found");
+  }
+}
+
 std::string TooLarge(const std::string& what, uint64_t size) {
   return what + " is " + Progress::Size(size) + "; a package record holds at most 4 GiB";
 }
@@ -178,6 +201,7 @@ bool BuildPackage(const Manifest& manifest, const fs::path& stub, const fs::path
     return false;
   }
 
+  WarnAboutForeignLibraries(parts, *stubBytes, warnings);
   uint64_t total = stubBytes->size();
   SizeOnly sizing;
   zp::WriteDocumentSections(document, zp::kNewestDocumentVersion, sizing, &sizing);

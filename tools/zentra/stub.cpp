@@ -1,6 +1,7 @@
 #include "stub.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "core/package_format.h"
 #include "core/text.h"
@@ -64,6 +65,19 @@ std::optional<uint16_t> ProgramMachine(std::span<const uint8_t> program) {
   const auto machine = zp::ReadU32(program, *header + 4);
   if (!machine) return std::nullopt;
   return static_cast<uint16_t>(*machine & 0xFFFF);
+}
+
+std::string MachineName(uint16_t machine) {
+  switch (machine) {
+    case 0x014C: return "32-bit x86";
+    case 0x8664: return "x64";
+    case 0xAA64: return "ARM64";
+    default: {
+      char text[24];
+      std::snprintf(text, sizeof text, "machine 0x%x", machine);
+      return text;
+    }
+  }
 }
 
 std::string StubProblem(std::span<const uint8_t> program) {

@@ -316,6 +316,19 @@ TEST_F(Zentra, PartsTheDocumentNeedsAreLookedForAndMissedAloud) {
   EXPECT_EQ(err_.str().find("InstallFlashPlayer"), std::string::npos) << err_.str();  // no movies
 }
 
+TEST_F(Zentra, ExtensionLibrariesForAnotherMachineAreWarnedAbout) {
+  std::string x86 = StandInPlayer(0x2102);
+  x86[0x44] = 0x4C, x86[0x45] = 0x01;  // i386
+  Write("old/OldFSCmd.dll", x86);
+  Write("new/NewFSCmd.dll", StandInPlayer(0x2022));
+  ASSERT_EQ(PackText(R"({"items": ["movies/intro.swf"], "package": {"extensionLibraries": ["old/OldFSCmd.dll", "new/NewFSCmd.dll"]}})"), 0)
+      << err_.str();
+  EXPECT_NE(err_.str().find("OldFSCmd.dll is built for 32-bit x86 and the player for x64; the player cannot load it"),
+            std::string::npos)
+      << err_.str();
+  EXPECT_EQ(err_.str().find("NewFSCmd.dll is built"), std::string::npos) << err_.str();
+}
+
 TEST_F(Zentra, ExtractWantsAnEmptyFolderOrForce) {
   ASSERT_EQ(PackText(R"({"items": ["movies/intro.swf"]})"), 0);
   Write("there/manifest.json", "my own manifest");
