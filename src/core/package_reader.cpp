@@ -62,6 +62,22 @@ std::optional<std::u16string> WriteInflatedDocument(const DocumentRecordHeader& 
 
 }  // namespace
 
+std::optional<std::vector<uint8_t>> InflateDocumentRecord(std::span<const uint8_t> record) {
+  const auto header = ParseDocumentRecordHeader(record);
+  if (!header || TrimTrailingWhiteSpace(header->tag) != kDocumentTag.Text() || header->compressed == 0) {
+    return std::nullopt;
+  }
+  const auto document = InflateExact(record.subspan(kDocumentHeaderSize), header->inflatedSize);
+  if (!document) return std::nullopt;
+  DocumentRecordHeader fresh;
+  fresh.tag = kDocumentTag.Text();
+  fresh.version = header->version;
+  std::vector<uint8_t> ready = SerializeDocumentRecordHeader(fresh);
+  ready.reserve(ready.size() + document->size());
+  ready.insert(ready.end(), document->begin(), document->end());
+  return ready;
+}
+
 std::optional<DocumentSource> ReadDocumentRecord(const std::u16string& path, size_t offset) {
   platform::MappedFile file;
   if (file.Map(path) < kSmallestPackageFile || offset >= file.size()) return std::nullopt;

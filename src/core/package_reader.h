@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "core/package_format.h"
 
@@ -39,6 +41,11 @@ class DocumentSource {
 // Nothing only when the file cannot be mapped, is smaller than 10 bytes, or the offset lies
 // outside it. A record that is not compressed, or whose inflation fails, is read in place.
 std::optional<DocumentSource> ReadDocumentRecord(const std::u16string& path, size_t offset);
+
+// A compressed document record made ready to read where it lies in memory: a fresh header and
+// the inflated document, in one buffer of the declared size. Nothing when the record is not a
+// compressed document record or does not inflate; it is then read in place.
+std::optional<std::vector<uint8_t>> InflateDocumentRecord(std::span<const uint8_t> record);
 
 // Writes the file record(s) with the tag into the directory under the names their headers give;
 // with `all` false only the first is written. Records whose header version is not 100 are

@@ -12,6 +12,8 @@ namespace zp {
 namespace {
 
 constexpr int kMessagesPerPump = 1000;
+// Smaller files carry no package at all.
+constexpr size_t kSmallestProgramFile = 10;
 
 // Writes into the temporary directory and keeps the window responsive between items.
 class PumpingFileSink : public DirectoryFileSink {
@@ -33,16 +35,20 @@ bool ProjectorDocument::Load(const std::wstring& path, size_t offset) {
   Reset();
   bool loaded = false;
   {
-    // The source (and the temporary file an inflated record lives in) outlives the mapping,
-    // so the file is unmapped before it is deleted.
-    const auto source = ReadDocumentRecord(FromWide(path), offset);
-    if (source) {
-      platform::MappedFile file;
-      if (file.Map(source->path()) > source->offset()) {
-        PumpingFileSink sink(FromWide(temporaryDirectory_));
-        DocumentLoadOptions options;
-        options.sink = &sink;
-        loaded = LoadDocumentArchive(file.bytes().subspan(source->offset()), *this, options);
+    // A compressed document is inflated into memory and read there: writing it into a
+    // temporary file first and mapping that again cost a large presentation a good part of its
+    // start-up. A stored one is read in place from the mapped program file.
+    platform::MappedFile file;
+    if (file.Map(FromWide(path)) >= kSmallestProgramFile && offset < file.size()) {
+      PumpingFileSink sink(FromWide(temporaryDirectory_));
+      DocumentLoadOptions options;
+      options.sink = &sink;
+      const std::span<const uint8_t> record = file.bytes().subspan(offset);
+      if (const auto inflated = InflateDocumentRecord(record)) {
+        file.Release();
+        loaded = LoadDocumentArchive(*inflated, *this, options);
+      } else {
+        loaded = LoadDocumentArchive(record, *this, options);
       }
     }
   }

@@ -70,6 +70,22 @@ TEST_F(PackageReader, CompressedDocumentIsInflatedIntoATemporaryFileThatGoesAway
   EXPECT_FALSE(test::Exists(temporaryPath));
 }
 
+TEST(DocumentInMemory, ACompressedRecordIsInflatedBehindAFreshHeaderAndNothingElseIs) {
+  const Bytes archive = test::RandomBytes(70000, 3);
+  const auto ready = InflateDocumentRecord(MakeDocumentRecord(archive, true, 149));
+  ASSERT_TRUE(ready.has_value());
+  const auto header = ParseDocumentRecordHeader(*ready);
+  EXPECT_EQ(header->version, 149u);
+  EXPECT_EQ(header->compressed, 0u);
+  EXPECT_EQ(Bytes(ready->begin() + kDocumentHeaderSize, ready->end()), archive);
+  // Stored, cut short, or not a document: read in place (and fail there when damaged).
+  Bytes cut = MakeDocumentRecord(archive, true);
+  cut.resize(cut.size() - 9);
+  EXPECT_FALSE(InflateDocumentRecord(MakeDocumentRecord(archive, false)).has_value());
+  EXPECT_FALSE(InflateDocumentRecord(cut).has_value());
+  EXPECT_FALSE(InflateDocumentRecord(Bytes(200, 0)).has_value());
+}
+
 TEST_F(PackageReader, UncompressedDocumentIsReadInPlace) {
   const Bytes archive = test::RandomBytes(500, 3);
   const std::u16string path = WritePackage(test::Concat({Program(), MakeDocumentRecord(archive, false)}));
