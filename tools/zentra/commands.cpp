@@ -197,16 +197,6 @@ class ExtractingVisitor : public zp::EmbeddedFileVisitor {
   std::string problem_;
 };
 
-class FileWriterSink : public zp::ByteSink {
- public:
-  explicit FileWriterSink(OutputFile& out) : out_(out) {}
-  bool Write(std::span<const uint8_t> bytes) override { return out_.Write(bytes, error); }
-  std::string error;
-
- private:
-  OutputFile& out_;
-};
-
 bool IsEmptyFolder(const fs::path& directory) {
   std::error_code code;
   return !fs::exists(directory, code) || (fs::is_directory(directory, code) && fs::is_empty(directory, code));
@@ -370,7 +360,7 @@ int Extract(const fs::path& path, const fs::path& directory, std::ostream& out, 
       errors.push_back(problem);
       continue;
     }
-    FileWriterSink sink(target);
+    OutputFileSink sink(target);
     if (!CopyRecordPayload(file.bytes, record, sink)) {
       if (!sink.error.empty()) {
         errors.push_back(sink.error);

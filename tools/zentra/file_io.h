@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/document/archive.h"
+
 namespace zentra {
 
 namespace fs = std::filesystem;
@@ -60,6 +62,17 @@ class OutputFile {
   fs::path path_;
   fs::path partial_;
   uint64_t position_ = 0;
+};
+
+// Passes bytes on to an output file; `error` keeps the words of the first failure.
+class OutputFileSink : public zp::ByteSink {
+ public:
+  explicit OutputFileSink(OutputFile& out) : out_(out) {}
+  bool Write(std::span<const uint8_t> bytes) override { return out_.Write(bytes, error); }
+  std::string error;
+
+ private:
+  OutputFile& out_;
 };
 
 // Whole small files (stubs, manifests, tests).

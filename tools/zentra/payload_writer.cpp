@@ -134,16 +134,6 @@ class BlockDeflater : public zp::ByteSink {
   size_t blocks_ = 0;
 };
 
-class FileSink : public zp::ByteSink {
- public:
-  explicit FileSink(OutputFile& out) : out_(out) {}
-  bool Write(std::span<const uint8_t> bytes) override { return out_.Write(bytes, error); }
-  std::string error;
-
- private:
-  OutputFile& out_;
-};
-
 class MemorySink : public zp::ByteSink {
  public:
   bool Write(std::span<const uint8_t> bytes) override {
@@ -182,7 +172,7 @@ std::vector<uint8_t> DeflateInBlocks(std::span<const uint8_t> bytes, unsigned th
 bool WritePayload(OutputFile& out, bool compress, const PayloadMaker& make, Progress& progress, PayloadResult& result,
                   std::string& error) {
   const uint64_t start = out.position();
-  FileSink file(out);
+  OutputFileSink file(out);
   if (compress) {
     BlockDeflater deflater(file, Cores(), true);
     CountingSink counted(deflater, progress);
