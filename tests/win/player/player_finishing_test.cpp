@@ -1,5 +1,5 @@
-// The player window with its About box, overlay panel and background sound, built in-process
-// from picture presentations (no movie control needed).
+// The player window's About command and its background sound, built in-process from picture
+// presentations (no movie control needed).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -33,10 +33,9 @@ class PlayerExtras : public ::testing::Test {
     dialog_.reset();
     platform::ChangeCurrentDirectory(directory_);
   }
-  PlayerDialog& Open(const DocumentImages& images = {}) {
+  PlayerDialog& Open() {
     dialog_ = std::make_unique<PlayerDialog>(document_, temp_.path(), nullptr);
     dialog_->SetPreloaderSlotName(SlotName());
-    dialog_->SetDocumentImages(images);
     EXPECT_TRUE(dialog_->CreateModeless(PlayerDialog::kTemplateId, nullptr));
     return *dialog_;
   }
@@ -102,29 +101,17 @@ TEST_F(PlayerExtras, ASecondAboutCommandWhileTheBoxIsUpOpensNothing) {
   }
 }
 
-TEST_F(PlayerExtras, SetUpPlacesThePanelAndStartsTheSoundWhichPlayPausesAndResumes) {
+TEST_F(PlayerExtras, WithoutAutoStartPlayStartsTheSound) {
   const std::u16string wave = temp_.File(u"music.wav");
   ASSERT_TRUE(test::WriteBytes(wave, test::SilentWave()));
   document_.backgroundSound.enabled = 1;
   document_.backgroundSound.path = wave;
-  document_.overlayPanelOptions.text = u"Welcome";
-  HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
-  PlayerDialog& dialog = Open({nullptr, nullptr, font});
-  EXPECT_NE(dialog.overlayPanel().textWindow(), nullptr);
-  EXPECT_EQ(dialog.overlayPanel().pictureWindow(), nullptr);
-  EXPECT_NE(GetFocus(), dialog.overlayPanel().textBox());
-  const services::BackgroundSoundPlayer& sound = dialog.backgroundSound();
-  ASSERT_NE(sound.mciWindow(), nullptr);
-  EXPECT_EQ(sound.path(), ToWide(wave));
-  dialog_.reset();  // the panel and the sound go with the window
-  DeleteObject(font);
-
-  // Without autoStart the sound waits for Play; a picture show starts it there.
   document_.behaviourOptions.autoStart = 0;
-  PlayerDialog& waiting = Open();
-  EXPECT_EQ(waiting.backgroundSound().mciWindow(), nullptr);
-  SendMessageW(waiting.hwnd(), WM_COMMAND, layout::kCommandPlay, 0);
-  EXPECT_NE(waiting.backgroundSound().mciWindow(), nullptr);
+  PlayerDialog& dialog = Open();
+  EXPECT_EQ(dialog.backgroundSound().mciWindow(), nullptr);
+  SendMessageW(dialog.hwnd(), WM_COMMAND, layout::kCommandPlay, 0);
+  EXPECT_NE(dialog.backgroundSound().mciWindow(), nullptr);
+  EXPECT_EQ(dialog.backgroundSound().path(), ToWide(wave));
 }
 
 }  // namespace

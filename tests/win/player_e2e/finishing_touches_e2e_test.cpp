@@ -112,7 +112,11 @@ TEST_F(FinishingTouches, PanelAtBottomRightFollowsTheWindowAndLeavesItTheKeys) {
   }));
   EXPECT_EQ(GetWindow(picture, GW_OWNER), window);
   EXPECT_EQ(GetWindow(text, GW_OWNER), window);
-  EXPECT_EQ(TextOf(FindWindowExW(text, nullptr, L"Edit", nullptr)), L"Quarterly figures");
+  HWND box = FindWindowExW(text, nullptr, L"Edit", nullptr);
+  EXPECT_EQ(TextOf(box), L"Quarterly figures");
+  // Read-only, and never the active window: keys stay with the player.
+  EXPECT_TRUE(GetWindowLongPtrW(box, GWL_STYLE) & ES_READONLY);
+  EXPECT_TRUE(GetWindowLongPtrW(text, GWL_EXSTYLE) & WS_EX_NOACTIVATE);
 
   const RECT client = ClientOnScreen(window);
   const RECT p = WindowRectOf(picture), t = WindowRectOf(text);
@@ -133,6 +137,37 @@ TEST_F(FinishingTouches, PanelAtBottomRightFollowsTheWindowAndLeavesItTheKeys) {
   // The keys are still the player window's: Esc closes it.
   BringForward(window);
   CloseWithEscape();
+}
+
+TEST_F(FinishingTouches, APanelLargerThanTheWindowIsCutToItsClientArea) {
+  DocumentModel document = Presentation();
+  document.sizeOptions.width = 200;
+  document.sizeOptions.height = 100;
+  document.overlayPanelOptions.position = 8;
+  document.overlayPanelOptions.text = u"A panel text far wider than what is left of a small window";
+  document.overlayPanelOptions.picture = File(u"C:\\tour\\big.bmp", test::SolidBitmapFile(400, 300, 0, 150, 0));
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  HWND picture = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (picture = WindowHolding(player_->id(), L"Static", true)) != nullptr; }));
+  // Three quarters of the client area at most.
+  const RECT p = WindowRectOf(picture);
+  EXPECT_EQ(p.right - p.left, 150);
+  EXPECT_EQ(p.bottom - p.top, 75);
+  // Made smaller than the panel, the window keeps every pop-up inside its client area.
+  const RECT before = WindowRectOf(window);
+  SetWindowPos(window, nullptr, 0, 0, 120, 60, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT client{before.left, before.top, before.left + 120, before.top + 60};
+  EXPECT_TRUE(WaitFor([&] {
+    for (HWND popUp : TopLevelWindows(player_->id())) {
+      if (popUp == window) continue;
+      const RECT r = WindowRectOf(popUp);
+      if (r.left < client.left || r.top < client.top || r.right > client.right || r.bottom > client.bottom) return false;
+    }
+    return true;
+  }));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(player_->WaitForExit(20s), std::optional<DWORD>(0));
 }
 
 class MailHandler {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "arg_recorder.h"
-#include "core/about/about_texts.h"
 #include "pump_until.h"
 #include "platform/wide.h"
 #include "resource_ids.h"
@@ -108,28 +107,21 @@ TEST_F(OpeningLinks, TheShellsAnswerStandsWhenNoBrowserIsAsked) {
   EXPECT_EQ(OpenUrl(L"http://example.com/", SW_SHOWNORMAL, system_), SE_ERR_FNF);
 }
 
-class AboutBox : public ::testing::Test {
+// The About box's links as the cursor meets them; what the box shows is seen from outside by
+// the player's end-to-end scenarios.
+class AboutBoxLinks : public ::testing::Test {
  protected:
-  static DocumentModel Document() {
-    DocumentModel document;
-    document.menuAboutOptions.hideAbout = 0;
-    document.productInfo.title = u" Show  ";
-    document.productInfo.version = u"1.2";
-    document.productInfo.info4 = u"(c) 2026 Us";
-    document.menuAboutOptions.about1 = u" http://example.com/ ";
-    document.menuAboutOptions.about2 = u"Our site";
-    document.menuAboutOptions.about3 = u"Visit us";
-    document.menuAboutOptions.about4 = u"a@b.c";
-    document.menuAboutOptions.about5 = u"Write to us";
-    document.menuAboutOptions.about6 = u"Mail us";
-    return document;
+  void SetUp() override {
+    AboutTexts texts;
+    texts.linkAddress = u"http://example.com/";
+    texts.linkLabel = u"Our site";
+    texts.linkTip = u"Visit us";
+    texts.mailAddress = u"mailto:a@b.c";
+    texts.mailLabel = u"Write to us";
+    texts.mailTip = u"Mail us";
+    box_.SetTexts(texts);
+    ASSERT_TRUE(box_.Open());
   }
-  std::wstring Text(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-  }
-  std::wstring Item(int id) { return Text(GetDlgItem(box_.hwnd(), id)); }
   // The text colour the box gives the control, as it paints it.
   COLORREF PaintedColour(HWND control) {
     HDC dc = CreateCompatibleDC(nullptr);
@@ -138,7 +130,7 @@ class AboutBox : public ::testing::Test {
     DeleteDC(dc);
     return colour;
   }
-  POINT CentreOf(HWND window) {
+  static POINT CentreOf(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
@@ -147,61 +139,12 @@ class AboutBox : public ::testing::Test {
   AboutDialog box_{nullptr};
 };
 
-TEST_F(AboutBox, ShowsTheDocumentsTextsAndOpensItsLinks) {
-  box_.SetTexts(AboutTextsOf(Document()));
-  ASSERT_TRUE(box_.Open());
-  EXPECT_EQ(Text(box_.hwnd()), L"About  Show");
-  EXPECT_EQ(Item(IDC_ABOUT_PRODUCT), L" Show  1.2");
-  EXPECT_EQ(Item(IDC_ABOUT_NOTICE), L"(c) 2026 Us");
-  EXPECT_EQ(Item(IDC_ABOUT_WEB_LINK), L"Our site");
-  EXPECT_EQ(Item(IDC_ABOUT_MAIL_LINK), L"Write to us");
-  EXPECT_EQ(Item(IDOK), L"Close");
+TEST_F(AboutBoxLinks, HoverCapturesTheMouseShowsTheTipAndAClickOpensTheTarget) {
   CHyperLink& web = box_.webLink();
   CHyperLink& mail = box_.mailLink();
-  EXPECT_EQ(web.target(), L"http://example.com/");
-  EXPECT_EQ(web.tipText(), L"Visit us");
-  EXPECT_EQ(mail.target(), L"mailto:a@b.c");
-  EXPECT_EQ(mail.tipText(), L"Mail us");
-  EXPECT_EQ(mail.cursor(), LoadCursorW(nullptr, IDC_HAND));
-  EXPECT_TRUE(mail.underline());
-  EXPECT_TRUE(GetWindowLongPtrW(mail.hwnd(), GWL_STYLE) & SS_NOTIFY);
-  // No picture: its place is hidden. No owner: the box stands in the middle of the work area.
-  EXPECT_FALSE(GetWindowLongPtrW(GetDlgItem(box_.hwnd(), IDC_ABOUT_PICTURE), GWL_STYLE) & WS_VISIBLE);
-  RECT area{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  const POINT middle = CentreOf(box_.hwnd());
-  EXPECT_NEAR(middle.x, (area.left + area.right) / 2, 1);
-  EXPECT_NEAR(middle.y, (area.top + area.bottom) / 2, 1);
-
-  // A click on the mail link opens its target; the link then shows as visited.
-  std::vector<std::wstring> opened;
-  INT_PTR answer = 33;
-  mail.SetOpener([&](const std::wstring& target, int show) {
-    EXPECT_EQ(show, SW_SHOWNORMAL);
-    opened.push_back(target);
-    return answer;
-  });
-  EXPECT_EQ(PaintedColour(mail.hwnd()), AboutDialog::kLinkColour);
-  SendMessageW(mail.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  SendMessageW(mail.hwnd(), WM_LBUTTONUP, 0, 0);
-  EXPECT_EQ(opened, std::vector<std::wstring>{L"mailto:a@b.c"});
-  EXPECT_TRUE(mail.visited());
-  EXPECT_EQ(PaintedColour(mail.hwnd()), AboutDialog::kVisitedColour);
-  // A target nothing could open leaves it unvisited.
-  answer = SE_ERR_NOASSOC;
-  SendMessageW(mail.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  EXPECT_EQ(opened.size(), 2u);
-  EXPECT_FALSE(mail.visited());
-  EXPECT_EQ(PaintedColour(mail.hwnd()), AboutDialog::kLinkColour);
-  // A plain text of the box is none of the links' business.
-  EXPECT_NE(PaintedColour(GetDlgItem(box_.hwnd(), IDC_ABOUT_NOTICE)), AboutDialog::kLinkColour);
-}
-
-TEST_F(AboutBox, TheCursorOverALinkCapturesTheMouseAndShowsItsTip) {
-  box_.SetTexts(AboutTextsOf(Document()));
-  ASSERT_TRUE(box_.Open());
-  CHyperLink& web = box_.webLink();
   TipWindow& tip = TipWindow::Instance();
+  EXPECT_EQ(mail.cursor(), LoadCursorW(nullptr, IDC_HAND));
+  EXPECT_EQ(PaintedColour(web.hwnd()), AboutDialog::kLinkColour);
 
   SetCursorPos(CentreOf(web.hwnd()).x, CentreOf(web.hwnd()).y);
   SendMessageW(web.hwnd(), WM_MOUSEMOVE, 0, 0);
@@ -210,42 +153,37 @@ TEST_F(AboutBox, TheCursorOverALinkCapturesTheMouseAndShowsItsTip) {
   EXPECT_TRUE(tip.showing());
   EXPECT_EQ(tip.text(), L"Visit us");
   EXPECT_EQ(PaintedColour(web.hwnd()), AboutDialog::kHoverColour);
-  // Over the mail link the web link's tip goes.
-  SendMessageW(box_.mailLink().hwnd(), WM_MOUSEMOVE, 0, 0);
+  // Over another link the first one's tip goes; a lost capture ends the hover.
+  SendMessageW(mail.hwnd(), WM_MOUSEMOVE, 0, 0);
   EXPECT_EQ(tip.text(), L"Mail us");
   ReleaseCapture();
-  EXPECT_FALSE(web.hover());  // lost the capture: no longer known to be over it
-
+  EXPECT_FALSE(web.hover());
+  // Leaving the link ends it too.
   SendMessageW(web.hwnd(), WM_MOUSEMOVE, 0, 0);
   ASSERT_TRUE(web.hover());
-  const POINT outside{CentreOf(box_.hwnd()).x, CentreOf(GetDlgItem(box_.hwnd(), IDOK)).y};
-  SetCursorPos(outside.x, outside.y);
+  SetCursorPos(CentreOf(GetDlgItem(box_.hwnd(), IDOK)).x, CentreOf(GetDlgItem(box_.hwnd(), IDOK)).y);
   SendMessageW(web.hwnd(), WM_MOUSEMOVE, 0, 0);
   EXPECT_FALSE(web.hover());
   EXPECT_NE(GetCapture(), web.hwnd());
   EXPECT_FALSE(tip.showing());
-  EXPECT_EQ(PaintedColour(web.hwnd()), AboutDialog::kLinkColour);
-}
 
-TEST_F(AboutBox, ShowsTheDocumentsPictureAndStaysWithItsOwner) {
-  HBITMAP picture = CreateBitmap(40, 30, 1, 32, nullptr);
-  HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 300, 300, 50, 50, nullptr, nullptr, nullptr, nullptr);
-  {
-    AboutDialog box(owner);
-    box.SetBitmap(picture);
-    ASSERT_TRUE(box.Open());
-    HWND control = GetDlgItem(box.hwnd(), IDC_ABOUT_PICTURE);
-    EXPECT_TRUE(GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_NE(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-    EXPECT_EQ(GetWindow(box.hwnd(), GW_OWNER), owner);
-    // Empty texts leave their controls empty.
-    EXPECT_EQ(Text(GetDlgItem(box.hwnd(), IDC_ABOUT_NOTICE)), L"");
-  }
-  // The picture stays the document's.
-  BITMAP info{};
-  EXPECT_EQ(GetObjectW(picture, sizeof info, &info), static_cast<int>(sizeof info));
-  DeleteObject(picture);
-  DestroyWindow(owner);
+  // A click opens the target and shows the link as visited; a target nothing opens does not.
+  std::vector<std::wstring> opened;
+  INT_PTR answer = 33;
+  mail.SetOpener([&](const std::wstring& target, int show) {
+    EXPECT_EQ(show, SW_SHOWNORMAL);
+    opened.push_back(target);
+    return answer;
+  });
+  SendMessageW(mail.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  EXPECT_EQ(opened, std::vector<std::wstring>{L"mailto:a@b.c"});
+  EXPECT_EQ(PaintedColour(mail.hwnd()), AboutDialog::kVisitedColour);
+  answer = SE_ERR_NOASSOC;
+  SendMessageW(mail.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  EXPECT_EQ(opened.size(), 2u);
+  EXPECT_EQ(PaintedColour(mail.hwnd()), AboutDialog::kLinkColour);
+  // The box's plain texts are none of the links' business.
+  EXPECT_NE(PaintedColour(GetDlgItem(box_.hwnd(), IDC_ABOUT_NOTICE)), AboutDialog::kLinkColour);
 }
 
 }  // namespace
