@@ -101,6 +101,9 @@ class OverlayPanel::PopUp : public win::Window {
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
+      case WM_CLOSE:
+        // The panel is part of its window: it goes when the window goes, not on its own.
+        return 0;
       case WM_MOUSEACTIVATE:
         // A click neither activates the panel nor reaches the text box, which would take the
         // focus from the player window.
@@ -206,11 +209,14 @@ void OverlayPanel::Replace() {
     pictureRect_ = Offset(At(at.picture, pictureSize), -client.left, -client.top);
     textRect_ = Offset(At(at.text, textSize), -client.left, -client.top);
   }
+  // The panel shows only while its window does: shown before it, the pop-ups could end up
+  // beneath it once it appears (Wine stacks a window shown later above windows it owns).
+  const bool ownerShown = IsWindowVisible(owner_) && !IsIconic(owner_);
   const auto move = [&](PopUp* popUp, const Box& relative) {
     if (!popUp) return;
     const Box shown = layout::ClipToClient(Offset(relative, client.left, client.top), client);
     // Wholly outside a small client area: out of sight rather than outside the window.
-    const UINT visibility = shown.IsEmpty() ? SWP_HIDEWINDOW : SWP_SHOWWINDOW;
+    const UINT visibility = shown.IsEmpty() || !ownerShown ? SWP_HIDEWINDOW : SWP_SHOWWINDOW;
     SetWindowPos(popUp->hwnd(), nullptr, shown.left, shown.top, shown.Width(), shown.Height(),
                  SWP_NOZORDER | SWP_NOACTIVATE | visibility);
     RedrawWindow(popUp->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -37,7 +37,8 @@ class OverlayPanel {
   // Makes the pop-ups over `owner` and puts them in place; false when there is nothing to show
   // or nothing could be made.
   bool Place(HWND owner);
-  // Puts the pop-ups in place again over the owner's client area as it is now.
+  // Puts the pop-ups in place again over the owner's client area as it is now, shown while
+  // the owner is shown and hidden while it is hidden or minimised.
   void Replace();
   // Destroys the pop-ups.
   void Remove();

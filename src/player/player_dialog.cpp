@@ -258,6 +258,12 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_MOVE:
       overlayPanel_.Replace();
       return DefaultHandling(message, wParam, lParam);
+    case WM_WINDOWPOSCHANGED:
+      // The panel appears and goes with the window.
+      if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
+        overlayPanel_.Replace();
+      }
+      return DefaultHandling(message, wParam, lParam);
     case WM_PAINT:
       if (IsIconic(hwnd())) {
         OnPaint();

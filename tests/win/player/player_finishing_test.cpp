@@ -24,7 +24,10 @@ class PlayerExtras : public ::testing::Test {
  protected:
   void SetUp() override {
     directory_ = platform::CurrentDirectory();
-    document_.movieList.items.push_back(MovieItem{u"a.jpg", 5, EmbeddedFile{u"a.jpg", {}, false}, u"", {}});
+    MovieItem item;
+    item.path = item.file.path = u"a.jpg";
+    item.playTime = 5;
+    document_.movieList.items.push_back(item);
     document_.sizeOptions.sizeMode = 1;
     document_.menuAboutOptions.hideAbout = 0;
     document_.productInfo.title = u"Show";
