@@ -18,12 +18,16 @@ void RestrictLibrarySearch() {
   SetDllDirectoryW(L"");
 }
 
-HMODULE LoadSystemLibrary(const wchar_t* name) {
+std::wstring SystemFolderPath(const wchar_t* name) {
   wchar_t folder[MAX_PATH] = {};
   const UINT length = GetSystemDirectoryW(folder, static_cast<UINT>(std::size(folder)));
-  if (length == 0 || length >= std::size(folder)) return nullptr;
-  const std::wstring path = std::wstring(folder, length) + L"\\" + name;
-  return LoadLibraryW(path.c_str());
+  if (length == 0 || length >= std::size(folder)) return {};
+  return std::wstring(folder, length) + L"\\" + name;
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  const std::wstring path = SystemFolderPath(name);
+  return path.empty() ? nullptr : LoadLibraryW(path.c_str());
 }
 
 }  // namespace zp::win

@@ -5,7 +5,8 @@
 
 #include <iterator>
 
-#include "services/system_paths.h"
+#include "framework/library_loading.h"
+#include "services/existing_file.h"
 
 namespace zp::services {
 
@@ -31,7 +32,8 @@ MciWindowFactory SystemMciWindows() {
   return [](HWND parent, const std::wstring& path) -> HWND {
     using CreateFunction = HWND(WINAPIV*)(HWND, HINSTANCE, DWORD, LPCWSTR);
     static const CreateFunction create = [] {
-      HMODULE library = LoadSystemLibrary(L"msvfw32.dll");
+      // Kept loaded for the rest of the process: its MCI windows may outlive any one player.
+      HMODULE library = win::LoadSystemLibrary(L"msvfw32.dll");
       return library ? reinterpret_cast<CreateFunction>(
                            reinterpret_cast<void*>(GetProcAddress(library, "MCIWndCreateW")))
                      : nullptr;

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "core/web/browser_command.h"
+#include "framework/library_loading.h"
 #include "framework/profile.h"
 #include "framework/unique_handle.h"
 #include "platform/wide.h"
-#include "services/system_paths.h"
+#include "services/existing_file.h"
 
 namespace zp::services {
 
@@ -29,7 +30,7 @@ std::wstring ProgramPath(const std::wstring& program) {
   const bool absolute = program.size() > 2 && ((program[1] == L':' && program[2] == L'\\') || program.starts_with(L"\\\\"));
   if (absolute) return IsExistingFile(program) ? program : std::wstring();
   if (program.empty() || program.find_first_of(L"\\/:") != std::wstring::npos) return {};
-  const std::wstring path = SystemFolderPath(program.c_str());
+  const std::wstring path = win::SystemFolderPath(program.c_str());
   return IsExistingFile(path) ? path : std::wstring();
 }
 
