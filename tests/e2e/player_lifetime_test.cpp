@@ -20,14 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 
 DocumentModel PicturePresentation() {
-  DocumentModel document;
-  MovieItem item;
-  item.path = u"C:\\tour\\intro.jpg";
-  item.playTime = 3;
-  item.file.path = item.path;
-  item.file.data = {0xFF, 0xD8, 0xFF, 0xD9};
-  document.movieList.items.push_back(item);
-  document.sizeOptions.sizeMode = 1;
+  DocumentModel document = OnePicturePresentation();
   document.sizeOptions.width = 320;
   document.sizeOptions.height = 240;
   return document;

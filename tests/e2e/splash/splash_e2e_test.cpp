@@ -58,14 +58,8 @@ std::vector<uint8_t> QuadrantBitmap() {
 
 // A small player window in the bottom-right corner, clear of the centred splash.
 DocumentModel Presentation() {
-  DocumentModel document;
-  MovieItem item;
-  item.path = u"C:\\show\\title.jpg";
-  item.playTime = 30;
-  item.file.path = item.path;
-  item.file.data = {0xFF, 0xD8, 0xFF, 0xD9};
-  document.movieList.items.push_back(item);
-  document.sizeOptions.sizeMode = 1;
+  DocumentModel document = OnePicturePresentation(u"C:\\show\\title.jpg");
+  document.movieList.items[0].playTime = 30;
   document.sizeOptions.width = 200;
   document.sizeOptions.height = 150;
   document.sizeOptions.positionPreset = 9;

@@ -77,6 +77,18 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
   return ::testing::AssertionSuccess();
 }
 
+DocumentModel OnePicturePresentation(const std::u16string& path) {
+  DocumentModel document;
+  MovieItem item;
+  item.path = path;
+  item.playTime = 3;
+  item.file.path = path;
+  item.file.data = {0xFF, 0xD8, 0xFF, 0xD9};
+  document.movieList.items.push_back(item);
+  document.sizeOptions.sizeMode = 1;
+  return document;
+}
+
 ::testing::AssertionResult WritePackedPlayer(const DocumentModel& document, const std::wstring& output,
                                              bool compress, uint32_t version) {
   std::vector<uint8_t> bytes;

@@ -25,6 +25,10 @@ std::wstring BinDirectory();
 std::wstring ProjectorPath();
 std::wstring ZentraPath();
 
+// A presentation of one picture (a tiny JPEG carried at `path`) in a fixed-size window: the
+// plainest document a scenario can start from.
+DocumentModel OnePicturePresentation(const std::u16string& path = u"C:\\tour\\intro.jpg");
+
 // A player whose package holds the document (and nothing else), written to `output`; the
 // document record is compressed unless said otherwise. `version` goes into the record header.
 // A failure names its step, the file and the system's error code.

@@ -25,14 +25,7 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds d
 
 // A picture presentation in a frameless 800 x 600 window in the middle of the screen.
 DocumentModel Presentation() {
-  DocumentModel document;
-  MovieItem item;
-  item.path = u"C:\\tour\\intro.jpg";
-  item.playTime = 3;
-  item.file.path = item.path;
-  item.file.data = {0xFF, 0xD8, 0xFF, 0xD9};
-  document.movieList.items.push_back(item);
-  document.sizeOptions.sizeMode = 1;
+  DocumentModel document = OnePicturePresentation();
   document.appearanceOptions.hasFrame = 0;
   return document;
 }
