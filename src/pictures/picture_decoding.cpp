@@ -1,13 +1,14 @@
 #include "pictures/picture_decoding.h"
 
+#include <shlwapi.h>
 #include <wincodec.h>
 #include <wrl/client.h>
 
 #include <cstring>
-#include <new>
 
 #include "core/document/document_model.h"
 #include "core/pictures/metafile_bits.h"
+#include "core/pictures/picture_header.h"
 #include "core/pictures/sharpen.h"
 #include "core/text.h"
 #include "package/gdiplus_include.h"
@@ -55,7 +56,14 @@ bool IsMetafilePath(const std::wstring& path) {
 }
 
 std::optional<layout::Size> MeasurePicture(const std::wstring& path) {
-  return IsMetafilePath(path) ? MeasureMetafile(path) : MeasureRaster(path);
+  if (IsMetafilePath(path)) return MeasureMetafile(path);
+  // The common formats say their size in their first bytes; some system decoders read the
+  // whole picture just to be asked for it.
+  platform::MappedFile file;
+  file.Map(FromWide(path));
+  if (const auto size = ReadPictureHeaderSize(file.bytes())) return size;
+  file.Release();
+  return MeasureRaster(path);
 }
 
 DecodedPicture::DecodedPicture() = default;
@@ -63,7 +71,7 @@ DecodedPicture::~DecodedPicture() { Release(); }
 
 void DecodedPicture::Release() {
   bitmap_.reset();
-  std::vector<uint8_t>().swap(pixels_);
+  stream_.Reset();
   size_ = {};
 }
 
@@ -72,36 +80,20 @@ bool DecodedPicture::Decode(const std::wstring& path) {
   if (IsMetafilePath(path)) return false;
   const auto measured = MeasurePicture(path);
   if (!measured || !WithinPixelBudget(measured->width, measured->height)) return false;
-  Gdiplus::Bitmap file(path.c_str(), FALSE);
-  if (file.GetLastStatus() != Gdiplus::Ok) return false;
-  const UINT width = file.GetWidth(), height = file.GetHeight();
-  if (!WithinPixelBudget(width, height)) return false;
-  const INT stride = static_cast<INT>(width) * 4;
-  try {
-    pixels_.resize(size_t{width} * height * 4);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  Gdiplus::BitmapData data{};
-  data.Width = width;
-  data.Height = height;
-  data.Stride = stride;
-  data.PixelFormat = PixelFormat32bppPARGB;
-  data.Scan0 = pixels_.data();
-  Gdiplus::Rect whole(0, 0, static_cast<INT>(width), static_cast<INT>(height));
-  if (file.LockBits(&whole, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf, PixelFormat32bppPARGB,
-                    &data) != Gdiplus::Ok) {
+  // Decoded from a copy of the file in memory, so that the file is not held open while the
+  // picture is shown (the stream lives as long as the picture).
+  platform::MappedFile file;
+  if (file.Map(FromWide(path)) == 0 || file.size() > UINT_MAX) return false;
+  stream_.Attach(SHCreateMemStream(file.data(), static_cast<UINT>(file.size())));
+  file.Release();
+  if (!stream_) return false;
+  bitmap_.reset(new Gdiplus::Bitmap(stream_.Get(), FALSE));
+  if (bitmap_->GetLastStatus() != Gdiplus::Ok ||
+      !WithinPixelBudget(bitmap_->GetWidth(), bitmap_->GetHeight())) {
     Release();
     return false;
   }
-  file.UnlockBits(&data);
-  bitmap_.reset(new Gdiplus::Bitmap(static_cast<INT>(width), static_cast<INT>(height), stride, PixelFormat32bppPARGB,
-                                    pixels_.data()));
-  if (bitmap_->GetLastStatus() != Gdiplus::Ok) {
-    Release();
-    return false;
-  }
-  size_ = {static_cast<int>(width), static_cast<int>(height)};
+  size_ = {static_cast<int>(bitmap_->GetWidth()), static_cast<int>(bitmap_->GetHeight())};
   return true;
 }
 

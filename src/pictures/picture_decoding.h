@@ -7,6 +7,8 @@
 #pragma once
 
 #include <windows.h>
+#include <objidl.h>
+#include <wrl/client.h>
 
 #include <cstdint>
 #include <memory>
@@ -31,7 +33,7 @@ bool IsMetafilePath(const std::wstring& path);
 // read as a picture.
 std::optional<layout::Size> MeasurePicture(const std::wstring& path);
 
-// A decoded picture held in memory: 32-bit premultiplied pixels and a GDI+ bitmap over them.
+// A decoded picture held in memory: a GDI+ bitmap over a copy of the file's bytes.
 class DecodedPicture {
  public:
   DecodedPicture();
@@ -49,7 +51,7 @@ class DecodedPicture {
   Gdiplus::Bitmap* bitmap() const { return bitmap_.get(); }
 
  private:
-  std::vector<uint8_t> pixels_;
+  Microsoft::WRL::ComPtr<IStream> stream_;
   std::unique_ptr<Gdiplus::Bitmap> bitmap_;
   layout::Size size_;
 };

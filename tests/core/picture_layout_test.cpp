@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/pictures/metafile_bits.h"
+#include "core/pictures/picture_header.h"
 #include "core/pictures/picture_layout.h"
 #include "core/pictures/sharpen.h"
 
@@ -189,6 +190,46 @@ TEST(Sharpen, FlatColourStaysAndEdgesGainContrast) {
   EXPECT_FALSE(SharpenPixels(small, 2, 2, 8, 4));
   EXPECT_FALSE(SharpenPixels(pixels, width, height, stride, 2));
   EXPECT_FALSE(SharpenPixels(std::span(pixels).first(40), width, height, stride, 3));
+}
+
+}  // namespace
+}  // namespace zp::pictures
+
+namespace zp::pictures {
+namespace {
+
+TEST(PictureHeader, SizesFromTheFirstBytes) {
+  using Bytes = std::vector<uint8_t>;
+  const Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                  0, 0, 0x0F, 0xA0, 0, 0, 0x0B, 0xB8};
+  const Bytes gif{'G', 'I', 'F', '8', '9', 'a', 0x26, 0x02, 0x90, 0x01};
+  Bytes bmp(26, 0);
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  bmp[14] = 40;
+  bmp[18] = 200;
+  bmp[22] = 0x9C;  // -100 as 32 bits: a top-down bitmap
+  bmp[23] = bmp[24] = bmp[25] = 0xFF;
+  // Start of image, an APP0 segment of 16 bytes, fill bytes, then a baseline frame header.
+  Bytes jpeg{0xFF, 0xD8, 0xFF, 0xE0, 0, 16};
+  jpeg.resize(jpeg.size() + 14, 0);
+  jpeg.insert(jpeg.end(), {0xFF, 0xFF, 0xC0, 0, 17, 8, 0x0B, 0xB8, 0x0F, 0xA0, 3});
+  struct Case {
+    Bytes file;
+    std::optional<layout::Size> size;
+  } cases[] = {
+      {png, layout::Size{4000, 3000}},
+      {gif, layout::Size{550, 400}},
+      {bmp, layout::Size{200, 100}},
+      {jpeg, layout::Size{4000, 3000}},
+      {Bytes(png.begin(), png.end() - 1), std::nullopt},      // cut inside the header
+      {Bytes(jpeg.begin(), jpeg.end() - 3), std::nullopt},    // cut inside the frame header
+      {Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0, 2}, std::nullopt},   // scan data before any frame
+      {Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0xFF, 0xFF}, std::nullopt},  // a segment longer than the file
+      {Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 1, 0}, std::nullopt},  // no width
+      {Bytes{'I', 'I', '*', 0}, std::nullopt},                 // TIFF: the system's decoders decide
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadPictureHeaderSize(c.file), c.size) << c.file.size();
 }
 
 }  // namespace

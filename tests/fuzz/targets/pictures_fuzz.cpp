@@ -1,4 +1,4 @@
-// The picture inputs a presentation or a movie controls: ".wmf" files (the metafile must lie
+// The picture inputs a presentation or a movie controls: picture headers, ".wmf" files (the metafile must lie
 // inside the file whatever its size field says), ShowImage's items and rectangle, and the view
 // and drag arithmetic over any numbers (no overflow, no division by zero under the sanitizers).
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include "core/layout/drag_region.h"
 #include "core/pictures/image_window_layout.h"
 #include "core/pictures/metafile_bits.h"
+#include "core/pictures/picture_header.h"
 #include "core/pictures/picture_layout.h"
 
 namespace {
@@ -29,6 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zp;
   std::span<const uint8_t> bytes(data, size);
 
+  if (const auto size = pictures::ReadPictureHeaderSize(bytes)) {
+    if (size->width <= 0 || size->height <= 0) std::abort();
+  }
   if (const auto bits = pictures::FindWindowsMetafileBits(bytes)) {
     if (bits->offset > size || bits->size > size - bits->offset || bits->size < 18) std::abort();
   }
