@@ -25,6 +25,20 @@ bool RegisterPlainClass(WNDPROC procedure) {
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
+bool RegisterWindowClass(const wchar_t* name, UINT style) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(ModuleInstance(), name, &wc)) return true;
+  wc = WNDCLASSEXW{};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = ModuleInstance();
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc) != 0;
+}
+
 Window::~Window() { Destroy(); }
 
 Window* Window::FromHandle(HWND hwnd) {

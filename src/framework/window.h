@@ -66,4 +66,9 @@ class Window {
 // The module that holds the program's resources and window classes.
 HINSTANCE ModuleInstance();
 
+// Registers a window class of the module, unless it exists already, for windows the framework
+// subclasses once created: the system's default procedure, the arrow cursor, no background
+// brush, no icon, and the given class style. True when the class exists afterwards.
+bool RegisterWindowClass(const wchar_t* name, UINT style);
+
 }  // namespace zp::win

@@ -12,22 +12,7 @@ namespace {
 const wchar_t kImageWindowClass[] = L"ZentraImageWindow";
 constexpr COLORREF kFrameGrey = RGB(120, 120, 120);
 
-bool RegisterImageWindowClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(win::ModuleInstance(), kImageWindowClass, &wc)) return true;
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_BYTEALIGNCLIENT;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = win::ModuleInstance();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kImageWindowClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  return registered;
-}
+bool RegisterImageWindowClass() { return win::RegisterWindowClass(kImageWindowClass, CS_BYTEALIGNCLIENT); }
 
 bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

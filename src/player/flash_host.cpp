@@ -9,22 +9,7 @@ namespace {
 
 const wchar_t kHostClass[] = L"ZentraFlashHost";
 
-bool RegisterHostClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(win::ModuleInstance(), kHostClass, &wc)) return true;
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_BYTEALIGNCLIENT;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = win::ModuleInstance();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kHostClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  return registered;
-}
+bool RegisterHostClass() { return win::RegisterWindowClass(kHostClass, CS_BYTEALIGNCLIENT); }
 
 bool FileExists(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
