@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include "app/prerequisite_components.h"
 #include "core/package_reader.h"
+#include "core/support/prerequisites.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "player/context_menu_view.h"
@@ -28,6 +30,14 @@ bool ProjectorApp::Start() {
   }
   services::SelectSettingsKey();
 
+  // What the document needs before the window opens: the movie control (installed from the
+  // package when missing), and for a transparent document a display and a transparency control
+  // that can show it; otherwise the document plays opaque.
+  if (!CheckPrerequisites()) {
+    exitCode_ = 1;
+    return false;
+  }
+
   // Without a taskbar button the player window is owned by a hidden window.
   player::OwnerWindow owner;
   if (!showInTaskbar) owner.CreateHidden();
@@ -44,6 +54,15 @@ bool ProjectorApp::Start() {
   return false;
 }
 
+bool ProjectorApp::CheckPrerequisites() {
+  SystemPrerequisites system(platform::ModuleFilePath(), FromWide(document.TemporaryDirectory()));
+  std::u16string registered;
+  const auto outcome =
+      support::CheckPrerequisites(document, FromWide(document.TemporaryDirectory()), registered, system);
+  controlFilePath = ToWide(registered);
+  return outcome != support::PrerequisiteOutcome::kExit;
+}
+
 bool ProjectorApp::LoadDocumentFromPackage(const std::wstring& programPath) {
   document.playerMode = 1;
   if (programPath.empty()) return false;
@@ -56,8 +75,10 @@ bool ProjectorApp::LoadDocumentFromPackage(const std::wstring& programPath) {
 
 
 int ProjectorApp::Exit() {
+  // The transparency control registered for this run goes before the temporary directory.
+  RemoveRegisteredControl(FromWide(controlFilePath));
+  controlFilePath.clear();
   gdiplus_.reset();
-  // The transparency control is unregistered and deleted here once start-up registers one.
   return exitCode_;
 }
 

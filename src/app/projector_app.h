@@ -25,6 +25,8 @@ class ProjectorApp : public win::Application {
   // Releases what start-up acquired and returns the process exit code.
   int Exit() override;
 
+  // Runs the prerequisite checks on the loaded document; false when the run is to end.
+  bool CheckPrerequisites();
   // Finds the document record in the file and loads it; false when there is none or it does
   // not load.
   bool LoadDocumentFromPackage(const std::wstring& programPath);

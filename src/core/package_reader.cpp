@@ -97,11 +97,10 @@ std::optional<DocumentSource> ReadDocumentRecord(const std::u16string& path, siz
 
 namespace {
 
-// Writes one record's file; true when its bytes were written in full.
-bool ExtractOne(std::span<const uint8_t> record, const FileRecordHeader& header, const std::u16string& directory) {
-  if (!IsPlainFileName(header.fileName)) return false;
+// Writes one record's payload to `path`; true when its bytes were written in full.
+bool WritePayload(std::span<const uint8_t> record, const FileRecordHeader& header, const std::u16string& path) {
   platform::OutputFile out;
-  if (!out.Open(JoinPath(directory, header.fileName), platform::OutputFile::Mode::kCreateAlways)) return false;
+  if (!out.Open(path, platform::OutputFile::Mode::kCreateAlways)) return false;
   const std::span<const uint8_t> payload = record.subspan(kFileHeaderSize);
   if (header.compressed) {
     // A compressed size beyond the end of the file is cut to what is there; the stream then
@@ -112,6 +111,31 @@ bool ExtractOne(std::span<const uint8_t> record, const FileRecordHeader& header,
   }
   if (header.inflatedSize > payload.size()) return false;
   return out.Write(payload.first(header.inflatedSize));
+}
+
+bool ExtractOne(std::span<const uint8_t> record, const FileRecordHeader& header, const std::u16string& directory) {
+  if (!IsPlainFileName(header.fileName)) return false;
+  return WritePayload(record, header, JoinPath(directory, header.fileName));
+}
+
+// The first record with the tag, if it is a file record of the version this reader knows.
+struct FirstRecord {
+  platform::MappedFile file;
+  std::span<const uint8_t> record;
+  FileRecordHeader header;
+};
+
+bool FindFirstRecord(const std::u16string& source, const RecordTag& tag, FirstRecord& found) {
+  if (found.file.Map(source) == 0) return false;
+  TagSearcher searcher;
+  if (!searcher.SetPattern(tag.Text())) return false;
+  const uint8_t* match = searcher.First(found.file.data(), found.file.size());
+  if (!match) return false;
+  found.record = found.file.bytes().subspan(static_cast<size_t>(match - found.file.data()));
+  const auto header = ParseFileRecordHeader(found.record);
+  if (!header || header->version != kFileRecordVersion) return false;
+  found.header = *header;
+  return true;
 }
 
 }  // namespace
@@ -131,6 +155,25 @@ bool ExtractFileRecords(const std::u16string& source, const RecordTag& tag, cons
     if (!all) break;
   }
   return anyWritten;
+}
+
+std::optional<std::u16string> ExtractFirstFileRecord(const std::u16string& source, const RecordTag& tag,
+                                                     const std::u16string& directory) {
+  FirstRecord first;
+  if (!FindFirstRecord(source, tag, first) || !IsPlainFileName(first.header.fileName)) return std::nullopt;
+  const std::u16string path = JoinPath(directory, first.header.fileName);
+  if (WritePayload(first.record, first.header, path)) return path;
+  platform::DeleteOneFile(path);
+  return std::nullopt;
+}
+
+bool ExtractFirstFileRecordTo(const std::u16string& source, const RecordTag& tag, const std::u16string& path,
+                              uint32_t maxSize) {
+  FirstRecord first;
+  if (!FindFirstRecord(source, tag, first) || first.header.inflatedSize >= maxSize) return false;
+  if (WritePayload(first.record, first.header, path)) return true;
+  platform::DeleteOneFile(path);
+  return false;
 }
 
 }  // namespace zp

@@ -55,4 +55,16 @@ std::optional<std::vector<uint8_t>> InflateDocumentRecord(std::span<const uint8_
 bool ExtractFileRecords(const std::u16string& source, const RecordTag& tag, const std::u16string& directory,
                         bool all);
 
+// Writes the first record with the tag into the directory under the name its header gives and
+// returns the written file's path. Nothing when that record is missing, of another header
+// version or badly named, or when its payload cannot be written in full; a file begun is
+// deleted again.
+std::optional<std::u16string> ExtractFirstFileRecord(const std::u16string& source, const RecordTag& tag,
+                                                     const std::u16string& directory);
+
+// Writes the first record with the tag to `path`, whatever name its header gives. Fails, leaving
+// nothing at `path`, on the same grounds, and when the record's size is `maxSize` or more.
+bool ExtractFirstFileRecordTo(const std::u16string& source, const RecordTag& tag, const std::u16string& path,
+                              uint32_t maxSize);
+
 }  // namespace zp

@@ -95,6 +95,7 @@ class ControlSite : public IOleClientSite, public IOleInPlaceSite, public IOleIn
   ControlSite() = default;
   // Activates the created control; the windowless site overrides this.
   virtual HRESULT Activate();
+  IOleInPlaceObject* inPlaceObject() const { return inPlaceObject_.Get(); }
   ComPtr<IOleObject> oleObject_;
   RECT position_{};
   HWND parent_ = nullptr;

@@ -1,11 +1,10 @@
 #include "player/movie_control.h"
 
-#include <shellapi.h>
-
 #include "core/temp_files.h"
 #include "framework/application.h"
 #include "framework/topmost.h"
 #include "platform/wide.h"
+#include "services/support_components.h"
 
 namespace zp::player {
 namespace {
@@ -15,18 +14,6 @@ CMovieControl* theMovieControl = nullptr;
 bool FileExists(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void DispatchPendingMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the real loop
-      return;
-    }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
 }
 
 }  // namespace
@@ -82,21 +69,7 @@ bool CMovieControl::CreateControl(HWND parent, bool transparent, const RECT& rec
 
 void CMovieControl::RunFlashInstaller() {
   const std::wstring installer = ToWide(ProgramDirectory()) + L"\\InstallFlashPlayer.exe";
-  if (FileExists(installer)) {
-    SHELLEXECUTEINFOW run{};
-    run.cbSize = sizeof run;
-    run.fMask = SEE_MASK_NOCLOSEPROCESS;
-    run.lpVerb = L"open";
-    run.lpFile = installer.c_str();
-    run.nShow = SW_SHOWNORMAL;
-    if (ShellExecuteExW(&run) && run.hProcess) {
-      while (WaitForSingleObject(run.hProcess, 0) == WAIT_TIMEOUT) {
-        Sleep(100);
-        DispatchPendingMessages();
-      }
-      CloseHandle(run.hProcess);
-    }
-  }
+  if (FileExists(installer)) services::RunAndWaitResponsive(installer, L"");
   HWND main = parentWindow_ ? GetAncestor(parentWindow_, GA_ROOT) : nullptr;
   if (main) {
     // In and out of the topmost band: back in front of the installer's windows.

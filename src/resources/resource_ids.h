@@ -3,6 +3,10 @@
 
 #define IDD_PLAYER 102
 #define IDI_PLAYER 128
+#define IDD_WARNING 570
+#define IDC_WARNING_DONT_SHOW 1007
+#define IDC_WARNING_TEXT 1008
+#define IDC_WARNING_ICON 1009
 
 // The About box (dialog 129) and its controls; its Close button is IDOK.
 #define IDD_ABOUT 129

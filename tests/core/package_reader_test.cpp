@@ -209,6 +209,47 @@ TEST_F(PackageReader, BrokenPayloadsLeaveEmptyFilesThatDoNotCount) {
   }
 }
 
+// The transparency control is written under a name of the player's choosing and the installer
+// under its own; a record that cannot be written in full leaves nothing behind.
+TEST_F(PackageReader, FirstRecordWrittenInFullOrNotAtAll) {
+  const Bytes data = test::RandomBytes(4000, 17);
+  Bytes corrupt = MakeFileRecord(kToolsTag, u"a.ocx", data);
+  corrupt[kFileHeaderSize + 30] ^= 0xFF;
+  Bytes shortStored = MakeFileRecord(kToolsTag, u"a.ocx", data, false);
+  WriteU32(shortStored, 388, 1u << 20);
+  Bytes oldVersion = MakeFileRecord(kToolsTag, u"a.ocx", data);
+  WriteU32(oldVersion, 128, 99);
+  struct Case {
+    const char* what;
+    Bytes records;
+    uint32_t maxSize;
+    bool written;
+    bool writtenUnderItsName = written;
+  } cases[] = {
+      {"compressed", MakeFileRecord(kToolsTag, u"a.ocx", data), 1u << 20, true},
+      {"stored", MakeFileRecord(kToolsTag, u"a.ocx", data, false), 1u << 20, true},
+      {"corrupt stream", corrupt, 1u << 20, false},
+      {"stored size past the end of the file", shortStored, 1u << 21, false},
+      {"size at the cap", MakeFileRecord(kToolsTag, u"a.ocx", data), 4000, false, true},
+      {"only the first record counts", test::Concat({oldVersion, MakeFileRecord(kToolsTag, u"a.ocx", data)}), 1u << 20,
+       false},
+      {"no record", {}, 1u << 20, false},
+  };
+  for (const auto& c : cases) {
+    const std::u16string package = WritePackage(test::Concat({Program(), c.records}));
+    const std::u16string dir = OutDir();
+    const std::u16string target = JoinPath(dir, u"chosen name.dat");
+    EXPECT_EQ(ExtractFirstFileRecordTo(package, kToolsTag, target, c.maxSize), c.written) << c.what;
+    EXPECT_EQ(test::Exists(target), c.written) << c.what;
+    if (c.written) EXPECT_EQ(test::ReadBytes(target), data) << c.what;
+    const auto named = ExtractFirstFileRecord(package, kToolsTag, dir);
+    EXPECT_EQ(named.has_value(), c.writtenUnderItsName) << c.what;
+    EXPECT_EQ(test::Exists(JoinPath(dir, u"a.ocx")), named.has_value()) << c.what;
+    if (named) EXPECT_EQ(*named, JoinPath(dir, u"a.ocx"));
+    for (const auto& entry : platform::ListDirectory(dir)) platform::DeleteOneFile(JoinPath(dir, entry.name));
+  }
+}
+
 TEST_F(PackageReader, JunkStreamSizeReadsOnlyToTheEndOfTheFile) {
   // The stream ends itself; a stream size past the end of the file is cut to what is there.
   const Bytes data = test::RandomBytes(4000, 16);

@@ -107,4 +107,31 @@ bool DrawMovieToPixels(uint32_t* pixels, int width, int height, int stride, zp::
   return ok;
 }
 
+void DrawMovieBlended(HDC hdc, const RECT& bounds, const std::vector<zp::swf::DrawItem>& items) {
+  const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+  if (width <= 0 || height <= 0) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!picture) return;
+  HDC memory = CreateCompatibleDC(hdc);
+  if (memory) {
+    // A fresh section is all zeros: fully transparent until the movie draws on it.
+    if (DrawMovieToPixels(static_cast<uint32_t*>(bits), width, height, width * 4, zp::swf::Rgba{0, 0, 0, 0}, items)) {
+      HGDIOBJ old = SelectObject(memory, picture);
+      const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+      AlphaBlend(hdc, bounds.left, bounds.top, width, height, memory, 0, 0, width, height, blend);
+      SelectObject(memory, old);
+    }
+    DeleteDC(memory);
+  }
+  DeleteObject(picture);
+}
+
 }  // namespace zp::movie

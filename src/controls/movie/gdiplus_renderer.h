@@ -22,4 +22,8 @@ void DrawMovie(HDC hdc, const RECT& bounds, zp::swf::Rgba background, const std:
 bool DrawMovieToPixels(uint32_t* pixels, int width, int height, int stride, zp::swf::Rgba background,
                        const std::vector<zp::swf::DrawItem>& items);
 
+// Draws the items on a transparent stage over what `hdc` already holds, blending with their
+// alpha; on a 32-bit target its alpha bytes receive the coverage too.
+void DrawMovieBlended(HDC hdc, const RECT& bounds, const std::vector<zp::swf::DrawItem>& items);
+
 }  // namespace zp::movie

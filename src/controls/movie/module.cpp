@@ -20,6 +20,7 @@ LONG g_users = 0;  // live objects and server locks
 
 class ClassFactory final : public IClassFactory {
  public:
+  explicit ClassFactory(Flavor flavor) : flavor_(flavor) {}
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -43,7 +44,7 @@ class ClassFactory final : public IClassFactory {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    return MovieControl::Create(iid, out);
+    return MovieControl::Create(flavor_, iid, out);
   }
   STDMETHODIMP LockServer(BOOL lock) override {
     if (lock) {
@@ -53,9 +54,13 @@ class ClassFactory final : public IClassFactory {
     }
     return S_OK;
   }
+
+ private:
+  Flavor flavor_;
 };
 
-ClassFactory g_factory;
+ClassFactory g_movieFactory(Flavor::kWindowed);
+ClassFactory g_twinFactory(Flavor::kWindowless);
 
 std::wstring ModulePath() {
   std::wstring path(MAX_PATH, L'\0');
@@ -96,8 +101,9 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (clsid != zp::movie::kMovieControlClsid) return CLASS_E_CLASSNOTAVAILABLE;
-  return zp::movie::g_factory.QueryInterface(iid, out);
+  if (clsid == zp::movie::kMovieControlClsid) return zp::movie::g_movieFactory.QueryInterface(iid, out);
+  if (clsid == zp::movie::kFernwikClsid) return zp::movie::g_twinFactory.QueryInterface(iid, out);
+  return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 STDAPI DllCanUnloadNow() { return zp::movie::ModuleInUse() ? S_FALSE : S_OK; }
@@ -105,9 +111,9 @@ STDAPI DllCanUnloadNow() { return zp::movie::ModuleInUse() ? S_FALSE : S_OK; }
 STDAPI DllRegisterServer() {
   const std::wstring path = zp::movie::ModulePath();
   if (path.empty()) return SELFREG_E_CLASS;
-  return zp::movie::RegisterMovieControl(path);
+  return zp::movie::RegisterControlClass(zp::movie::kRegisteredClass, path);
 }
 
-STDAPI DllUnregisterServer() { return zp::movie::UnregisterMovieControl(); }
+STDAPI DllUnregisterServer() { return zp::movie::UnregisterControlClass(zp::movie::kRegisteredClass); }
 
 }  // extern "C"

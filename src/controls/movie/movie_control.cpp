@@ -1,5 +1,6 @@
 #include "movie_control.h"
 
+#include <map>
 #include <new>
 
 #include "gdiplus_renderer.h"
@@ -22,27 +23,64 @@ constexpr LONG kHimetricPerInch = 2540;
 
 LONG PixelsToHimetric(LONG pixels, int dpi) { return MulDiv(pixels, kHimetricPerInch, dpi); }
 
+// Thread timers carry no object pointer: each live timer is looked up here. Everything runs on
+// the control's own thread.
+struct ThreadTimer {
+  MovieControl* control;
+  bool frame;
+};
+std::map<UINT_PTR, ThreadTimer>& ThreadTimers() {
+  static std::map<UINT_PTR, ThreadTimer> timers;
+  return timers;
+}
+
+void CALLBACK OnThreadTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  const auto found = ThreadTimers().find(id);
+  if (found == ThreadTimers().end()) return;
+  const ThreadTimer timer = found->second;
+  if (timer.frame) {
+    timer.control->OnFrameTimer();
+  } else {
+    timer.control->OnDeliveryTimer();
+  }
+}
+
+UINT_PTR StartThreadTimer(MovieControl* control, bool frame, UINT periodMs) {
+  const UINT_PTR id = SetTimer(nullptr, 0, periodMs, OnThreadTimer);
+  if (id) ThreadTimers()[id] = ThreadTimer{control, frame};
+  return id;
+}
+
+void StopThreadTimer(UINT_PTR& id) {
+  if (!id) return;
+  KillTimer(nullptr, id);
+  ThreadTimers().erase(id);
+  id = 0;
+}
+
 }  // namespace
 
-MovieControl::MovieControl() {
+MovieControl::MovieControl(Flavor flavor) : flavor_(flavor) {
   ModuleAddRef();
-  clock_ = CreateClockWindow(this);
+  if (flavor_ == Flavor::kWindowed) clock_ = CreateClockWindow(this);
   // The default extent is the default stage, 550 × 400 pixels at 96 dots per inch.
   extentHimetric_ = {PixelsToHimetric(550, 96), PixelsToHimetric(400, 96)};
 }
 
 MovieControl::~MovieControl() {
+  StopThreadTimer(frameTimer_);
+  StopThreadTimer(deliveryTimer_);
   if (window_) DestroyWindow(window_);
   if (clock_) DestroyWindow(clock_);
   ModuleRelease();
 }
 
-HRESULT MovieControl::Create(REFIID iid, void** out) {
+HRESULT MovieControl::Create(Flavor flavor, REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  MovieControl* control = new (std::nothrow) MovieControl();
+  MovieControl* control = new (std::nothrow) MovieControl(flavor);
   if (!control) return E_OUTOFMEMORY;
-  if (!control->clock_) {
+  if (flavor == Flavor::kWindowed && !control->clock_) {
     control->Release();
     return E_FAIL;
   }
@@ -59,7 +97,9 @@ STDMETHODIMP MovieControl::QueryInterface(REFIID iid, void** out) {
   } else if (iid == IID_IOleObject) {
     *out = static_cast<IOleObject*>(this);
   } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject) {
-    *out = static_cast<IOleInPlaceObject*>(this);
+    *out = static_cast<IOleInPlaceObjectWindowless*>(this);
+  } else if (iid == IID_IOleInPlaceObjectWindowless && flavor_ == Flavor::kWindowless) {
+    *out = static_cast<IOleInPlaceObjectWindowless*>(this);
   } else if (iid == IID_IOleInPlaceActiveObject) {
     *out = static_cast<IOleInPlaceActiveObject*>(this);
   } else if (iid == IID_IOleControl) {
@@ -129,12 +169,22 @@ STDMETHODIMP MovieControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, 
 }
 
 HRESULT MovieControl::InPlaceActivate(LONG verb, HWND parentHint, LPCRECT positionHint) {
+  if (windowless()) return S_OK;  // active without a window: nothing to show or focus
   if (!window_) {
     HWND parent = parentHint;
     RECT position = positionHint ? *positionHint : RECT{0, 0, 0, 0};
+    ComPtr<IOleInPlaceSiteWindowless> windowlessSite;
     if (clientSite_ && SUCCEEDED(clientSite_.As(&inPlaceSite_))) {
       if (inPlaceSite_->CanInPlaceActivate() != S_OK) return E_FAIL;
-      inPlaceSite_->OnInPlaceActivate();
+      // The twin goes without a window wherever its container lets it.
+      if (flavor_ == Flavor::kWindowless && SUCCEEDED(inPlaceSite_.As(&windowlessSite)) &&
+          windowlessSite->CanWindowlessActivate() == S_OK) {
+        BOOL noRedraw = FALSE;
+        windowlessSite->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
+      } else {
+        windowlessSite.Reset();
+        inPlaceSite_->OnInPlaceActivate();
+      }
       HWND siteWindow = nullptr;
       if (SUCCEEDED(inPlaceSite_->GetWindow(&siteWindow)) && siteWindow) parent = siteWindow;
       ComPtr<IOleInPlaceFrame> frame;
@@ -146,6 +196,12 @@ HRESULT MovieControl::InPlaceActivate(LONG verb, HWND parentHint, LPCRECT positi
       if (SUCCEEDED(inPlaceSite_->GetWindowContext(&frame, &document, &sitePosition, &clip, &frameInfo))) {
         position = sitePosition;
       }
+    }
+    if (windowlessSite) {
+      position_ = position;
+      windowlessSite_ = windowlessSite;
+      Invalidate();
+      return S_OK;
     }
     if (!parent) return E_UNEXPECTED;
     position_ = position;
@@ -175,17 +231,23 @@ HRESULT MovieControl::InPlaceActivate(LONG verb, HWND parentHint, LPCRECT positi
 STDMETHODIMP MovieControl::EnumVerbs(IEnumOLEVERB** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  return OleRegEnumVerbs(kMovieControlClsid, out);
+  return OleRegEnumVerbs(classId(), out);
 }
 
 STDMETHODIMP MovieControl::GetUserClassID(CLSID* clsid) {
   if (!clsid) return E_POINTER;
-  *clsid = kMovieControlClsid;
+  *clsid = classId();
   return S_OK;
 }
 
-STDMETHODIMP MovieControl::GetUserType(DWORD form, LPOLESTR* type) {
-  return OleRegGetUserType(kMovieControlClsid, form, type);
+STDMETHODIMP MovieControl::GetUserType(DWORD form, LPOLESTR* type) { return OleRegGetUserType(classId(), form, type); }
+
+const CLSID& MovieControl::classId() const {
+  return flavor_ == Flavor::kWindowless ? kFernwikClsid : kMovieControlClsid;
+}
+
+const IID& MovieControl::eventsIid() const {
+  return flavor_ == Flavor::kWindowless ? kFernwikEventsIid : kMovieEventsIid;
 }
 
 STDMETHODIMP MovieControl::SetExtent(DWORD aspect, SIZEL* size) {
@@ -239,6 +301,10 @@ STDMETHODIMP MovieControl::GetWindow(HWND* window) {
 
 STDMETHODIMP MovieControl::InPlaceDeactivate() {
   UIDeactivate();
+  if (windowlessSite_) {
+    const ComPtr<IOleInPlaceSiteWindowless> site = std::move(windowlessSite_);
+    site->OnInPlaceDeactivateEx(TRUE);
+  }
   if (window_) {
     HWND window = window_;
     window_ = nullptr;
@@ -264,6 +330,7 @@ STDMETHODIMP MovieControl::UIDeactivate() {
 STDMETHODIMP MovieControl::SetObjectRects(LPCRECT position, LPCRECT) {
   if (!position) return E_POINTER;
   position_ = *position;
+  if (windowlessSite_) Invalidate();
   if (window_) {
     MoveWindow(window_, position->left, position->top, position->right - position->left,
                position->bottom - position->top, TRUE);
@@ -302,10 +369,18 @@ STDMETHODIMP MovieControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC,
     area = {bounds->left, bounds->top, bounds->right, bounds->bottom};
   } else if (window_) {
     GetClientRect(window_, &area);
+  } else if (windowlessSite_) {
+    area = position_;
   } else {
     return E_INVALIDARG;
   }
-  Paint(hdc, area);
+  if (flavor_ == Flavor::kWindowless) {
+    // The stage stays transparent: the container sees through to whatever it drew first.
+    const int32_t width = area.right - area.left, height = area.bottom - area.top;
+    if (width > 0 && height > 0) DrawMovieBlended(hdc, area, session_.DrawList(width, height));
+  } else {
+    Paint(hdc, area);
+  }
   return S_OK;
 }
 
@@ -348,7 +423,7 @@ STDMETHODIMP MovieControl::GetClassInfo(ITypeInfo** info) {
 STDMETHODIMP MovieControl::GetGUID(DWORD kind, GUID* guid) {
   if (!guid) return E_POINTER;
   if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
-  *guid = kMovieEventsIid;
+  *guid = eventsIid();
   return S_OK;
 }
 
@@ -360,7 +435,7 @@ STDMETHODIMP MovieControl::EnumConnectionPoints(IEnumConnectionPoints** out) {
 STDMETHODIMP MovieControl::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (iid != kMovieEventsIid) return CONNECT_E_NOCONNECTION;
+  if (iid != eventsIid()) return CONNECT_E_NOCONNECTION;
   *out = &events_;
   events_.AddRef();
   return S_OK;
@@ -389,22 +464,51 @@ void MovieControl::LoadMovie(const std::wstring& reference) {
 void MovieControl::AfterPlaybackChange() {
   Invalidate();
   UpdateTimer();
-  if (clock_ && !deliveryPosted_ && freezeCount_ == 0) {
+  if (!deliveryPosted_ && freezeCount_ == 0) PostDelivery();
+}
+
+void MovieControl::PostDelivery() {
+  if (clock_) {
     deliveryPosted_ = PostMessageW(clock_, kDeliverEventsMessage, 0, 0) != FALSE;
+  } else if (flavor_ == Flavor::kWindowless) {
+    deliveryTimer_ = StartThreadTimer(this, false, 0);
+    deliveryPosted_ = deliveryTimer_ != 0;
   }
 }
 
 void MovieControl::UpdateTimer() {
   const bool wanted = session_.player().playing();
-  if (wanted && !timerRunning_ && clock_) {
-    timerRunning_ = SetTimer(clock_, kFrameTimer, kFrameTimerMs, nullptr) != 0;
+  if (wanted && !timerRunning_) {
+    if (clock_) {
+      timerRunning_ = SetTimer(clock_, kFrameTimer, kFrameTimerMs, nullptr) != 0;
+    } else if (flavor_ == Flavor::kWindowless) {
+      frameTimer_ = StartThreadTimer(this, true, kFrameTimerMs);
+      timerRunning_ = frameTimer_ != 0;
+    }
   } else if (!wanted && timerRunning_) {
-    KillTimer(clock_, kFrameTimer);
+    if (clock_) KillTimer(clock_, kFrameTimer);
+    StopThreadTimer(frameTimer_);
     timerRunning_ = false;
   }
 }
 
+void MovieControl::OnFrameTimer() {
+  ComPtr<IUnknown> self(static_cast<IDispatch*>(this));
+  session_.player().Advance(GetTickCount64());
+  if (session_.player().TakeRedraw()) Invalidate();
+  UpdateTimer();
+  DeliverEvents();
+}
+
+void MovieControl::OnDeliveryTimer() {
+  ComPtr<IUnknown> self(static_cast<IDispatch*>(this));
+  StopThreadTimer(deliveryTimer_);
+  deliveryPosted_ = false;
+  DeliverEvents();
+}
+
 void MovieControl::Invalidate() {
+  if (windowlessSite_) windowlessSite_->InvalidateRect(nullptr, FALSE);
   if (window_) InvalidateRect(window_, nullptr, FALSE);
   if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
 }
@@ -420,7 +524,7 @@ void MovieControl::DeliverEvents() {
     VariantInit(&args[0]);
     args[0].vt = VT_I4;
     args[0].lVal = 4;
-    events_.Fire(kEventReadyStateChange, args);
+    events_.Fire(flavor_ == Flavor::kWindowless ? kFernEventReadyState : kEventReadyStateChange, args);
   }
   while (session_.generation() == generation && freezeCount_ == 0) {
     auto commands = session_.player().TakeFsCommands();
@@ -434,7 +538,7 @@ void MovieControl::DeliverEvents() {
       args[1].bstrVal = SysAllocString(ToWide(command.command).c_str());
       args[0].vt = VT_BSTR;
       args[0].bstrVal = SysAllocString(ToWide(command.arguments).c_str());
-      events_.Fire(kEventFsCommand, args);
+      events_.Fire(flavor_ == Flavor::kWindowless ? kFernEventFsCommand : kEventFsCommand, args);
       VariantClear(&args[0]);
       VariantClear(&args[1]);
     }
@@ -451,10 +555,7 @@ LRESULT MovieControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
   switch (message) {
     case WM_TIMER:
       if (window == clock_ && wParam == kFrameTimer) {
-        session_.player().Advance(GetTickCount64());
-        if (session_.player().TakeRedraw()) Invalidate();
-        UpdateTimer();
-        DeliverEvents();
+        OnFrameTimer();
         return 0;
       }
       break;
@@ -492,6 +593,22 @@ LRESULT MovieControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+STDMETHODIMP MovieControl::OnWindowMessage(UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
+  if (result) *result = 0;
+  if (message != WM_MOUSEMOVE) return S_FALSE;  // the container's own handling goes on
+  // Windowless input comes in the container window's client coordinates.
+  session_.TrackMouse(static_cast<short>(LOWORD(lParam)) - position_.left,
+                      static_cast<short>(HIWORD(lParam)) - position_.top, position_.right - position_.left,
+                      position_.bottom - position_.top);
+  return S_OK;
+}
+
+STDMETHODIMP MovieControl::GetDropTarget(IDropTarget** target) {
+  if (!target) return E_POINTER;
+  *target = nullptr;
+  return E_NOTIMPL;
+}
+
 // ---- events -------------------------------------------------------------------------------
 
 STDMETHODIMP EventConnectionPoint::QueryInterface(REFIID iid, void** out) {
@@ -510,7 +627,7 @@ STDMETHODIMP_(ULONG) EventConnectionPoint::Release() { return owner_.Release(); 
 
 STDMETHODIMP EventConnectionPoint::GetConnectionInterface(IID* iid) {
   if (!iid) return E_POINTER;
-  *iid = kMovieEventsIid;
+  *iid = owner_.eventsIid();
   return S_OK;
 }
 
@@ -524,7 +641,7 @@ STDMETHODIMP EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
   *cookie = 0;
   if (!sink) return E_POINTER;
   ComPtr<IDispatch> dispatch;
-  if (FAILED(sink->QueryInterface(kMovieEventsIid, reinterpret_cast<void**>(dispatch.GetAddressOf()))) &&
+  if (FAILED(sink->QueryInterface(owner_.eventsIid(), reinterpret_cast<void**>(dispatch.GetAddressOf()))) &&
       FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.GetAddressOf())))) {
     return CONNECT_E_CANNOTCONNECT;
   }

@@ -1,6 +1,11 @@
 // The movie control object: an ActiveX control that a standard container hosts windowed,
 // playing movies through a `MovieSession`. It lives on the thread that created it (apartment
 // model); its timer and its events run on that thread too.
+//
+// The same object is also the windowless twin (`Fernwik`): activated windowless in a container
+// that allows it, it has no window at all (its frames are timed by thread timers), draws with
+// per-pixel alpha on a transparent stage, takes its input through OnWindowMessage, and answers
+// its own method numbers and event numbers.
 #pragma once
 
 #include <ocidl.h>
@@ -21,6 +26,8 @@ namespace zp::movie {
 using Microsoft::WRL::ComPtr;
 
 class MovieControl;
+
+enum class Flavor { kWindowed, kWindowless };
 
 // The connection point for the event dispinterface. It shares the control's identity and
 // reference count.
@@ -49,7 +56,7 @@ class EventConnectionPoint final : public IConnectionPoint {
 
 class MovieControl final : public IDispatch,
                            public IOleObject,
-                           public IOleInPlaceObject,
+                           public IOleInPlaceObjectWindowless,
                            public IOleInPlaceActiveObject,
                            public IOleControl,
                            public IViewObject2,
@@ -57,7 +64,10 @@ class MovieControl final : public IDispatch,
                            public IProvideClassInfo2,
                            public IConnectionPointContainer {
  public:
-  static HRESULT Create(REFIID iid, void** out);
+  static HRESULT Create(Flavor flavor, REFIID iid, void** out);
+
+  const CLSID& classId() const;
+  const IID& eventsIid() const;
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -102,6 +112,9 @@ class MovieControl final : public IDispatch,
   STDMETHODIMP UIDeactivate() override;
   STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
   STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
+  // IOleInPlaceObjectWindowless: input of the twin while it has no window.
+  STDMETHODIMP OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  STDMETHODIMP GetDropTarget(IDropTarget** target) override;
   // IOleInPlaceActiveObject
   STDMETHODIMP TranslateAccelerator(LPMSG) override { return S_FALSE; }
   STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
@@ -144,11 +157,20 @@ class MovieControl final : public IDispatch,
 
   // The window procedure of the in-place window and of the clock window.
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The thread timers of the windowless twin.
+  void OnFrameTimer();
+  void OnDeliveryTimer();
 
  private:
-  MovieControl();
+  explicit MovieControl(Flavor flavor);
   ~MovieControl();
 
+  bool windowless() const { return windowlessSite_ != nullptr; }
+  HRESULT ActivateWindowless(HWND parent, const RECT& position);
+  HRESULT InvokeTwin(DISPID id, DISPPARAMS* params, VARIANT* result, UINT* argumentError);
+  void StartClock();
+  void StopClock();
+  void PostDelivery();
   HRESULT InPlaceActivate(LONG verb, HWND parentHint, LPCRECT positionHint);
   void LoadMovie(const std::wstring& reference);
   void AfterPlaybackChange();  // redraw, timer, queued events
@@ -158,6 +180,7 @@ class MovieControl final : public IDispatch,
   void Paint(HDC hdc, const RECT& bounds);
   HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argumentError);
 
+  Flavor flavor_;
   LONG references_ = 1;
   zp::swf::MovieSession session_;
   std::wstring movieReference_;  // the Movie property as set
@@ -166,13 +189,16 @@ class MovieControl final : public IDispatch,
 
   ComPtr<IOleClientSite> clientSite_;
   ComPtr<IOleInPlaceSite> inPlaceSite_;
+  ComPtr<IOleInPlaceSiteWindowless> windowlessSite_;  // while active without a window
   ComPtr<IOleInPlaceFrame> frame_;          // while UI-active
   ComPtr<IOleInPlaceUIWindow> document_;    // while UI-active
   ComPtr<IOleAdviseHolder> adviseHolder_;
   ComPtr<IAdviseSink> viewSink_;
   DWORD viewAdviseFlags_ = 0;
   HWND window_ = nullptr;       // the in-place window, child of the container's
-  HWND clock_ = nullptr;        // a message-only window for the frame timer and queued events
+  HWND clock_ = nullptr;        // windowed: a message-only window for the frame timer and queued events
+  UINT_PTR frameTimer_ = 0;     // windowless: thread timers instead
+  UINT_PTR deliveryTimer_ = 0;
   bool timerRunning_ = false;
   bool uiActive_ = false;
   SIZEL extentHimetric_{};

@@ -98,6 +98,29 @@ HRESULT SetString(VARIANT* result, const std::wstring& value) {
   return result->bstrVal ? S_OK : E_OUTOFMEMORY;
 }
 
+// Each method of the windowless twin is one member of the windowed control, read, written or
+// called.
+struct TwinMember {
+  DISPID twin;
+  DISPID member;
+  WORD flags;
+};
+
+constexpr WORD kRead = DISPATCH_PROPERTYGET, kWrite = DISPATCH_PROPERTYPUT, kCall = DISPATCH_METHOD;
+
+constexpr TwinMember kTwinMembers[] = {
+    {kFernTotalFrames, kDispTotalFrames, kRead},   {kFernScaleMode, kDispScaleMode, kWrite},
+    {kFernGetLoop, kDispLoop, kRead},              {kFernPutLoop, kDispLoop, kWrite},
+    {kFernGetMovie, kDispMovie, kRead},            {kFernPutMovie, kDispMovie, kWrite},
+    {kFernSetZoomRect, kDispSetZoomRect, kCall},   {kFernPlay, kDispPlay, kCall},
+    {kFernBack, kDispBack, kCall},                 {kFernForward, kDispForward, kCall},
+    {kFernRewind, kDispRewind, kCall},             {kFernStopPlay, kDispStopPlay, kCall},
+    {kFernCurrentFrame, kDispCurrentFrame, kRead}, {kFernIsPlaying, kDispIsPlaying, kRead},
+    {kFernFlashVersion, kDispFlashVersion, kRead}, {kFernBase, kDispBase, kWrite},
+    {kFernSetVariable, kDispSetVariable, kCall},   {kFernTSetProperty, kDispTSetProperty, kCall},
+    {kFernTGetProperty, kDispTGetProperty, kCall},
+};
+
 std::wstring Text(const VARIANT& v) { return v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : L""; }
 
 }  // namespace
@@ -136,7 +159,15 @@ STDMETHODIMP MovieControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPP
   if (result) VariantInit(result);
   // A call may release the container's last reference through an event; stay alive until done.
   ComPtr<IUnknown> self(static_cast<IDispatch*>(this));
+  if (flavor_ == Flavor::kWindowless) return InvokeTwin(id, params, result, argumentError);
   return InvokeMember(id, flags, params, result, argumentError);
+}
+
+HRESULT MovieControl::InvokeTwin(DISPID id, DISPPARAMS* params, VARIANT* result, UINT* argumentError) {
+  for (const TwinMember& m : kTwinMembers) {
+    if (m.twin == id) return InvokeMember(m.member, m.flags, params, result, argumentError);
+  }
+  return DISP_E_MEMBERNOTFOUND;
 }
 
 HRESULT MovieControl::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argumentError) {

@@ -43,6 +43,41 @@ enum Dispid : DISPID {
 inline constexpr DISPID kEventReadyStateChange = -609;  // (long newState)
 inline constexpr DISPID kEventFsCommand = 150;          // (BSTR command, BSTR args)
 
+// The windowless twin: the same movies, drawn with per-pixel alpha into whatever device context
+// its container hands it, driven by methods of its own numbers.
+// {3F2A9C61-5B7E-4D08-A1C4-6E9B2D7F0A35}
+inline constexpr CLSID kFernwikClsid = {0x3F2A9C61, 0x5B7E, 0x4D08, {0xA1, 0xC4, 0x6E, 0x9B, 0x2D, 0x7F, 0x0A, 0x35}};
+// {3F2A9C62-5B7E-4D08-A1C4-6E9B2D7F0A35}: its event dispinterface.
+inline constexpr IID kFernwikEventsIid = {0x3F2A9C62, 0x5B7E, 0x4D08, {0xA1, 0xC4, 0x6E, 0x9B, 0x2D, 0x7F, 0x0A, 0x35}};
+inline constexpr wchar_t kFernwikProgId[] = L"tixwrapper.fernwik";
+inline constexpr wchar_t kFernwikClassName[] = L"Fernwik Control";
+
+// The twin's methods. Each stands for one property read, property write or method of the
+// windowed control.
+enum FernwikDispid : DISPID {
+  kFernTotalFrames = 0x60030005,
+  kFernScaleMode = 0x6003000A,
+  kFernGetLoop = 0x6003000F,
+  kFernPutLoop = 0x60030010,
+  kFernGetMovie = 0x60030011,
+  kFernPutMovie = 0x60030012,
+  kFernSetZoomRect = 0x60030015,
+  kFernPlay = 0x60030018,
+  kFernBack = 0x6003001A,
+  kFernForward = 0x6003001B,
+  kFernRewind = 0x6003001C,
+  kFernStopPlay = 0x6003001D,
+  kFernCurrentFrame = 0x6003001F,
+  kFernIsPlaying = 0x60030020,
+  kFernFlashVersion = 0x60030023,
+  kFernBase = 0x6003002B,
+  kFernSetVariable = 0x6003003B,
+  kFernTSetProperty = 0x6003003D,
+  kFernTGetProperty = 0x6003003E,
+};
+inline constexpr DISPID kFernEventFsCommand = 1;  // (BSTR command, BSTR args)
+inline constexpr DISPID kFernEventReadyState = 2;  // (long newState)
+
 // The version the control reports: major version in the upper 16 bits.
 inline constexpr LONG kReportedVersion = 0x00070000;
 

@@ -8,9 +8,9 @@
 namespace zp::movie {
 namespace {
 
-std::wstring ClsidText() {
+std::wstring ClsidText(const ControlClass& control) {
   wchar_t text[64] = {};
-  StringFromGUID2(kMovieControlClsid, text, 64);
+  StringFromGUID2(control.clsid, text, 64);
   return text;
 }
 
@@ -25,16 +25,17 @@ LONG SetString(HKEY root, const std::wstring& path, const wchar_t* name, const s
   return status;
 }
 
-LONG RegisterUnder(HKEY classes, const std::wstring& modulePath) {
-  const std::wstring clsid = L"CLSID\\" + ClsidText();
-  const std::wstring progId = kProgId;
+LONG RegisterUnder(HKEY classes, const ControlClass& control, const std::wstring& modulePath) {
+  const std::wstring clsid = L"CLSID\\" + ClsidText(control);
+  const std::wstring progId = control.progId;
+  const std::wstring className = control.name;
   struct Entry {
     std::wstring path;
     const wchar_t* name;
     std::wstring value;
   };
   const Entry entries[] = {
-      {clsid, nullptr, kClassName},
+      {clsid, nullptr, className},
       {clsid + L"\\InprocServer32", nullptr, modulePath},
       {clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
       {clsid + L"\\ProgID", nullptr, progId + L".1"},
@@ -43,11 +44,11 @@ LONG RegisterUnder(HKEY classes, const std::wstring& modulePath) {
       {clsid + L"\\MiscStatus", nullptr, L"0"},
       {clsid + L"\\MiscStatus\\1", nullptr, L"131473"},  // the status GetMiscStatus reports
       {clsid + L"\\Verb\\0", nullptr, L"Properties,0,2"},
-      {progId, nullptr, kClassName},
-      {progId + L"\\CLSID", nullptr, ClsidText()},
+      {progId, nullptr, className},
+      {progId + L"\\CLSID", nullptr, ClsidText(control)},
       {progId + L"\\CurVer", nullptr, progId + L".1"},
-      {progId + L".1", nullptr, kClassName},
-      {progId + L".1\\CLSID", nullptr, ClsidText()},
+      {progId + L".1", nullptr, className},
+      {progId + L".1\\CLSID", nullptr, ClsidText(control)},
   };
   for (const Entry& e : entries) {
     const LONG status = SetString(classes, e.path, e.name, e.value);
@@ -56,11 +57,11 @@ LONG RegisterUnder(HKEY classes, const std::wstring& modulePath) {
   return ERROR_SUCCESS;
 }
 
-void RemoveUnder(HKEY root, const wchar_t* classesPath) {
+void RemoveUnder(HKEY root, const wchar_t* classesPath, const ControlClass& control) {
   HKEY classes = nullptr;
   if (RegOpenKeyExW(root, classesPath, 0, KEY_ALL_ACCESS, &classes) != ERROR_SUCCESS) return;
-  const std::wstring progId = kProgId;
-  RegDeleteTreeW(classes, (L"CLSID\\" + ClsidText()).c_str());
+  const std::wstring progId = control.progId;
+  RegDeleteTreeW(classes, (L"CLSID\\" + ClsidText(control)).c_str());
   RegDeleteTreeW(classes, progId.c_str());
   RegDeleteTreeW(classes, (progId + L".1").c_str());
   RegCloseKey(classes);
@@ -77,26 +78,26 @@ HKEY OpenClasses(HKEY root) {
 
 }  // namespace
 
-HRESULT RegisterMovieControl(const std::wstring& modulePath) {
+HRESULT RegisterControlClass(const ControlClass& control, const std::wstring& modulePath) {
   LONG status = ERROR_ACCESS_DENIED;
   if (HKEY machine = OpenClasses(HKEY_LOCAL_MACHINE)) {
-    status = RegisterUnder(machine, modulePath);
+    status = RegisterUnder(machine, control, modulePath);
     RegCloseKey(machine);
     if (status == ERROR_SUCCESS) return S_OK;
-    RemoveUnder(HKEY_LOCAL_MACHINE, L"Software\\Classes");  // no half-written registration
+    RemoveUnder(HKEY_LOCAL_MACHINE, L"Software\\Classes", control);  // no half-written registration
   }
   if (HKEY user = OpenClasses(HKEY_CURRENT_USER)) {
-    status = RegisterUnder(user, modulePath);
+    status = RegisterUnder(user, control, modulePath);
     RegCloseKey(user);
     if (status == ERROR_SUCCESS) return S_OK;
-    RemoveUnder(HKEY_CURRENT_USER, L"Software\\Classes");
+    RemoveUnder(HKEY_CURRENT_USER, L"Software\\Classes", control);
   }
   return status == ERROR_ACCESS_DENIED ? SELFREG_E_CLASS : HRESULT_FROM_WIN32(status);
 }
 
-HRESULT UnregisterMovieControl() {
-  RemoveUnder(HKEY_LOCAL_MACHINE, L"Software\\Classes");
-  RemoveUnder(HKEY_CURRENT_USER, L"Software\\Classes");
+HRESULT UnregisterControlClass(const ControlClass& control) {
+  RemoveUnder(HKEY_LOCAL_MACHINE, L"Software\\Classes", control);
+  RemoveUnder(HKEY_CURRENT_USER, L"Software\\Classes", control);
   return S_OK;
 }
 

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "core/package_format.h"
+#include "core/package_writer.h"
+#include "movie_test_support.h"
+#include "platform/platform.h"
+#include "platform/wide.h"
+#include "services/process_finder.h"
+#include "services/support_components.h"
+#include "services/warning_dialog.h"
+#include "test_files.h"
+
+namespace zp::services {
+namespace {
+
+std::u16string ProgramFolder() {
+  const std::wstring control = test::ControlPath();
+  return FromWide(control.substr(0, control.find_last_of(L'\\')));
+}
+
+// A folder whose path has a space, as temporary folders on older systems do.
+std::u16string SpacedFolder(const test::ScratchDirectory& scratch) {
+  const std::u16string folder = scratch.File(u"with space");
+  platform::CreateSingleDirectory(folder);
+  return folder;
+}
+
+class SupportComponents : public ::testing::Test {
+ protected:
+  void TearDown() override { test::Regsvr32(test::ControlPath(), false); }  // the build's copy again
+  test::ScratchDirectory scratch;
+};
+
+TEST_F(SupportComponents, RegistrationToolTakesQuotedPathsAndItsExitCodeCounts) {
+  const std::u16string folder = SpacedFolder(scratch);
+  const std::u16string copy = folder + u"\\control copy.dat";
+  ASSERT_TRUE(CopyFileW(test::ControlPath().c_str(), ToWide(copy).c_str(), FALSE));
+  ASSERT_TRUE(test::Regsvr32(test::ControlPath(), true));
+
+  EXPECT_TRUE(RegisterControl(ToWide(copy)));
+  EXPECT_EQ(FromWide(test::RegisteredServerPath()), copy);
+  EXPECT_TRUE(UnregisterControl(ToWide(copy)));
+  EXPECT_EQ(test::RegisteredServerPath(), L"");
+
+  // Not a library, and no file at all: the tool fails and says so through its exit code.
+  const std::u16string text = folder + u"\\not a control.dat";
+  ASSERT_TRUE(test::WriteBytes(text, test::ToBytes("plain text")));
+  EXPECT_FALSE(RegisterControl(ToWide(text)));
+  EXPECT_FALSE(RegisterControl(ToWide(folder + u"\\missing.dat")));
+}
+
+TEST_F(SupportComponents, InstallerFromThePackageRunsAndIsWaitedFor) {
+  const auto installer = test::ReadBytes(ProgramFolder() + u"\\InstallFlashPlayer.exe");
+  ASSERT_TRUE(installer);
+  const std::u16string withInstaller = scratch.File(u"with installer.exe");
+  ASSERT_TRUE(test::WriteBytes(withInstaller, test::Concat({test::RandomBytes(5000, 1),
+                                                            MakeFileRecord(kInstallerTag, u"ZpSetup.exe", *installer)})));
+  const std::u16string without = scratch.File(u"without.exe");
+  ASSERT_TRUE(test::WriteBytes(without, test::RandomBytes(5000, 2)));
+  const std::u16string directory = SpacedFolder(scratch);
+  ASSERT_TRUE(test::Regsvr32(test::ControlPath(), true));
+
+  EXPECT_FALSE(InstallFlashPlayer(without, directory, true));
+  EXPECT_TRUE(platform::ListDirectory(directory).empty());
+
+  EXPECT_TRUE(InstallFlashPlayer(withInstaller, directory, true));
+  // The wait ended only after the installer had done its work.
+  EXPECT_NE(test::RegisteredServerPath(), L"");
+  EXPECT_TRUE(test::Exists(directory + u"\\ZpSetup.exe"));
+  EXPECT_FALSE(IsProcessRunning(L"ZpSetup").found);
+}
+
+TEST_F(SupportComponents, TransparencyControlIsWrittenUnderAUniqueDatName) {
+  const test::Bytes control = test::RandomBytes(30000, 3);
+  const std::u16string package = scratch.File(u"package.exe");
+  ASSERT_TRUE(test::WriteBytes(package, test::Concat({test::RandomBytes(5000, 4),
+                                                      MakeFileRecord(kToolsTag, u"stored-name.ocx", control)})));
+  const std::u16string directory = SpacedFolder(scratch);
+  std::u16string path = directory;
+  ASSERT_TRUE(ExtractFernwikControl(package, path));
+  EXPECT_EQ(path.substr(0, directory.size() + 1), directory + u"\\");
+  EXPECT_EQ(path.substr(path.size() - 4), u".dat");
+  EXPECT_EQ(test::ReadBytes(path), control);
+
+  test::Bytes broken = MakeFileRecord(kToolsTag, u"stored-name.ocx", control);
+  broken[kFileHeaderSize + 40] ^= 0xFF;
+  const std::u16string brokenPackage = scratch.File(u"broken.exe");
+  ASSERT_TRUE(test::WriteBytes(brokenPackage, test::Concat({test::RandomBytes(5000, 5), broken})));
+  std::u16string brokenPath = scratch.File(u"empty");
+  platform::CreateSingleDirectory(brokenPath);
+  EXPECT_FALSE(ExtractFernwikControl(brokenPackage, brokenPath));
+  EXPECT_EQ(brokenPath, scratch.File(u"empty"));
+  EXPECT_TRUE(platform::ListDirectory(brokenPath).empty()) << "a failed inflation leaves no file";
+}
+
+TEST(CompressedResource, InflatesOnlyWhatIsWhole) {
+  const auto good = LoadCompressedResource(nullptr, 1, L"ZLIB_DLL");
+  ASSERT_TRUE(good);
+  ASSERT_EQ(good->size(), 256u * 40);
+  for (size_t i = 0; i < good->size(); ++i) ASSERT_EQ((*good)[i], i % 256);
+  EXPECT_FALSE(LoadCompressedResource(nullptr, 2, L"ZLIB_DLL")) << "length at the limit";
+  EXPECT_FALSE(LoadCompressedResource(nullptr, 3, L"ZLIB_DLL")) << "shorter than its length field";
+  EXPECT_FALSE(LoadCompressedResource(nullptr, 4, L"ZLIB_DLL")) << "corrupt stream";
+  EXPECT_FALSE(LoadCompressedResource(nullptr, 5, L"ZLIB_DLL")) << "missing";
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+  wchar_t text[512] = {};
+  GetDlgItemTextW(dialog, id, text, 512);
+  return text;
+}
+
+TEST(WarningDialog, ShowsItsTextAndIconAndKeepsTheBoxOnlyForOk) {
+  for (const auto& [button, dontShow] : {std::pair{IDOK, true}, std::pair{IDCANCEL, false}}) {
+    WarningDialog dialog;
+    dialog.SetMessage(L"In order for Flash transparency to work");
+    ASSERT_TRUE(dialog.CreateModeless(WarningDialog::kTemplateId, nullptr));
+    wchar_t caption[64] = {};
+    GetWindowTextW(dialog.hwnd(), caption, 64);
+    EXPECT_STREQ(caption, L"Warning");
+    EXPECT_EQ(ItemText(dialog.hwnd(), WarningDialog::kMessageControl), L"In order for Flash transparency to work");
+    EXPECT_NE(SendDlgItemMessageW(dialog.hwnd(), WarningDialog::kIconControl, STM_GETICON, 0, 0), 0);
+    dialog.SetMessage(L"changed while shown");
+    EXPECT_EQ(ItemText(dialog.hwnd(), WarningDialog::kMessageControl), L"changed while shown");
+    CheckDlgButton(dialog.hwnd(), WarningDialog::kDontShowControl, BST_CHECKED);
+    SendMessageW(dialog.hwnd(), WM_COMMAND, button, 0);
+    EXPECT_TRUE(dialog.ended());
+    EXPECT_EQ(dialog.result(), button);
+    EXPECT_EQ(dialog.DontShowAgain(), dontShow);
+  }
+}
+
+}  // namespace
+}  // namespace zp::services
