@@ -2,9 +2,12 @@
 
 #include <commctrl.h>
 
+#include <memory>
+
 #include "app/prerequisite_components.h"
 #include "core/package_reader.h"
 #include "core/support/prerequisites.h"
+#include "framework/windowless_site.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "player/context_menu_view.h"
@@ -19,6 +22,10 @@ bool ProjectorApp::Start() {
   InitCommonControlsEx(&controls);
   // The control container comes with the framework; three-dimensional control drawing is what
   // every supported system does by itself.
+
+  // The container manager whose sites can also host windowless controls; it stays only when
+  // the document is shown transparently.
+  win::ControlContainerManager::Install(std::make_unique<win::WindowlessContainerManager>());
 
   // A failure is ignored: pictures then fall back to what the bitmap loader reads.
   gdiplus_.emplace();
@@ -60,6 +67,7 @@ bool ProjectorApp::CheckPrerequisites() {
   const auto outcome =
       support::CheckPrerequisites(document, FromWide(document.TemporaryDirectory()), registered, system);
   controlFilePath = ToWide(registered);
+  if (outcome != support::PrerequisiteOutcome::kTransparent) win::ControlContainerManager::Install(nullptr);
   return outcome != support::PrerequisiteOutcome::kExit;
 }
 

@@ -76,7 +76,14 @@ void CFlashHost::SwitchToMovie() {
   if (movie_.GetControlWindow()) return;
   pictureWindow_.Destroy();
   web_.Destroy();
-  // No transparent host yet: the movie plays in the windowed control either way.
+  if (transparent_) {
+    // The transparent host floats where this host would be on screen.
+    RECT area = ClientRect();
+    MapWindowPoints(hwnd(), nullptr, reinterpret_cast<POINT*>(&area), 2);
+    if (movie_.CreateControl(topWindow_, true, area)) return;
+    // No transparent host after all: the movie plays opaque rather than not at all.
+    transparent_ = false;
+  }
   movie_.SetBackgroundColour(backgroundColour_);
   movie_.SetStaticEdge(border_);
   if (movie_.CreateControl(hwnd(), false, RECT{0, 0, 400, 400})) movie_.MoveControl(ClientRect(), true);
@@ -254,7 +261,8 @@ bool CFlashHost::IsPlaying() {
 void CFlashHost::Layout() {
   const RECT r = ClientRect();
   if (movie_.GetControlWindow()) {
-    movie_.MoveControl(r, true);
+    // The transparent host is placed by the player window, on screen, not in this host.
+    if (!transparent_) movie_.MoveControl(r, true);
   } else if (web_.hwnd()) {
     MoveWindow(web_.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
   } else if (pictureWindow_.hwnd()) {

@@ -3,8 +3,8 @@
 // main window and the sequence drive everything through this object.
 //
 // In transparent mode the top-level window takes the shape of the picture on screen
-// (ApplyPictureShape, over the region CaptureWindowRegion keeps). Still to come with later
-// work: a transparent document plays in the windowed control.
+// (ApplyPictureShape, over the region CaptureWindowRegion keeps), and movies play in the
+// transparent host.
 #pragma once
 
 #include <windows.h>
@@ -81,6 +81,8 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   bool IsPlaying();
 
   Kind kind() const { return static_cast<Kind>(kind_); }
+  // Whether movies play in the transparent host (false also when it could not be made).
+  bool transparent() const { return transparent_; }
   bool paused() const { return paused_; }
   const RECT& viewRect() const { return viewRect_; }
   long backgroundColour() const { return backgroundColour_; }

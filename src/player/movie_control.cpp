@@ -37,6 +37,10 @@ const wchar_t* QualityText(int mode) {
 
 CMovieControl::CMovieControl() { theMovieControl = this; }
 
+CFlashMovieCtrl& CMovieControl::Ctrl() {
+  return transparentHost_ ? static_cast<CFlashMovieCtrl&>(transparentHost_->view().ocx()) : flashCtrl_;
+}
+
 CMovieControl::~CMovieControl() {
   if (theMovieControl == this) theMovieControl = nullptr;
 }
@@ -44,9 +48,17 @@ CMovieControl::~CMovieControl() {
 bool CMovieControl::CreateControl(HWND parent, bool transparent, const RECT& rect) {
   movieLoaded_ = false;
   parentWindow_ = parent;
-  // No transparent host yet: a transparent document plays in the windowed control.
-  transparent_ = false;
-  (void)transparent;
+  transparent_ = transparent;
+  if (transparent_) {
+    // Start-up made sure the transparency control is in place; its installer is not ours to run.
+    auto host = std::make_unique<TransparentFrame>();
+    if (!host->Create(rect)) return false;
+    transparentHost_ = std::move(host);
+    transparentHost_->view().SetListener(listener_);
+    created_ = true;
+    ApplyAllowScale(allowScale_);
+    return true;
+  }
   bool ok = flashCtrl_.Create(parent, rect, 0);
   if (!ok) {
     if (!offerInstall) return false;
@@ -81,25 +93,25 @@ void CMovieControl::RunFlashInstaller() {
 bool CMovieControl::LoadMovie(const std::wstring& path) {
   if (!created_ || !FileExists(path)) return false;
   if (backgroundColour_ == -1) {
-    flashCtrl_.BGColor(L"");
+    if (!transparent_) flashCtrl_.BGColor(L"");
   } else {
     SetBackgroundColour(backgroundColour_);
   }
   UnloadMovie();
   moviePath_ = path;
-  flashCtrl_.PutMovie(path);
+  Ctrl().PutMovie(path);
   movieLoaded_ = true;
   return true;
 }
 
 void CMovieControl::UnloadMovie() {
   moviePath_.clear();
-  if (created_) flashCtrl_.PutMovie(L" ");
+  if (created_) Ctrl().PutMovie(L" ");
   movieLoaded_ = false;
 }
 
 void CMovieControl::SetBase(const std::wstring& path) {
-  if (created_ && !path.empty()) flashCtrl_.Base(path);
+  if (created_ && !path.empty()) Ctrl().Base(path);
 }
 
 void CMovieControl::SetAllowScale(bool allow) {
@@ -108,59 +120,70 @@ void CMovieControl::SetAllowScale(bool allow) {
 
 void CMovieControl::ApplyAllowScale(bool allow) {
   allowScale_ = allow;
-  if (created_ && flashCtrl_.GetSafeHwnd()) flashCtrl_.ScaleMode(allow ? 0 : 3);
+  if (created_ && GetControlWindow()) Ctrl().ScaleMode(allow ? 0 : 3);
 }
 
 void CMovieControl::SetBackgroundColour(long colour) {
   backgroundColour_ = colour;
-  if (created_ && colour != -1) flashCtrl_.BackgroundColor(SwapRedBlue(colour));
+  if (created_ && !transparent_ && colour != -1) flashCtrl_.BackgroundColor(SwapRedBlue(colour));
 }
 
 void CMovieControl::SetZoomRect(const RECT& twips) {
-  if (created_) flashCtrl_.SetZoomRect(twips.left, twips.top, twips.right, twips.bottom);
+  if (created_) Ctrl().SetZoomRect(twips.left, twips.top, twips.right, twips.bottom);
 }
 
 void CMovieControl::Play() {
-  if (created_) flashCtrl_.Play();
+  if (created_) Ctrl().Play();
 }
 void CMovieControl::Forward() {
-  if (created_) flashCtrl_.Forward();
+  if (created_) Ctrl().Forward();
 }
 void CMovieControl::Back() {
-  if (created_) flashCtrl_.Back();
+  if (created_) Ctrl().Back();
 }
 void CMovieControl::Rewind() {
-  if (created_) flashCtrl_.Rewind();
+  if (created_) Ctrl().Rewind();
 }
 void CMovieControl::StopPlay() {
-  if (created_) flashCtrl_.StopPlay();
+  if (created_) Ctrl().StopPlay();
 }
-bool CMovieControl::IsPlaying() { return created_ && flashCtrl_.IsPlaying(); }
-bool CMovieControl::GetLoop() { return created_ && flashCtrl_.GetLoop(); }
+bool CMovieControl::IsPlaying() { return created_ && Ctrl().IsPlaying(); }
+bool CMovieControl::GetLoop() { return created_ && Ctrl().GetLoop(); }
 void CMovieControl::SetLoop(bool loop) {
-  if (created_) flashCtrl_.PutLoop(loop);
+  if (created_) Ctrl().PutLoop(loop);
 }
-int CMovieControl::GetTotalFrames() { return created_ ? flashCtrl_.TotalFrames() : 1; }
-int CMovieControl::GetCurrentFrame() { return created_ ? flashCtrl_.CurrentFrame() : 1; }
-int CMovieControl::GetPlayerVersion() { return created_ ? flashCtrl_.FlashVersion() : 0; }
-std::wstring CMovieControl::GetMovie() { return created_ ? flashCtrl_.GetMovie() : L""; }
-bool CMovieControl::IsReady() const { return created_ && flashCtrl_.movieReady; }
+int CMovieControl::GetTotalFrames() { return created_ ? Ctrl().TotalFrames() : 1; }
+int CMovieControl::GetCurrentFrame() { return created_ ? Ctrl().CurrentFrame() : 1; }
+int CMovieControl::GetPlayerVersion() { return created_ ? Ctrl().FlashVersion() : 0; }
+std::wstring CMovieControl::GetMovie() { return created_ ? Ctrl().GetMovie() : L""; }
+bool CMovieControl::IsReady() const {
+  return created_ && (transparentHost_ ? transparentHost_->view().loaded() : flashCtrl_.movieReady);
+}
 void CMovieControl::ResetReady(int) {
-  if (created_) flashCtrl_.movieReady = false;
+  if (created_) Ctrl().movieReady = false;
 }
 
 void CMovieControl::MoveControl(const RECT& rect, bool repaint) {
-  if (HWND window = created_ ? flashCtrl_.GetSafeHwnd() : nullptr) {
+  if (HWND window = GetControlWindow()) {
     MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint);
   }
 }
 
-HWND CMovieControl::GetControlWindow() const { return created_ ? flashCtrl_.GetSafeHwnd() : nullptr; }
+HWND CMovieControl::GetControlWindow() const {
+  if (!created_) return nullptr;
+  return transparentHost_ ? transparentHost_->hwnd() : flashCtrl_.GetSafeHwnd();
+}
+
+void CMovieControl::SetListener(HostListener listener) {
+  listener_ = std::move(listener);
+  if (transparentHost_) transparentHost_->view().SetListener(listener_);
+}
 
 void CMovieControl::Destroy() {
   if (!created_) return;
   flashCtrl_.Destroy();
   flashCtrl_.movieReady = false;
+  transparentHost_.reset();
   created_ = false;
 }
 
@@ -178,18 +201,18 @@ void CMovieControl::FitMovieToWindow(int movieWidth, int movieHeight) {
 
 void CMovieControl::SetMovieScale(int xPercent, int yPercent) {
   if (!created_) return;
-  flashCtrl_.TSetProperty(L"/", 2, std::to_wstring(xPercent));
-  flashCtrl_.TSetProperty(L"/", 3, std::to_wstring(yPercent));
+  Ctrl().TSetProperty(L"/", 2, std::to_wstring(xPercent));
+  Ctrl().TSetProperty(L"/", 3, std::to_wstring(yPercent));
 }
 
 std::pair<int, int> CMovieControl::GetMouseInMovie() {
   if (!created_) return {0, 0};
-  return {static_cast<int>(wcstol(flashCtrl_.TGetProperty(L"/", 20).c_str(), nullptr, 10)),
-          static_cast<int>(wcstol(flashCtrl_.TGetProperty(L"/", 21).c_str(), nullptr, 10))};
+  return {static_cast<int>(wcstol(Ctrl().TGetProperty(L"/", 20).c_str(), nullptr, 10)),
+          static_cast<int>(wcstol(Ctrl().TGetProperty(L"/", 21).c_str(), nullptr, 10))};
 }
 
 void CMovieControl::SetQuality(int mode) {
-  if (created_) flashCtrl_.TSetProperty(L"/", 16, QualityText(mode));
+  if (created_) Ctrl().TSetProperty(L"/", 16, QualityText(mode));
 }
 
 void CMovieControl::SetFullScreen(bool on, HWND window) {

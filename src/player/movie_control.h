@@ -1,16 +1,17 @@
 // The one movie control object: creates the movie control (running the installer once when
-// it is missing), keeps the allow-scale choice and the full-screen state, and offers the
-// movie operations whatever hosts the movie. Until the transparent host exists a transparent
-// document plays in the windowed control.
+// it is missing) or, for a transparent document, the transparent host; keeps the allow-scale
+// choice and the full-screen state, and offers the movie operations whatever hosts the movie.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "fscommand/full_screen_switch.h"
 #include "player/shockwave_flash.h"
+#include "player/transparent_frame.h"
 
 namespace zp::player {
 
@@ -45,7 +46,11 @@ class CMovieControl {
   bool IsReady() const;
   void ResetReady(int value);
   void MoveControl(const RECT& rect, bool repaint);
+  // The control's window, or the transparent host's.
   HWND GetControlWindow() const;
+  // Who hears from the transparent host (started, context request, window moved).
+  void SetListener(HostListener listener);
+  TransparentFrame* transparentHost() { return transparentHost_.get(); }
   void Destroy();
   void FitMovieToWindow(int movieWidth, int movieHeight);
   void SetMovieScale(int xPercent, int yPercent);
@@ -69,6 +74,8 @@ class CMovieControl {
 
  private:
   void ApplyAllowScale(bool allow);
+  // The control the operations go to: the windowed one or the transparent host's twin.
+  CFlashMovieCtrl& Ctrl();
   void ApplyFullScreen(bool on, HWND window);
 
   bool transparent_ = false;
@@ -80,6 +87,8 @@ class CMovieControl {
   HWND parentWindow_ = nullptr;
   std::wstring moviePath_;
   CFlashMovieCtrl flashCtrl_;
+  std::unique_ptr<TransparentFrame> transparentHost_;
+  HostListener listener_;
   fscommand::FullScreenSwitch fullScreen_;
   HWND fullScreenWindow_ = nullptr;  // the window that went full screen
 };

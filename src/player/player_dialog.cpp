@@ -49,7 +49,13 @@ BOOL PlayerDialog::OnInitDialog() {
   if (BlocksPrintScreen(document_.behaviourOptions)) BlockPrintScreen();
   GetWindowRect(hwnd(), &savedRect_);
   if (transparent_) {
-    // The companion window's callback is registered by the transparent host when it lands.
+    flashHost_.movie().SetListener([this](HostNotification& notice) {
+      const CompanionAnswer answer = OnCompanionNotice(CompanionNotice{notice.code, 0, notice.windowRect});
+      if (notice.code == HostNotification::kStarted) {
+        notice.leftButtonMode = answer.leftCode;
+        notice.rightButtonMode = answer.rightCode;
+      }
+    });
     const auto& items = document_.movieList.items;
     if (!items.empty() && KindOfPath(items.front().path) == MovieKind::kFlash) {
       SetWindowPos(hwnd(), nullptr, savedRect_.left + kOffScreenShift, savedRect_.top, 0, 0,
@@ -126,6 +132,11 @@ bool PlayerDialog::CreateMovieHost() {
   if (!flashHost_.CreateHost(hwnd(), transparent_, client)) return false;
   if (HasMovieItem() && !flashHost_.PrepareMovieControl()) return false;
   fscommand::GetFsCommandManager().SetPlayerHost(&flashHost_);
+  if (transparent_ && !flashHost_.transparent()) {
+    // The transparent host could not be made: the window shows the movie itself, on screen.
+    transparent_ = false;
+    SetWindowPos(hwnd(), nullptr, savedRect_.left, savedRect_.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   return true;
 }
 
@@ -221,11 +232,35 @@ void PlayerDialog::OnTimerTick() {
                      savedRect_.bottom - savedRect_.top, SWP_NOZORDER | SWP_NOACTIVATE);
       }
     }
-    if (flash) NotYetShowInTransparentHost(current_);
+    if (flash) ShowInTransparentHost();
     zoom_.Reset();
     SetFocus(hwnd());
   }
   if (!sequence_.ended()) playTimer_.Start();
+}
+
+RECT PlayerDialog::TransparentHostArea() const {
+  // Where the movie's host would be on screen if the window stood at its saved place.
+  RECT area{};
+  GetClientRect(flashHost_.hwnd(), &area);
+  MapWindowPoints(flashHost_.hwnd(), nullptr, reinterpret_cast<POINT*>(&area), 2);
+  const RECT now = WindowRect(hwnd());
+  OffsetRect(&area, savedRect_.left - now.left, savedRect_.top - now.top);
+  return area;
+}
+
+void PlayerDialog::ResyncTransparentHost() {
+  TransparentFrame* host = flashHost_.movie().transparentHost();
+  if (!host || !flashHost_.hwnd()) return;
+  companionRect_ = TransparentHostArea();
+  SetWindowPos(host->hwnd(), nullptr, companionRect_.left, companionRect_.top, companionRect_.right - companionRect_.left,
+               companionRect_.bottom - companionRect_.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(host->view().hwnd(), nullptr, FALSE);
+}
+
+void PlayerDialog::ShowInTransparentHost() {
+  ResyncTransparentHost();
+  if (TransparentFrame* host = flashHost_.movie().transparentHost()) ShowWindow(host->hwnd(), SW_SHOWNA);
 }
 
 void PlayerDialog::OnPaint() {

@@ -130,6 +130,10 @@ class PlayerDialog : public win::Dialog {
   void ApplySize();
   void ApplyAboutEntry();
   void ApplyShape();
+  // The transparent host follows the window's saved place and size, and shows new movies.
+  RECT TransparentHostArea() const;
+  void ResyncTransparentHost();
+  void ShowInTransparentHost();
   void MoveToPlacement(int width, int height);
 
   void OnSystemCommand(WPARAM command);

@@ -56,9 +56,4 @@ inline std::wstring ProgramDirectoryUrl() {
   return L"file://" + directory + L"/";
 }
 
-// --- Steps that belong to work still to come. Each does nothing yet. ---
-// The transparent host.
-inline void NotYetResyncTransparentHost() {}
-inline void NotYetShowInTransparentHost(const SequenceItem&) {}
-
 }  // namespace zp::player::detail

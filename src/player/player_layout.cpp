@@ -84,7 +84,7 @@ void PlayerDialog::ApplySizeAndShape() {
     default: break;
   }
   ApplyShape();
-  if (transparent_) NotYetResyncTransparentHost();
+  if (transparent_) ResyncTransparentHost();
 }
 
 void PlayerDialog::TakeSizeFromCustomRegion() {

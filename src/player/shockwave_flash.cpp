@@ -1,5 +1,6 @@
 #include "player/shockwave_flash.h"
 
+#include "controls/movie/movie_ids.h"
 #include "framework/application.h"
 #include "framework/variant.h"
 #include "fscommand/fs_command_manager.h"
@@ -9,7 +10,44 @@ namespace zp::player {
 using win::Variant;
 namespace id = flash_dispid;
 
+namespace {
+
+// The twin's method for each property read, property write and method of the windowed control.
+struct TwinMethod {
+  DISPID windowed;
+  WORD kind;
+  DISPID twin;
+};
+constexpr WORD kRead = DISPATCH_PROPERTYGET, kWrite = DISPATCH_PROPERTYPUT, kCall = DISPATCH_METHOD;
+namespace twin = zp::movie;
+constexpr TwinMethod kTwinMethods[] = {
+    {id::kScaleMode, kWrite, twin::kFernScaleMode},       {id::kLoop, kRead, twin::kFernGetLoop},
+    {id::kLoop, kWrite, twin::kFernPutLoop},              {id::kTotalFrames, kRead, twin::kFernTotalFrames},
+    {id::kMovie, kRead, twin::kFernGetMovie},             {id::kMovie, kWrite, twin::kFernPutMovie},
+    {id::kSetZoomRect, kCall, twin::kFernSetZoomRect},    {id::kPlay, kCall, twin::kFernPlay},
+    {id::kBack, kCall, twin::kFernBack},                  {id::kForward, kCall, twin::kFernForward},
+    {id::kRewind, kCall, twin::kFernRewind},              {id::kStopPlay, kCall, twin::kFernStopPlay},
+    {id::kCurrentFrame, kCall, twin::kFernCurrentFrame},  {id::kIsPlaying, kCall, twin::kFernIsPlaying},
+    {id::kFlashVersion, kCall, twin::kFernFlashVersion},  {id::kBase, kWrite, twin::kFernBase},
+    {id::kSetVariable, kCall, twin::kFernSetVariable},    {id::kTSetProperty, kCall, twin::kFernTSetProperty},
+    {id::kTGetProperty, kCall, twin::kFernTGetProperty},
+};
+
+DISPID TwinOf(DISPID windowed, WORD kind) {
+  for (const TwinMethod& m : kTwinMethods) {
+    if (m.windowed == windowed && m.kind == kind) return m.twin;
+  }
+  return DISPID_UNKNOWN;
+}
+
+}  // namespace
+
 CShockwaveFlash::~CShockwaveFlash() { Destroy(); }
+
+bool CShockwaveFlash::Connect(win::ComPtr<win::ControlSite> site) {
+  site_ = std::move(site);
+  return true;
+}
 
 bool CShockwaveFlash::Create(HWND parent, const RECT& rect, UINT controlId, bool visible) {
   Destroy();
@@ -20,9 +58,24 @@ bool CShockwaveFlash::Create(HWND parent, const RECT& rect, UINT controlId, bool
     site->SetEventHandler({});
     return false;
   }
-  site_ = std::move(site);
+  windowless_ = false;
+  Connect(std::move(site));
   if (HWND window = GetSafeHwnd()) ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
   return true;
+}
+
+bool CShockwaveFlash::CreateWindowless(win::WindowlessContainer& container, const RECT& rect) {
+  Destroy();
+  auto site = container.CreateControl(zp::movie::kFernwikClsid, rect, true);
+  auto* windowlessSite = dynamic_cast<win::WindowlessSite*>(site.Get());
+  // A control that made a window of its own cannot be drawn into a layered window.
+  if (!windowlessSite || !windowlessSite->windowless() || windowlessSite->controlWindow()) {
+    if (site) site->Destroy();
+    return false;
+  }
+  site->SetEventHandler([this](DISPID dispid, DISPPARAMS& params) { return OnEvent(dispid, params); });
+  windowless_ = true;
+  return Connect(std::move(site));
 }
 
 void CShockwaveFlash::Destroy() {
@@ -32,28 +85,51 @@ void CShockwaveFlash::Destroy() {
   site->Destroy();
 }
 
+HRESULT CShockwaveFlash::Read(DISPID dispid, Variant* out) {
+  if (!windowless_) return win::GetProperty(dispatch(), dispid, out);
+  const DISPID method = TwinOf(dispid, kRead);
+  return method == DISPID_UNKNOWN ? E_NOTIMPL : win::CallMethod(dispatch(), method, {}, out);
+}
+
+HRESULT CShockwaveFlash::Write(DISPID dispid, const Variant& value) {
+  if (!windowless_) return win::PutProperty(dispatch(), dispid, value);
+  const DISPID method = TwinOf(dispid, kWrite);
+  return method == DISPID_UNKNOWN ? E_NOTIMPL : win::CallMethod(dispatch(), method, {&value});
+}
+
+HRESULT CShockwaveFlash::Call(DISPID dispid, std::initializer_list<const Variant*> arguments, Variant* out) {
+  if (!windowless_) return win::CallMethod(dispatch(), dispid, arguments, out);
+  const DISPID method = TwinOf(dispid, kCall);
+  return method == DISPID_UNKNOWN ? E_NOTIMPL : win::CallMethod(dispatch(), method, arguments, out);
+}
+
 long CShockwaveFlash::CallLong(DISPID dispid) {
   Variant result;
-  if (FAILED(win::CallMethod(dispatch(), dispid, {}, &result))) return 0;
+  if (FAILED(Call(dispid, {}, &result))) return 0;
   return result.AsLong().value_or(0);
 }
 
-void CShockwaveFlash::CallVoid(DISPID dispid) { win::CallMethod(dispatch(), dispid, {}); }
+void CShockwaveFlash::CallVoid(DISPID dispid) { Call(dispid, {}); }
 
-long CShockwaveFlash::TotalFrames() { return win::GetLongProperty(dispatch(), id::kTotalFrames).value_or(0); }
-void CShockwaveFlash::ScaleMode(long mode) { win::PutProperty(dispatch(), id::kScaleMode, Variant::Long(mode)); }
-void CShockwaveFlash::BackgroundColor(long colour) {
-  win::PutProperty(dispatch(), id::kBackgroundColor, Variant::Long(colour));
+long CShockwaveFlash::TotalFrames() {
+  Variant result;
+  return SUCCEEDED(Read(id::kTotalFrames, &result)) ? result.AsLong().value_or(0) : 0;
 }
-bool CShockwaveFlash::GetLoop() { return win::GetBoolProperty(dispatch(), id::kLoop).value_or(false); }
-void CShockwaveFlash::PutLoop(bool loop) { win::PutProperty(dispatch(), id::kLoop, Variant::Bool(loop)); }
-std::wstring CShockwaveFlash::GetMovie() { return win::GetStringProperty(dispatch(), id::kMovie).value_or(L""); }
-void CShockwaveFlash::PutMovie(const std::wstring& path) {
-  win::PutProperty(dispatch(), id::kMovie, Variant::String(path));
+void CShockwaveFlash::ScaleMode(long mode) { Write(id::kScaleMode, Variant::Long(mode)); }
+void CShockwaveFlash::BackgroundColor(long colour) { Write(id::kBackgroundColor, Variant::Long(colour)); }
+bool CShockwaveFlash::GetLoop() {
+  Variant result;
+  return SUCCEEDED(Read(id::kLoop, &result)) && result.AsBool().value_or(false);
 }
+void CShockwaveFlash::PutLoop(bool loop) { Write(id::kLoop, Variant::Bool(loop)); }
+std::wstring CShockwaveFlash::GetMovie() {
+  Variant result;
+  return SUCCEEDED(Read(id::kMovie, &result)) ? result.AsString().value_or(L"") : L"";
+}
+void CShockwaveFlash::PutMovie(const std::wstring& path) { Write(id::kMovie, Variant::String(path)); }
 void CShockwaveFlash::SetZoomRect(long left, long top, long right, long bottom) {
   const Variant l = Variant::Long(left), t = Variant::Long(top), r = Variant::Long(right), b = Variant::Long(bottom);
-  win::CallMethod(dispatch(), id::kSetZoomRect, {&l, &t, &r, &b});
+  Call(id::kSetZoomRect, {&l, &t, &r, &b});
 }
 void CShockwaveFlash::Play() { CallVoid(id::kPlay); }
 void CShockwaveFlash::Back() { CallVoid(id::kBack); }
@@ -63,26 +139,24 @@ void CShockwaveFlash::StopPlay() { CallVoid(id::kStopPlay); }
 long CShockwaveFlash::CurrentFrame() { return CallLong(id::kCurrentFrame); }
 bool CShockwaveFlash::IsPlaying() {
   Variant result;
-  if (FAILED(win::CallMethod(dispatch(), id::kIsPlaying, {}, &result))) return false;
+  if (FAILED(Call(id::kIsPlaying, {}, &result))) return false;
   return result.AsBool().value_or(false);
 }
 long CShockwaveFlash::FlashVersion() { return CallLong(id::kFlashVersion); }
-void CShockwaveFlash::Base(const std::wstring& path) { win::PutProperty(dispatch(), id::kBase, Variant::String(path)); }
-void CShockwaveFlash::BGColor(const std::wstring& colour) {
-  win::PutProperty(dispatch(), id::kBGColor, Variant::String(colour));
-}
+void CShockwaveFlash::Base(const std::wstring& path) { Write(id::kBase, Variant::String(path)); }
+void CShockwaveFlash::BGColor(const std::wstring& colour) { Write(id::kBGColor, Variant::String(colour)); }
 void CShockwaveFlash::SetVariable(const std::wstring& name, const std::wstring& value) {
   const Variant n = Variant::String(name), v = Variant::String(value);
-  win::CallMethod(dispatch(), id::kSetVariable, {&n, &v});
+  Call(id::kSetVariable, {&n, &v});
 }
 void CShockwaveFlash::TSetProperty(const std::wstring& target, long property, const std::wstring& value) {
   const Variant t = Variant::String(target), p = Variant::Long(property), v = Variant::String(value);
-  win::CallMethod(dispatch(), id::kTSetProperty, {&t, &p, &v});
+  Call(id::kTSetProperty, {&t, &p, &v});
 }
 std::wstring CShockwaveFlash::TGetProperty(const std::wstring& target, long property) {
   const Variant t = Variant::String(target), p = Variant::Long(property);
   Variant result;
-  if (FAILED(win::CallMethod(dispatch(), id::kTGetProperty, {&t, &p}, &result))) return L"";
+  if (FAILED(Call(id::kTGetProperty, {&t, &p}, &result))) return L"";
   return result.AsString().value_or(L"");
 }
 
@@ -106,6 +180,9 @@ std::optional<long> LongArgument(const DISPPARAMS& params, UINT index) {
 }  // namespace
 
 bool CFlashMovieCtrl::OnEvent(DISPID dispid, DISPPARAMS& params) {
+  // The twin numbers its two events 1 and 2.
+  if (windowless() && dispid == zp::movie::kFernEventFsCommand) dispid = id::kFsCommandEvent;
+  if (windowless() && dispid == zp::movie::kFernEventReadyState) dispid = id::kReadyStateChangeEvent;
   if (dispid == id::kFsCommandEvent) {
     const auto command = StringArgument(params, 0);
     const auto arguments = StringArgument(params, 1);

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "framework/control_site.h"
+#include "framework/windowless_site.h"
+#include "framework/variant.h"
 #include "fscommand/fs_movie_control.h"
 
 namespace zp::player {
@@ -52,6 +54,15 @@ class CShockwaveFlash : public fscommand::FsMovieControl {
   // Creates the control as a child of `parent` over `rect` (hidden when not `visible`); false
   // when the class is missing or will not activate.
   bool Create(HWND parent, const RECT& rect, UINT id = 0, bool visible = true);
+  // Creates the windowless twin of the control in `container` instead; every operation then
+  // goes to the twin's own method of the same meaning (operations it has none for do nothing).
+  // False also when the twin comes up with a window of its own.
+  bool CreateWindowless(win::WindowlessContainer& container, const RECT& rect);
+  bool windowless() const { return windowless_; }
+  // Where the control sits in its container (container client coordinates).
+  void SetPosition(const RECT& rect) {
+    if (site_) site_->SetPosition(rect);
+  }
   void Destroy();
   HWND GetSafeHwnd() const { return site_ ? site_->controlWindow() : nullptr; }
   // The control's automation object, or null before creation.
@@ -88,7 +99,14 @@ class CShockwaveFlash : public fscommand::FsMovieControl {
  private:
   long CallLong(DISPID id);
   void CallVoid(DISPID id);
+  // A property read or write, or a method call, of the windowed control; the twin gets the
+  // method that stands for it.
+  HRESULT Read(DISPID id, win::Variant* out);
+  HRESULT Write(DISPID id, const win::Variant& value);
+  HRESULT Call(DISPID id, std::initializer_list<const win::Variant*> arguments, win::Variant* out = nullptr);
+  bool Connect(win::ComPtr<win::ControlSite> site);
   win::ComPtr<win::ControlSite> site_;
+  bool windowless_ = false;
 };
 
 class CFlashMovieCtrl : public CShockwaveFlash {

@@ -30,10 +30,4 @@ support::TransparencySupport CheckTransparencySupport() {
                                    : support::TransparencySupport::kPossible;
 }
 
-bool CanCreateTransparentHost() {
-  // NOT BUILT YET: the transparent host does not exist, so no transparency control can serve
-  // it and every transparent document plays opaque.
-  return false;
-}
-
 }  // namespace zp::player

@@ -1,0 +1,325 @@
+#include "player/transparent_frame.h"
+
+#include "core/transparency/layered_alpha.h"
+#include "framework/application.h"
+#include "fscommand/fs_command_manager.h"
+#include "player/transparency_support.h"
+
+namespace zp::player {
+namespace {
+
+constexpr wchar_t kFrameClass[] = L"ZentraTransparentFrame";
+constexpr UINT kFirstPaneId = 0xE900;
+// No picture larger than this is drawn: a size beyond any screen is a mistake, not a movie.
+constexpr int kLargestSide = 16384;
+
+bool RegisterFrameClass() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(win::ModuleInstance(), kFrameClass, &wc)) return true;
+  wc = WNDCLASSEXW{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_BYTEALIGNCLIENT;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = win::ModuleInstance();
+  wc.hCursor = LoadCursorW(nullptr, IDC_SIZEALL);
+  wc.lpszClassName = kFrameClass;
+  return RegisterClassExW(&wc) != 0;
+}
+
+POINT CursorPosition() {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  return cursor;
+}
+
+}  // namespace
+
+// ---- the frame ------------------------------------------------------------------------------
+
+bool TransparentFrame::Create(const RECT& rect) {
+  if (!RegisterFrameClass()) return false;
+  const auto* application = win::Application::Current();
+  HWND owner = application ? application->mainWindow() : nullptr;
+  if (!Window::Create(WS_EX_LAYERED, L"", WS_POPUP | WS_VISIBLE, rect, owner, 0, kFrameClass)) return false;
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  if (!view_.Create(0, L"", WS_CHILD | WS_VISIBLE, client, hwnd(), kFirstPaneId)) return false;
+  return view_.CreateFernwikControl(*this, rect);
+}
+
+LRESULT TransparentFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SIZE && view_.hwnd()) {
+    MoveWindow(view_.hwnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), FALSE);
+    InvalidateRect(view_.hwnd(), nullptr, FALSE);
+  }
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+// ---- the view -------------------------------------------------------------------------------
+
+FlashCView::~FlashCView() {
+  ocx_.Destroy();
+  container_.reset();
+  DeletePictures();
+}
+
+HWND FlashCView::HostWindow() const { return hostFrame_ ? hostFrame_->hwnd() : nullptr; }
+
+bool FlashCView::CreateFernwikControl(TransparentFrame& frame, const RECT& rect) {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  // user32 is loaded in every program with windows: this only finds it, by its full path.
+  HMODULE user32 = GetModuleHandleW((std::wstring(folder, length) + L"\\user32.dll").c_str());
+  if (!user32) user32 = GetModuleHandleW(L"user32.dll");
+  updateLayeredWindow_ = user32 ? reinterpret_cast<UpdateLayeredWindowFunction>(
+                                      reinterpret_cast<void*>(GetProcAddress(user32, "UpdateLayeredWindow")))
+                                : nullptr;
+  if (!updateLayeredWindow_) return false;
+  hostFrame_ = &frame;
+  screenIs32Bit_ = DisplayColourDepth() == 32;
+  container_ = std::make_unique<win::WindowlessContainer>(hwnd());
+  if (!ocx_.CreateWindowless(*container_, RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top})) return false;
+  ocx_.onFsCommand = [this](const std::wstring& command, const std::wstring& arguments) {
+    OnFSCommand(command, arguments);
+    return true;
+  };
+  ocxReady_ = true;
+  return true;
+}
+
+void FlashCView::DeletePictures() {
+  dibBlack_.reset();
+  dibWhite_.reset();
+  pixelsBlack_ = pixelsWhite_ = nullptr;
+  pictureWidth_ = pictureHeight_ = 0;
+}
+
+bool FlashCView::EnsurePictures(int width, int height) {
+  if (width == pictureWidth_ && height == pictureHeight_ && dibBlack_ && (screenIs32Bit_ || dibWhite_)) return true;
+  DeletePictures();
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first, as the alpha walk reads them
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* black = nullptr;
+  void* white = nullptr;
+  dibBlack_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &black, nullptr, 0));
+  if (!screenIs32Bit_) dibWhite_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &white, nullptr, 0));
+  if (!dibBlack_ || (!screenIs32Bit_ && !dibWhite_)) {
+    DeletePictures();
+    return false;
+  }
+  pixelsBlack_ = static_cast<uint32_t*>(black);
+  pixelsWhite_ = static_cast<uint32_t*>(white);
+  pictureWidth_ = width;
+  pictureHeight_ = height;
+  return true;
+}
+
+void FlashCView::OnDraw() {
+  HWND host = HostWindow();
+  if (!container_ || !updateLayeredWindow_ || !host) return;
+  RECT area{};
+  GetWindowRect(host, &area);
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return;
+  if (!EnsurePictures(width, height)) return;
+  HDC screen = GetDC(nullptr);
+  HDC memory = screen ? CreateCompatibleDC(screen) : nullptr;
+  if (!memory) {
+    if (screen) ReleaseDC(nullptr, screen);
+    return;
+  }
+  const RECT all{0, 0, width, height};
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  HGDIOBJ old = nullptr;
+  if (!screenIs32Bit_) {
+    // Without an alpha byte on the display, the frame is drawn twice and the alpha is read
+    // from how much of the white shows through.
+    old = SelectObject(memory, dibWhite_.get());
+    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    container_->DrawWindowlessControls(memory);
+    SelectObject(memory, dibBlack_.get());
+  } else {
+    old = SelectObject(memory, dibBlack_.get());
+  }
+  FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  container_->DrawWindowlessControls(memory);
+  GdiFlush();
+  if (screenIs32Bit_) {
+    transparency::MakeColouredPixelsOpaque(pixelsBlack_, count);
+  } else {
+    transparency::AlphaFromBlackAndWhite(pixelsBlack_, pixelsWhite_, count);
+  }
+  POINT destination{area.left, area.top}, source{0, 0};
+  SIZE size{width, height};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  updateLayeredWindow_(host, screen, &destination, &size, memory, &source, 0, &blend, ULW_ALPHA);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+void FlashCView::OnSysColorChange() {
+  screenIs32Bit_ = DisplayColourDepth() == 32;
+  DeletePictures();
+  if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+LRESULT FlashCView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(hwnd(), &paint);
+      EndPaint(hwnd(), &paint);
+      OnDraw();
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SYSCOLORCHANGE:
+    case WM_DISPLAYCHANGE:  // a new colour depth need not come with a colour change
+      OnSysColorChange();
+      break;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != hwnd()) dragging_ = false;
+      break;
+    case WM_SIZE:
+      // The movie fills the view, whatever size the player window gives the host.
+      if (ocxReady_) ocx_.SetPosition(RECT{0, 0, LOWORD(lParam), HIWORD(lParam)});
+      break;
+    default:
+      break;
+  }
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+void FlashCView::Notify(int32_t code) {
+  notification_.code = code;
+  if (listener_) listener_(notification_);
+}
+
+void FlashCView::MoveHostTo(int left, int top) {
+  HWND host = HostWindow();
+  if (!host) return;
+  RECT r{};
+  GetWindowRect(host, &r);
+  SetWindowPos(host, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  OffsetRect(&r, left - r.left, top - r.top);
+  OnDraw();
+  notification_.windowRect = r;
+  Notify(HostNotification::kWindowMoved);
+}
+
+void FlashCView::OnFSCommand(const std::wstring& command, const std::wstring& arguments) {
+  auto& manager = fscommand::GetFsCommandManager();
+  manager.OnFsCommand(&ocx_, command, arguments, true, hwnd());
+  const fscommand::PendingMove move = manager.TakePendingMove();
+  HWND host = HostWindow();
+  if (!move.present || !host) return;
+  RECT r{};
+  GetWindowRect(host, &r);
+  if (move.relative) {
+    MoveHostTo(r.left + move.x, r.top + move.y);
+  } else {
+    MoveHostTo(move.x, move.y);
+  }
+}
+
+bool FlashCView::InDragRegion() const {
+  if (dragging_) return true;
+  if (!inDragRegion_) return false;
+  POINT cursor = CursorPosition();
+  ScreenToClient(HostWindow(), &cursor);
+  return inDragRegion_(cursor);
+}
+
+bool FlashCView::DragStep(const MSG& message) {
+  const bool left = message.wParam & MK_LBUTTON, right = message.wParam & MK_RBUTTON;
+  const int32_t leftMode = notification_.leftButtonMode, rightMode = notification_.rightButtonMode;
+  if ((left && leftMode == 4) || (right && rightMode == 4)) return true;
+  bool moves = false;
+  if (left) {
+    if (leftMode == 1 || leftMode == 2) {
+      moves = true;
+    } else if (leftMode == 0 && InDragRegion()) {
+      SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+      moves = true;
+    }
+  }
+  if (right && rightMode == 1) moves = true;
+  if (!moves) {
+    dragOffsetX_ = dragOffsetY_ = kNoOffset;
+    if (!dragging_) return false;
+    dragging_ = false;
+    ReleaseCapture();
+    return true;
+  }
+  RECT r{};
+  GetWindowRect(HostWindow(), &r);
+  const POINT cursor = CursorPosition();
+  if (!dragging_) {
+    SetCapture(hwnd());
+    dragging_ = true;
+    dragOffsetX_ = r.left - cursor.x;
+    dragOffsetY_ = r.top - cursor.y;
+    return true;
+  }
+  if (dragOffsetX_ == kNoOffset || dragOffsetY_ == kNoOffset) {
+    dragOffsetX_ = r.left - cursor.x;
+    dragOffsetY_ = r.top - cursor.y;
+  }
+  MoveHostTo(cursor.x + dragOffsetX_, cursor.y + dragOffsetY_);
+  return true;
+}
+
+bool FlashCView::PreTranslateMessage(MSG& message) {
+  if (!started_ && listener_) {
+    notification_.parentWindow = GetParent(hwnd());
+    Notify(HostNotification::kStarted);
+    started_ = true;
+  }
+  if (started_) {
+    const int32_t leftMode = notification_.leftButtonMode, rightMode = notification_.rightButtonMode;
+    bool regionTest = false;
+    switch (message.message) {
+      case WM_MOUSEMOVE:
+        if (DragStep(message)) return true;
+        regionTest = true;
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+        if (leftMode == 4 || leftMode == 1) return true;
+        regionTest = true;
+        break;
+      case WM_LBUTTONUP:
+        regionTest = true;
+        break;
+      case WM_RBUTTONDOWN:
+        if (rightMode == 3) Notify(HostNotification::kContextRequest);
+        // A press the movie is meant to see goes on, so that it never gets a release alone.
+        return rightMode != 0;
+      case WM_RBUTTONUP:
+        return rightMode != 0;
+      default:
+        break;
+    }
+    if (regionTest && leftMode == 0 && InDragRegion()) {
+      SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+      return true;
+    }
+  }
+  return Window::PreTranslateMessage(message);
+}
+
+bool CanCreateTransparentHost() {
+  TransparentFrame probe;
+  return probe.Create(RECT{0, 0, 400, 400});
+}
+
+}  // namespace zp::player

@@ -1,0 +1,110 @@
+// The transparent host: a layered pop-up window whose picture, alpha included, is handed to the
+// system after every change of the movie. The movie is played by the movie control's windowless
+// twin, which `FlashCView` hosts and draws off screen; the view also takes the mouse (dragging
+// the window, the context-menu request) and the twin's FSCommands, whose window moves it
+// carries out itself.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "framework/unique_handle.h"
+#include "framework/window.h"
+#include "framework/windowless_site.h"
+#include "player/shockwave_flash.h"
+
+namespace zp::player {
+
+// What the view tells its listener, the player window.
+struct HostNotification {
+  enum Code : int32_t { kStarted = 0, kContextRequest = 1, kWindowMoved = 2 };
+  int32_t code = kStarted;
+  RECT windowRect{};          // kWindowMoved: the window's new rectangle on screen
+  HWND parentWindow = nullptr;  // kStarted: the host window
+  // Filled in by the listener on kStarted: how the left and right buttons behave.
+  int32_t leftButtonMode = 0;   // 0 drag areas only, 1 or 2 drag anywhere, 4 nothing at all
+  int32_t rightButtonMode = 0;  // 0 to the movie, 1 drags, 3 context menu, 4 nothing at all
+};
+using HostListener = std::function<void(HostNotification&)>;
+
+// The twin as the view drives it: the movie control's operations under the twin's numbers.
+class TranspFlashOcx : public CFlashMovieCtrl {};
+
+class TransparentFrame;
+
+class FlashCView : public win::Window {
+ public:
+  ~FlashCView() override;
+  bool CreateFernwikControl(TransparentFrame& frame, const RECT& rect);
+  TranspFlashOcx& ocx() { return ocx_; }
+  TranspFlashOcx* ocxReady() { return ocxReady_ ? &ocx_ : nullptr; }
+
+  void SetListener(HostListener listener) { listener_ = std::move(listener); }
+  bool loaded() const { return ocx_.movieReady; }
+  void ClearLoaded() { ocx_.movieReady = false; }
+  // Which window points belong to the drag areas (host client coordinates); none by default.
+  void SetDragRegionTest(std::function<bool(POINT)> test) { inDragRegion_ = std::move(test); }
+
+  void OnDraw();
+  void OnSysColorChange();
+  void OnFSCommand(const std::wstring& command, const std::wstring& arguments);
+  bool PreTranslateMessage(MSG& message) override;
+
+  // The last picture handed to the system, for tests: premultiplied BGRA, top row first.
+  const uint32_t* lastPicture() const { return pixelsBlack_; }
+  SIZE pictureSize() const { return SIZE{pictureWidth_, pictureHeight_}; }
+  bool screenIs32Bit() const { return screenIs32Bit_; }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Notify(int32_t code);
+  bool InDragRegion() const;
+  bool DragStep(const MSG& message);
+  void MoveHostTo(int left, int top);
+  bool EnsurePictures(int width, int height);
+  void DeletePictures();
+  HWND HostWindow() const;
+
+  TranspFlashOcx ocx_;
+  bool ocxReady_ = false;
+  using UpdateLayeredWindowFunction = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
+                                                    BLENDFUNCTION*, DWORD);
+  UpdateLayeredWindowFunction updateLayeredWindow_ = nullptr;
+  TransparentFrame* hostFrame_ = nullptr;
+  std::unique_ptr<win::WindowlessContainer> container_;
+  HostNotification notification_;
+  HostListener listener_;
+  std::function<bool(POINT)> inDragRegion_;
+  static constexpr int32_t kNoOffset = INT32_MIN;
+  int32_t dragOffsetX_ = kNoOffset, dragOffsetY_ = kNoOffset;
+  bool started_ = false;
+  bool dragging_ = false;
+  bool screenIs32Bit_ = false;
+  int32_t pictureWidth_ = 0, pictureHeight_ = 0;
+  // The off-screen pictures, remade whenever the window's size changes: drawn over black (and,
+  // on displays without an alpha byte, over white).
+  win::UniqueHandle<win::NullInvalidTraits<HGDIOBJ, win::DeleteGdiObject>> dibBlack_, dibWhite_;
+  uint32_t* pixelsBlack_ = nullptr;
+  uint32_t* pixelsWhite_ = nullptr;
+};
+
+class TransparentFrame : public win::Window {
+ public:
+  // Creates the layered window over `rect` (screen coordinates), its view and the twin; false
+  // when any of them cannot be made.
+  bool Create(const RECT& rect);
+  FlashCView& view() { return view_; }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  FlashCView view_;
+};
+
+}  // namespace zp::player
