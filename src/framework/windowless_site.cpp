@@ -128,48 +128,44 @@ STDMETHODIMP WindowlessSite::WindowlessInterface::CanWindowlessActivate() {
   return site_.container_ && site_.container_->windowlessAllowed ? S_OK : E_FAIL;
 }
 
+// Capture and focus work alike: a windowless site holds them through the host window and the
+// container's record of which site it is; a windowed site through its own window.
+HRESULT WindowlessSite::Holds(HWND holder, WindowlessSite* WindowlessContainer::*record) const {
+  if (!holder) return S_FALSE;
+  if (!windowless()) return holder == controlWindow() ? S_OK : S_FALSE;
+  return holder == host() && container_ && container_->*record == this ? S_OK : S_FALSE;
+}
+
+HRESULT WindowlessSite::Take(bool take, WindowlessSite* WindowlessContainer::*record, HWND(WINAPI* give)(HWND),
+                             HWND(WINAPI* holder)(), void (*letGo)()) {
+  if (take) {
+    if (windowless()) {
+      if (container_) container_->*record = this;
+      give(host());
+    } else if (HWND window = controlWindow()) {
+      give(window);
+    }
+    return S_OK;
+  }
+  if (Holds(holder(), record) == S_OK) letGo();
+  if (container_ && container_->*record == this) container_->*record = nullptr;
+  return S_OK;
+}
+
 STDMETHODIMP WindowlessSite::WindowlessInterface::GetCapture() {
-  HWND captured = ::GetCapture();
-  if (!captured) return S_FALSE;
-  if (!site_.windowless()) return captured == site_.controlWindow() ? S_OK : S_FALSE;
-  return captured == site_.host() && site_.container_ && site_.container_->captureSite == &site_ ? S_OK : S_FALSE;
+  return site_.Holds(::GetCapture(), &WindowlessContainer::captureSite);
 }
 
 STDMETHODIMP WindowlessSite::WindowlessInterface::SetCapture(BOOL capture) {
-  if (capture) {
-    if (site_.windowless()) {
-      if (site_.container_) site_.container_->captureSite = &site_;
-      ::SetCapture(site_.host());
-    } else if (HWND window = site_.controlWindow()) {
-      ::SetCapture(window);
-    }
-    return S_OK;
-  }
-  if (GetCapture() == S_OK) ReleaseCapture();
-  if (site_.container_ && site_.container_->captureSite == &site_) site_.container_->captureSite = nullptr;
-  return S_OK;
+  return site_.Take(capture, &WindowlessContainer::captureSite, ::SetCapture, ::GetCapture, [] { ReleaseCapture(); });
 }
 
 STDMETHODIMP WindowlessSite::WindowlessInterface::GetFocus() {
-  HWND focused = ::GetFocus();
-  if (!focused) return S_FALSE;
-  if (!site_.windowless()) return focused == site_.controlWindow() ? S_OK : S_FALSE;
-  return focused == site_.host() && site_.container_ && site_.container_->focusSite == &site_ ? S_OK : S_FALSE;
+  return site_.Holds(::GetFocus(), &WindowlessContainer::focusSite);
 }
 
 STDMETHODIMP WindowlessSite::WindowlessInterface::SetFocus(BOOL focus) {
-  if (focus) {
-    if (site_.windowless()) {
-      if (site_.container_) site_.container_->focusSite = &site_;
-      ::SetFocus(site_.host());
-    } else if (HWND window = site_.controlWindow()) {
-      ::SetFocus(window);
-    }
-    return S_OK;
-  }
-  if (GetFocus() == S_OK) ::SetFocus(nullptr);
-  if (site_.container_ && site_.container_->focusSite == &site_) site_.container_->focusSite = nullptr;
-  return S_OK;
+  return site_.Take(focus, &WindowlessContainer::focusSite, ::SetFocus, ::GetFocus, [] { ::SetFocus(nullptr); });
 }
 
 STDMETHODIMP WindowlessSite::WindowlessInterface::GetDC(LPCRECT rect, DWORD flags, HDC* dc) {

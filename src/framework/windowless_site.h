@@ -44,6 +44,9 @@ class WindowlessSite : public ControlSite {
  private:
   HWND host() const { return parent(); }
   RECT Clipped(LPCRECT rect) const;
+  HRESULT Holds(HWND holder, WindowlessSite* WindowlessContainer::*record) const;
+  HRESULT Take(bool take, WindowlessSite* WindowlessContainer::*record, HWND(WINAPI* give)(HWND),
+               HWND(WINAPI* holder)(), void (*letGo)());
 
   // IOleInPlaceSiteWindowless, with the in-place site methods it extends, on an object of its
   // own: the site's standard IOleInPlaceSite stays what it is for windowed controls.

@@ -286,13 +286,8 @@ TEST(FernwikInContainer, PlaysWindowlessDrawsWithAlphaAndFiresItsEvents) {
                               nullptr);
   test::ScratchDirectory scratch;
   {
-    // A red square on an empty 200 × 100 stage, then an FSCommand.
-    zp::swfgen::MovieWriter m(6, 200, 100, 12);
-    zp::swfgen::ActionWriter a;
-    a.FsCommand("ping", "one").Stop();
-    m.DefineRect(1, {0, 0, 50 * 20, 50 * 20}, {255, 0, 0, 255}).Place(1, 1).Actions(a).ShowFrame();
     const std::wstring movie = ToWide(scratch.File(u"square.swf"));
-    ASSERT_TRUE(test::WriteMovie(movie, m.Finish(false)));
+    ASSERT_TRUE(test::WriteMovie(movie, test::RedSquareMovie(200, 100, "ping", "one")));
 
     WindowlessContainer container(host);
     const ComPtr<ControlSite> site = container.CreateControl(zp::movie::kFernwikClsid, RECT{0, 0, 200, 100}, true);

@@ -82,4 +82,12 @@ class MovieControlEnvironment : public ::testing::Environment {
 
 }  // namespace
 
+zp::swfgen::Bytes RedSquareMovie(int width, int height, const char* command, const char* arguments) {
+  zp::swfgen::MovieWriter m(6, width, height, 12);
+  zp::swfgen::ActionWriter a;
+  a.FsCommand(command, arguments).Stop();
+  m.DefineRect(1, {0, 0, 50 * 20, 50 * 20}, {255, 0, 0, 255}).Place(1, 1).Actions(a).ShowFrame();
+  return m.Finish(false);
+}
+
 }  // namespace zp::test

@@ -20,6 +20,9 @@ DWORD RunAndWait(const std::wstring& commandLine, DWORD timeoutMs = 60000);
 bool Regsvr32(const std::wstring& path, bool unregister);
 // The InprocServer32 path registered for the class, or "" when none.
 std::wstring RegisteredServerPath();
+// A movie of width × height pixels: an opaque red 50-pixel square in the top-left corner of an
+// otherwise empty stage, one FSCommand, then it stops.
+zp::swfgen::Bytes RedSquareMovie(int width, int height, const char* command, const char* arguments);
 // Writes a movie into `path`.
 bool WriteMovie(const std::wstring& path, const zp::swfgen::Bytes& bytes);
 

@@ -52,12 +52,8 @@ TEST_F(TransparentHostTest, FloatsTheMovieWithAlphaAndMovesWhenTheMovieAsks) {
   EXPECT_EQ(GetAncestor(frame, GA_ROOT), frame);
 
   // A red square on an empty 200 × 100 stage that asks to be put at (10, 20).
-  zp::swfgen::MovieWriter m(6, 200, 100, 12);
-  zp::swfgen::ActionWriter a;
-  a.FsCommand("WindowSetPos", "0,10,20").Stop();
-  m.DefineRect(1, {0, 0, 50 * 20, 50 * 20}, {255, 0, 0, 255}).Place(1, 1).Actions(a).ShowFrame();
   const std::wstring path = ToWide(scratch_.File(u"square.swf"));
-  ASSERT_TRUE(test::WriteMovie(path, m.Finish(false)));
+  ASSERT_TRUE(test::WriteMovie(path, test::RedSquareMovie(200, 100, "WindowSetPos", "0,10,20")));
   ASSERT_TRUE(movie_.LoadMovie(path));
   RECT r{};
   ASSERT_TRUE(test::PumpUntil([&] { return GetWindowRect(frame, &r) && r.left == 10 && r.top == 20; }, 10000));
