@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include "core/package_format.h"
+#include "core/package_reader.h"
 #include "framework/profile.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
@@ -52,6 +54,8 @@ int SystemPrerequisites::InstalledFlashMajorVersion() {
   probe.Destroy();
   return major;
 }
+
+bool SystemPrerequisites::PackageCarriesInstaller() { return HasFirstFileRecord(package_, kInstallerTag); }
 
 bool SystemPrerequisites::InstallFlashPlayer(bool required) {
   return services::InstallFlashPlayer(package_, temporaryDirectory_, required);

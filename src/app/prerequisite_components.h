@@ -15,6 +15,7 @@ class SystemPrerequisites : public support::PrerequisiteComponents {
       : package_(std::move(package)), temporaryDirectory_(std::move(temporaryDirectory)) {}
 
   int InstalledFlashMajorVersion() override;
+  bool PackageCarriesInstaller() override;
   bool InstallFlashPlayer(bool required) override;
   support::TransparencySupport CheckTransparencySupport() override;
   bool WarningWanted() override;

@@ -157,6 +157,11 @@ bool ExtractFileRecords(const std::u16string& source, const RecordTag& tag, cons
   return anyWritten;
 }
 
+bool HasFirstFileRecord(const std::u16string& source, const RecordTag& tag) {
+  FirstRecord first;
+  return FindFirstRecord(source, tag, first);
+}
+
 std::optional<std::u16string> ExtractFirstFileRecord(const std::u16string& source, const RecordTag& tag,
                                                      const std::u16string& directory) {
   FirstRecord first;

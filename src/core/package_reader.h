@@ -55,6 +55,9 @@ std::optional<std::vector<uint8_t>> InflateDocumentRecord(std::span<const uint8_
 bool ExtractFileRecords(const std::u16string& source, const RecordTag& tag, const std::u16string& directory,
                         bool all);
 
+// Whether the file holds a record with the tag whose header this reader knows.
+bool HasFirstFileRecord(const std::u16string& source, const RecordTag& tag);
+
 // Writes the first record with the tag into the directory under the name its header gives and
 // returns the written file's path. Nothing when that record is missing, of another header
 // version or badly named, or when its payload cannot be written in full; a file begun is

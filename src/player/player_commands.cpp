@@ -140,16 +140,31 @@ bool PlayerDialog::ContextMenuOffersAbout() const {
   return document_.menuAboutOptions.hideAbout == 0 && !(GetWindowLongPtrW(hwnd(), GWL_STYLE) & WS_CAPTION);
 }
 
+void PlayerDialog::SetTransparentHostShow(UINT show) {
+  HWND host = flashHost_.movie().transparentHost()->hwnd();
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(host, &placement)) return;
+  if (show == SW_MINIMIZE && (placement.showCmd & 1)) show = SW_SHOWMINNOACTIVE;
+  placement.showCmd = show;
+  SetWindowPlacement(host, &placement);
+}
+
 void PlayerDialog::OnSystemCommand(WPARAM command) {
   switch (command & 0xFFF0) {
     case SC_RESTORE:
-      // The transparent companion window restores itself through its placement once it exists.
+      if (transparent_ && flashHost_.movie().transparentHost()) {
+        SetTransparentHostShow(SW_RESTORE);
+        break;
+      }
       [[fallthrough]];
     case SC_MAXIMIZE:
       if (flashHost_.hwnd()) PostMessageW(flashHost_.hwnd(), WM_EXITSIZEMOVE, 0, 0);
       break;
     case SC_MINIMIZE:
       ReleaseCapture();
+      // The floating movie goes with the window, activated or not as it was shown.
+      if (transparent_ && flashHost_.movie().transparentHost()) SetTransparentHostShow(SW_MINIMIZE);
       break;
     default:
       break;

@@ -134,6 +134,8 @@ class PlayerDialog : public win::Dialog {
   RECT TransparentHostArea() const;
   void ResyncTransparentHost();
   void ShowInTransparentHost();
+  // Restores or minimises the transparent host with the window, through its placement.
+  void SetTransparentHostShow(UINT show);
   void MoveToPlacement(int width, int height);
 
   void OnSystemCommand(WPARAM command);

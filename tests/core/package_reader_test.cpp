@@ -225,6 +225,7 @@ TEST_F(PackageReader, FirstRecordWrittenInFullOrNotAtAll) {
     uint32_t maxSize;
     bool written;
     bool writtenUnderItsName = written;
+    bool found = true;  // a record with a header this reader knows comes first
   } cases[] = {
       {"compressed", MakeFileRecord(kToolsTag, u"a.ocx", data), 1u << 20, true},
       {"stored", MakeFileRecord(kToolsTag, u"a.ocx", data, false), 1u << 20, true},
@@ -232,8 +233,8 @@ TEST_F(PackageReader, FirstRecordWrittenInFullOrNotAtAll) {
       {"stored size past the end of the file", shortStored, 1u << 21, false},
       {"size at the cap", MakeFileRecord(kToolsTag, u"a.ocx", data), 4000, false, true},
       {"only the first record counts", test::Concat({oldVersion, MakeFileRecord(kToolsTag, u"a.ocx", data)}), 1u << 20,
-       false},
-      {"no record", {}, 1u << 20, false},
+       false, false, false},
+      {"no record", {}, 1u << 20, false, false, false},
   };
   for (const auto& c : cases) {
     const std::u16string package = WritePackage(test::Concat({Program(), c.records}));
@@ -242,6 +243,7 @@ TEST_F(PackageReader, FirstRecordWrittenInFullOrNotAtAll) {
     EXPECT_EQ(ExtractFirstFileRecordTo(package, kToolsTag, target, c.maxSize), c.written) << c.what;
     EXPECT_EQ(test::Exists(target), c.written) << c.what;
     if (c.written) EXPECT_EQ(test::ReadBytes(target), data) << c.what;
+    EXPECT_EQ(HasFirstFileRecord(package, kToolsTag), c.found) << c.what;
     const auto named = ExtractFirstFileRecord(package, kToolsTag, dir);
     EXPECT_EQ(named.has_value(), c.writtenUnderItsName) << c.what;
     EXPECT_EQ(test::Exists(JoinPath(dir, u"a.ocx")), named.has_value()) << c.what;

@@ -12,6 +12,7 @@ namespace {
 struct FakeComponents : PrerequisiteComponents {
   std::vector<int> versions{7};  // successive answers; the last one repeats
   bool installerStarts = true;
+  bool installerCarried = true;
   TransparencySupport support = TransparencySupport::kPossible;
   bool warningWanted = true;
   WarningAnswer warningAnswer;
@@ -30,6 +31,7 @@ struct FakeComponents : PrerequisiteComponents {
     calls.push_back("version");
     return Next(versions);
   }
+  bool PackageCarriesInstaller() override { return installerCarried; }
   bool InstallFlashPlayer(bool required) override {
     calls.push_back(required ? "install required" : "install optional");
     return installerStarts;
@@ -104,6 +106,9 @@ TEST(CheckPrerequisites, DecisionTable) {
        {"version", "install required"}},
       {"control missing, still missing after installing: exit", {u"m.swf"}, 0,
        With([](auto& f) { f.versions = {0}; }), O::kExit, 0, false, {"version", "install required", "version"}},
+      {"control missing, no installer in the package: the player window has its say", {u"m.swf"}, 2,
+       With([](auto& f) { f.versions = {0}; f.installerCarried = false; f.available = {true}; }), O::kTransparent, 2,
+       false, {"version", "support", "available?"}},
       {"version 6: the optional installer runs once, its result unused", {u"m.swf"}, 1,
        With([](auto& f) { f.versions = {6}; f.installerStarts = false; }), O::kOpaque, 1, false,
        {"version", "install optional"}},

@@ -10,10 +10,14 @@ bool NeedsMovieControl(const DocumentModel& document) {
                      [](const MovieItem& item) { return KindOfPath(item.path) == MovieKind::kFlash; });
 }
 
-// False when the process is to end: no movie control and none could be installed.
+// False when the process is to end: no movie control, and the package's installer could not
+// put one in place. A package without an installer goes on, so that the player window can still
+// run an installer beside the program or tell the user what is missing: ending without a word
+// would leave the user with nothing at all.
 bool EnsureMovieControl(PrerequisiteComponents& components) {
   const int version = components.InstalledFlashMajorVersion();
   if (version <= 0) {
+    if (!components.PackageCarriesInstaller()) return true;
     return components.InstallFlashPlayer(true) && components.InstalledFlashMajorVersion() > 0;
   }
   // An old control still plays something: offer the update, but play either way.

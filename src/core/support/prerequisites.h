@@ -36,6 +36,7 @@ class PrerequisiteComponents {
  public:
   virtual ~PrerequisiteComponents() = default;
   virtual int InstalledFlashMajorVersion() = 0;
+  virtual bool PackageCarriesInstaller() = 0;
   // Runs the movie control's installer from the package; true when it could be started.
   virtual bool InstallFlashPlayer(bool required) = 0;
   virtual TransparencySupport CheckTransparencySupport() = 0;

@@ -1,7 +1,9 @@
-// A transparent presentation as a user meets it, on a machine where the transparency control
-// is not registered and the temporary folder's path has a space: the player registers the
-// control it carries for the run, floats the movie in a layered window through which the empty
-// stage shows what lies behind, moves it when the movie asks, and leaves nothing behind.
+// Transparent presentations as a user meets them. Where the transparency control is not
+// registered and the temporary folder's path has a space, the player registers the control it
+// carries for the run, floats the movie in a layered window through which the empty stage shows
+// what lies behind, moves it when the movie asks, and leaves nothing behind. On a display with
+// too few colours it warns once and plays opaque. scripts/transparency-depths runs these on
+// 16- and 8-bit displays as well.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +13,7 @@
 #include "controls/movie/movie_ids.h"
 #include "core/text.h"
 #include "movie_presentation.h"
+#include "player_windows.h"
 #include "movie_test_support.h"
 #include "platform/wide.h"
 #include "scripted_movie.h"
@@ -21,6 +24,7 @@ namespace zp::e2e {
 namespace {
 
 using namespace std::chrono_literals;
+using outside::WindowTitled;
 constexpr auto kDeadline = 30s;
 
 std::wstring FernwikServerPath() {
@@ -86,6 +90,70 @@ TEST(TransparentPresentation, FloatsOverTheDesktopMovesOnRequestAndLeavesNothing
   EXPECT_EQ(player.WaitForExit(kDeadline), std::optional<DWORD>(0));
   EXPECT_EQ(FernwikServerPath(), L"") << "unregistered at exit";
   EXPECT_TRUE(FolderEntries(temporary).empty()) << "left: " << U16ToUtf8(FromWide(FolderEntries(temporary).front()));
+}
+
+// On a display of fewer than 16 bits per pixel (run under an 8-bit Xvfb) the player says once
+// why it cannot float the movie, remembers when asked not to say it again, and plays opaque.
+TEST(TransparentPresentation, TooFewColoursWarnOnceAndPlayOpaque) {
+  HDC screen = GetDC(nullptr);
+  const int depth = GetDeviceCaps(screen, BITSPIXEL);
+  ReleaseDC(nullptr, screen);
+  if (depth >= 16) GTEST_SKIP() << "needs a display of fewer than 16 bits per pixel; this one has " << depth;
+  test::ScratchDirectory scratch;
+  const std::wstring folder = ToWide(scratch.path());
+  const std::wstring program = folder + L"\\FewColours.exe";
+  const std::wstring settings = L"Software\\Zentrapolis\\ZentrapolisProjector\\FewColours";
+  RegDeleteTreeW(HKEY_CURRENT_USER, settings.c_str());
+  ScriptedMovie movie;
+  movie.Command("WindowSetTitle", "playing");
+  ASSERT_EQ(PackMoviePresentation(folder + L"\\presentation", {{"few.swf", movie.Finish()}},
+                                  "\"window\": {\"mode\": \"transparent\"}", program),
+            "");
+  for (const bool firstStart : {true, false}) {
+    Launched player = Launch(program, L"", folder);
+    ASSERT_TRUE(player.started());
+    HWND warning = nullptr, dialog = nullptr;
+    // Either the warning or, once it is suppressed, the playing window comes first.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          for (HWND window : TopLevelWindows(player.id())) {
+            wchar_t caption[32] = {};
+            GetWindowTextW(window, caption, 32);
+            if (std::wstring(caption) == L"Warning") warning = window;
+            if (std::wstring(caption) == L"playing") dialog = window;
+          }
+          return warning || dialog;
+        },
+        kDeadline));
+    if (firstStart) {
+      ASSERT_NE(warning, nullptr);
+      wchar_t text[256] = {};
+      SendMessageW(GetDlgItem(warning, 1008), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+      EXPECT_EQ(std::wstring(text),
+                L"In order for Flash transparency to work\nyou need to set your graphics mode to 16, 24 or 32 bit color.");
+      PostMessageW(GetDlgItem(warning, 1007), BM_CLICK, 0, 0);
+      ASSERT_TRUE(WaitUntil([&] { return SendMessageW(GetDlgItem(warning, 1007), BM_GETCHECK, 0, 0) == BST_CHECKED; },
+                            kDeadline));
+      PostMessageW(GetDlgItem(warning, IDOK), BM_CLICK, 0, 0);
+      ASSERT_TRUE(WaitUntil([&] { return (dialog = WindowTitled(player.id(), L"playing", true)) != nullptr; }, kDeadline));
+      DWORD shown = 1, size = sizeof shown;
+      EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, (settings + L"\\WarnDialog").c_str(), L"ShowMssg", RRF_RT_REG_DWORD,
+                             nullptr, &shown, &size),
+                ERROR_SUCCESS);
+      EXPECT_EQ(shown, 0u);
+    } else {
+      EXPECT_EQ(warning, nullptr) << "asked not to say it again";
+    }
+    // Opaque and on screen: the player window itself, no layered window.
+    ASSERT_NE(dialog, nullptr);
+    RECT r{};
+    GetWindowRect(dialog, &r);
+    EXPECT_LT(r.left, GetSystemMetrics(SM_CXSCREEN));
+    for (HWND window : TopLevelWindows(player.id())) EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(player.WaitForExit(kDeadline), std::optional<DWORD>(0));
+  }
+  RegDeleteTreeW(HKEY_CURRENT_USER, settings.c_str());
 }
 
 }  // namespace

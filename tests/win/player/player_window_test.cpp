@@ -15,6 +15,7 @@
 #include "player/player_dialog.h"
 #include "player/print_screen_block.h"
 #include "framework/variant.h"
+#include "framework/windowless_site.h"
 #include "player/screen_area.h"
 #include "movie_test_support.h"
 #include "swf_writer.h"
@@ -377,12 +378,25 @@ TEST_F(PlayerWindow, TransparentDocumentsLoseFrameAndMaximize) {
 }
 
 TEST_F(PlayerWindow, CompanionNoticesGetDragCodesAndKeepTheRectangle) {
+  // The transparent host needs the transparency control and the container that hosts it.
+  const std::wstring control = test::ControlPath();
+  const std::wstring fernwik = control.substr(0, control.find_last_of(L'\\') + 1) + L"Fernwik.ocx";
+  ASSERT_TRUE(test::Regsvr32(fernwik, false));
+  win::ControlContainerManager::Install(std::make_unique<win::WindowlessContainerManager>());
+  struct Undo {
+    std::wstring fernwik;
+    ~Undo() {
+      win::ControlContainerManager::Install(nullptr);
+      test::Regsvr32(fernwik, true);
+    }
+  } undo{fernwik};
   DocumentModel document = WithItems({u"a.swf"});
   document.appearanceOptions.windowMode = 2;
   document.mouseKeyOptions.leftDrag = 3;
   document.mouseKeyOptions.rightButton = 2;
   document.movieList.items[0].file.path = StageMovie();
   Open(document);
+  ASSERT_TRUE(dialog_->transparent());
   CompanionAnswer answer = dialog_->OnCompanionNotice({0, 7, {}});
   EXPECT_EQ(answer.leftCode, 4);
   EXPECT_EQ(answer.rightCode, 1);
