@@ -1,6 +1,4 @@
-// What the player window's source files share: small helpers, and the steps that belong to
-// work still to come. Each of those does nothing yet and says what it stands for; the window
-// calls it at the point where the real step goes.
+// What the player window's source files share: small helpers.
 #pragma once
 
 #include <windows.h>
