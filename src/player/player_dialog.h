@@ -148,12 +148,12 @@ class PlayerDialog : public win::Dialog {
   bool HandleKeyDown(MSG& message);
   bool HandleMouse(MSG& message);
   // Whether the cursor is on one of the movie's drag areas (a drag in progress counts).
-  bool OnDragArea() const;
+  bool OnDragArea(POINT cursor) const;
   // The drag areas' mapping from window to movie: at set-up, and after every size change.
   void SetDragScaling(bool scaleCoordinates, bool keepAspect, int movieWidth, int movieHeight);
   void SetDragWindowSize(int width, int height);
-  void BeginDrag();
-  void DragTo();
+  void BeginDrag(POINT cursor);
+  void DragTo(POINT cursor);
   void EndDrag();
   void ReleaseResources();
 

@@ -51,11 +51,9 @@ bool PlayerDialog::HandleKeyDown(MSG& message) {
   return d.swallow;
 }
 
-bool PlayerDialog::OnDragArea() const {
+bool PlayerDialog::OnDragArea(POINT cursor) const {
   if (dragging_) return true;
   if (!fscommand::FsCommandManagerExists()) return false;
-  POINT cursor{};
-  GetCursorPos(&cursor);
   ScreenToClient(hwnd(), &cursor);
   return fscommand::GetFsCommandManager().dragRegion().IsDragPoint(cursor.x, cursor.y);
 }
@@ -73,42 +71,41 @@ void PlayerDialog::SetDragWindowSize(int width, int height) {
 
 bool PlayerDialog::HandleMouse(MSG& message) {
   const auto& k = document_.mouseKeyOptions;
-  POINT cursor{};
-  GetCursorPos(&cursor);
+  // Where the mouse was when the message was made, not where it is now: under load the
+  // cursor may have moved on, and Wine may still report where it was before the input came.
+  const POINT cursor = message.pt;
   layout::MouseDecision d;
   switch (message.message) {
     case WM_MOUSEMOVE:
       if (message.wParam & (MK_LBUTTON | MK_RBUTTON)) {
         const bool left = (message.wParam & MK_LBUTTON) != 0;
-        if (dragging_) DragTo();
+        if (dragging_) DragTo(cursor);
         // Moves that belong to a drag go where the button's clicks go.
         d.swallow = left ? (dragging_ ? k.leftDrag != 2 : (k.leftDrag < 0 || k.leftDrag > 2))
                          : k.rightButton != 0;
       } else {
-        d = layout::DecideHover(OnDragArea());
+        d = layout::DecideHover(OnDragArea(cursor));
       }
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       RECT outer = WindowRect(hwnd());
-      d = layout::DecideLeftDown(k.leftDrag, PtInRect(&outer, cursor) != 0, OnDragArea());
+      d = layout::DecideLeftDown(k.leftDrag, PtInRect(&outer, cursor) != 0, OnDragArea(cursor));
       break;
     }
-    case WM_LBUTTONUP: d = layout::DecideLeftUp(k.leftDrag, OnDragArea()); break;
+    case WM_LBUTTONUP: d = layout::DecideLeftUp(k.leftDrag, OnDragArea(cursor)); break;
     case WM_RBUTTONDOWN: d = layout::DecideRightDown(k.rightButton); break;
     case WM_RBUTTONUP: d = layout::DecideRightUp(k.rightButton); break;
     default: return false;
   }
   if (d.moveCursor) SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
-  if (d.drag == layout::DragAction::kBegin) BeginDrag();
+  if (d.drag == layout::DragAction::kBegin) BeginDrag(cursor);
   if (d.drag == layout::DragAction::kEnd) EndDrag();
   if (d.contextMenu) ShowContextMenu();
   return d.swallow;
 }
 
-void PlayerDialog::BeginDrag() {
-  POINT cursor{};
-  GetCursorPos(&cursor);
+void PlayerDialog::BeginDrag(POINT cursor) {
   RECT outer = WindowRect(hwnd());
   dragOffset_ = {outer.left - cursor.x, outer.top - cursor.y};
   hasDragOffset_ = true;
@@ -116,10 +113,8 @@ void PlayerDialog::BeginDrag() {
   dragging_ = true;
 }
 
-void PlayerDialog::DragTo() {
+void PlayerDialog::DragTo(POINT cursor) {
   if (!hasDragOffset_) return;
-  POINT cursor{};
-  GetCursorPos(&cursor);
   SetWindowPos(hwnd(), nullptr, cursor.x + dragOffset_.x, cursor.y + dragOffset_.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   GetWindowRect(hwnd(), &savedRect_);

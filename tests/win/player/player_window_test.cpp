@@ -78,7 +78,9 @@ class PlayerWindow : public ::testing::Test {
   LONG_PTR ExStyle() const { return GetWindowLongPtrW(dialog_->hwnd(), GWL_EXSTYLE); }
 
   bool Route(UINT message, WPARAM wParam, LPARAM lParam = 0) {
-    MSG msg{dialog_->host().hwnd(), message, wParam, lParam, 0, {}};
+    // As the message loop would: the message carries where the cursor was when it was made.
+    MSG msg{dialog_->host().hwnd(), message, wParam, lParam, GetTickCount(), {}};
+    GetCursorPos(&msg.pt);
     return dialog_->PreTranslateWalk(msg);
   }
 
