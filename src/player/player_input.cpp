@@ -93,7 +93,12 @@ bool PlayerDialog::HandleMouse(MSG& message) {
       d = layout::DecideLeftDown(k.leftDrag, PtInRect(&outer, cursor) != 0, OnDragArea(cursor));
       break;
     }
-    case WM_LBUTTONUP: d = layout::DecideLeftUp(k.leftDrag, OnDragArea(cursor)); break;
+    case WM_LBUTTONUP:
+      // The window ends where the button was let go, even when the system merged away the
+      // last moves before the release.
+      if (dragging_) DragTo(cursor);
+      d = layout::DecideLeftUp(k.leftDrag, OnDragArea(cursor));
+      break;
     case WM_RBUTTONDOWN: d = layout::DecideRightDown(k.rightButton); break;
     case WM_RBUTTONUP: d = layout::DecideRightUp(k.rightButton); break;
     default: return false;
