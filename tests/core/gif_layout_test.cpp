@@ -7,20 +7,20 @@
 namespace zp::gif {
 namespace {
 
-using test::GifFrameSpec;
-using test::GifSpec;
+using test::GifFrameRecipe;
+using test::GifRecipe;
 using test::MakeGif;
 
 // Three frames: the whole screen, a small square with restore-to-background, and one with
 // restore-to-previous, behind a loop extension and a comment.
-GifSpec ThreeFrames() {
-  GifSpec spec;
-  spec.width = 20;
-  spec.height = 10;
-  spec.loopExtension = true;
-  spec.comment = "made for a test";
-  spec.frames = {GifFrameSpec{0, 0, 0, 0, 0, 0, 0}, GifFrameSpec{4, 2, 6, 5, 1, 4, 2}, GifFrameSpec{1, 1, 3, 3, 2, 50, 3}};
-  return spec;
+GifRecipe ThreeFrames() {
+  GifRecipe recipe;
+  recipe.width = 20;
+  recipe.height = 10;
+  recipe.loopExtension = true;
+  recipe.comment = "made for a test";
+  recipe.frames = {GifFrameRecipe{0, 0, 0, 0, 0, 0, 0}, GifFrameRecipe{4, 2, 6, 5, 1, 4, 2}, GifFrameRecipe{1, 1, 3, 3, 2, 50, 3}};
+  return recipe;
 }
 
 TEST(GifLayout, ReadsTheScreenAndEveryFrameWithItsPlaceDelayAndDisposal) {
@@ -60,9 +60,9 @@ TEST(GifLayout, ReadsTheScreenAndEveryFrameWithItsPlaceDelayAndDisposal) {
 }
 
 TEST(GifLayout, FramesWithoutGraphicControlHaveNoDelay) {
-  GifSpec spec;
-  spec.frames = {GifFrameSpec{}, GifFrameSpec{}};
-  const auto layout = ReadLayout(MakeGif(spec));
+  GifRecipe recipe;
+  recipe.frames = {GifFrameRecipe{}, GifFrameRecipe{}};
+  const auto layout = ReadLayout(MakeGif(recipe));
   ASSERT_TRUE(layout);
   ASSERT_EQ(layout->frames.size(), 2u);
   EXPECT_EQ(layout->frames[1].delay, -1);
@@ -111,9 +111,9 @@ TEST(GifLayout, ATruncatedFileKeepsTheFramesBeforeTheCut) {
 }
 
 TEST(GifLayout, WalksStopAtStrangeBlocksAndCountPlainTextWithoutAFrame) {
-  GifSpec spec;
-  spec.frames = {GifFrameSpec{0, 0, 0, 0, 0, 10, 0}, GifFrameSpec{0, 0, 0, 0, 1, 10, 0}};
-  const auto two = MakeGif(spec);
+  GifRecipe recipe;
+  recipe.frames = {GifFrameRecipe{0, 0, 0, 0, 0, 10, 0}, GifFrameRecipe{0, 0, 0, 0, 1, 10, 0}};
+  const auto two = MakeGif(recipe);
   const auto first = ReadLayout(two)->frames[0];
 
   auto withBlock = [&](std::vector<uint8_t> block) {
@@ -135,10 +135,10 @@ TEST(GifLayout, WalksStopAtStrangeBlocksAndCountPlainTextWithoutAFrame) {
 }
 
 TEST(GifLayout, LimitsBoundTheFramesKept) {
-  GifSpec spec;
-  spec.width = spec.height = 8;
-  spec.frames.assign(5, GifFrameSpec{0, 0, 0, 0, 2, 10, 0});
-  const auto data = MakeGif(spec);
+  GifRecipe recipe;
+  recipe.width = recipe.height = 8;
+  recipe.frames.assign(5, GifFrameRecipe{0, 0, 0, 0, 2, 10, 0});
+  const auto data = MakeGif(recipe);
   EXPECT_EQ(ReadLayout(data, Limits{3, 1 << 20})->frames.size(), 3u);
   EXPECT_EQ(ReadLayout(data, Limits{3, 1 << 20})->graphicBlocks, 3u);
   // 64 pixels a frame: a budget of 200 holds three. A first frame beyond the budget still

@@ -61,36 +61,36 @@ std::vector<uint8_t> SolidImageData(uint8_t colour, size_t count) {
 
 }  // namespace
 
-std::vector<uint8_t> MakeGif(const GifSpec& spec) {
+std::vector<uint8_t> MakeGif(const GifRecipe& recipe) {
   std::vector<uint8_t> out = {'G', 'I', 'F', '8', '9', 'a'};
-  PutU16(out, spec.width);
-  PutU16(out, spec.height);
+  PutU16(out, recipe.width);
+  PutU16(out, recipe.height);
   out.push_back(0x80 | 0x10 | (kMinimumCodeSize - 1));  // global table of four colours
   out.push_back(0);                                      // background colour index
   out.push_back(0);                                      // no aspect ratio
-  for (const uint32_t colour : spec.palette) {
+  for (const uint32_t colour : recipe.palette) {
     out.push_back(static_cast<uint8_t>(colour >> 16));
     out.push_back(static_cast<uint8_t>(colour >> 8));
     out.push_back(static_cast<uint8_t>(colour));
   }
-  if (spec.loopExtension) {
+  if (recipe.loopExtension) {
     const uint8_t loop[] = {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0};
     out.insert(out.end(), std::begin(loop), std::end(loop));
   }
-  if (!spec.comment.empty()) {
+  if (!recipe.comment.empty()) {
     out.push_back(0x21);
     out.push_back(0xFE);
-    PutSubBlocks(out, std::vector<uint8_t>(spec.comment.begin(), spec.comment.end()));
+    PutSubBlocks(out, std::vector<uint8_t>(recipe.comment.begin(), recipe.comment.end()));
   }
-  for (const auto& frame : spec.frames) {
+  for (const auto& frame : recipe.frames) {
     if (frame.delay >= 0) {
       const bool transparent = frame.transparent >= 0;
       out.insert(out.end(), {0x21, 0xF9, 4, static_cast<uint8_t>((frame.disposal << 2) | (transparent ? 1 : 0))});
       PutU16(out, static_cast<uint32_t>(frame.delay));
       out.insert(out.end(), {static_cast<uint8_t>(transparent ? frame.transparent : 0), 0});
     }
-    const uint16_t width = frame.width ? frame.width : spec.width;
-    const uint16_t height = frame.height ? frame.height : spec.height;
+    const uint16_t width = frame.width ? frame.width : recipe.width;
+    const uint16_t height = frame.height ? frame.height : recipe.height;
     out.push_back(0x2C);
     PutU16(out, frame.left);
     PutU16(out, frame.top);

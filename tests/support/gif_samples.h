@@ -9,7 +9,7 @@
 
 namespace zp::test {
 
-struct GifFrameSpec {
+struct GifFrameRecipe {
   uint16_t left = 0;
   uint16_t top = 0;
   uint16_t width = 0;  // 0: the whole logical screen
@@ -20,16 +20,16 @@ struct GifFrameSpec {
   int transparent = -1;   // a palette index drawn as transparent (needs a graphic control)
 };
 
-struct GifSpec {
+struct GifRecipe {
   uint16_t width = 16;
   uint16_t height = 16;
   // 0xRRGGBB each.
   std::array<uint32_t, 4> palette = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
-  std::vector<GifFrameSpec> frames;
+  std::vector<GifFrameRecipe> frames;
   bool loopExtension = false;  // an application extension before the first frame
   std::string comment;         // a comment extension before the first frame when not empty
 };
 
-std::vector<uint8_t> MakeGif(const GifSpec& spec);
+std::vector<uint8_t> MakeGif(const GifRecipe& recipe);
 
 }  // namespace zp::test

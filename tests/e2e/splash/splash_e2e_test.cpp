@@ -275,11 +275,11 @@ TEST_F(DiscFolder, TheBuiltInPictureShowsAndClosingTheSplashDuringTheWaitEndsItA
 TEST_F(DiscFolder, AnAnimatedPictureComesBeforeLaterFormatsAndPlaysWhileTheSplashWaits) {
   PutStandInPlayer();
   WriteAutorun("[autorun]\nauxopen=show\\Show.exe\n");
-  test::GifSpec gif;
+  test::GifRecipe gif;
   gif.width = 90;
   gif.height = 60;
   gif.palette = {0xC81E1E, 0x1EA03C, 0x283CD2, 0xFFFFFF};
-  gif.frames = {test::GifFrameSpec{0, 0, 0, 0, 0, 20, 0}, test::GifFrameSpec{0, 0, 0, 0, 2, 20, 0}};
+  gif.frames = {test::GifFrameRecipe{0, 0, 0, 0, 0, 20, 0}, test::GifFrameRecipe{0, 0, 0, 0, 2, 20, 0}};
   ASSERT_TRUE(WriteFileBytes(root_ + L"\\Curtainer.gif", test::MakeGif(gif)));
   ASSERT_TRUE(WriteFileBytes(root_ + L"\\Curtainer.bmp", QuadrantBitmap()));
   StartSplash();

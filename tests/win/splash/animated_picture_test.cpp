@@ -16,8 +16,8 @@
 namespace zp::splash {
 namespace {
 
-using test::GifFrameSpec;
-using test::GifSpec;
+using test::GifFrameRecipe;
+using test::GifRecipe;
 using test::MakeGif;
 
 using test::PumpUntil;
@@ -28,14 +28,14 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 
 // Red over the whole screen, a green square that restores what was under it, then a small blue
 // corner shown for half a second.
-GifSpec ThreeFrames() {
-  GifSpec spec;
-  spec.width = 40;
-  spec.height = 30;
-  spec.loopExtension = true;
-  spec.frames = {GifFrameSpec{0, 0, 0, 0, 0, 0, 1}, GifFrameSpec{10, 5, 10, 10, 1, 4, 3},
-                 GifFrameSpec{0, 0, 4, 4, 2, 50, 0}};
-  return spec;
+GifRecipe ThreeFrames() {
+  GifRecipe recipe;
+  recipe.width = 40;
+  recipe.height = 30;
+  recipe.loopExtension = true;
+  recipe.frames = {GifFrameRecipe{0, 0, 0, 0, 0, 0, 1}, GifFrameRecipe{10, 5, 10, 10, 1, 4, 3},
+                 GifFrameRecipe{0, 0, 4, 4, 2, 50, 0}};
+  return recipe;
 }
 
 // The frames the animation thread drew, in order, with when and on which thread.
@@ -183,10 +183,10 @@ TEST_F(AnimatedPictureTest, StopWaitsForAFrameStillBeingDrawnBeforeAnythingIsRel
 TEST_F(AnimatedPictureTest, StillPicturesAreDrawnOnceWithoutAThread) {
   FrameLog log;
   log.Attach(picture_);
-  GifSpec still;
+  GifRecipe still;
   still.width = 12;
   still.height = 8;
-  still.frames = {GifFrameSpec{0, 0, 0, 0, 2, 10, 0}};
+  still.frames = {GifFrameRecipe{0, 0, 0, 0, 2, 10, 0}};
   ASSERT_TRUE(picture_.LoadFromMemory(MakeGif(still)));
   EXPECT_FALSE(picture_.animated());
   ASSERT_TRUE(picture_.Draw());
@@ -215,8 +215,8 @@ TEST_F(AnimatedPictureTest, DamagedFilesPlayWhatCanBeDecodedAndNothingElseShows)
   EXPECT_EQ(picture_.frameCount(), 2u);
 
   // A second frame the loader rejects (a code size no GIF may have) is left out.
-  GifSpec spec = ThreeFrames();
-  auto broken = MakeGif(spec);
+  GifRecipe recipe = ThreeFrames();
+  auto broken = MakeGif(recipe);
   const uint8_t secondImage[] = {0x2C, 10, 0, 5, 0, 10, 0};
   auto at = std::search(broken.begin(), broken.end(), std::begin(secondImage), std::end(secondImage));
   ASSERT_NE(at, broken.end());

@@ -43,10 +43,10 @@ TEST(ImageLoader, PicturesComeOutAtTheirOwnSizeOnWhiteAndBadFilesAsNothing) {
 
   // A picture drawn all in its transparent colour comes out white, not the black of a new bitmap.
   test::ScratchDirectory scratch;
-  test::GifSpec gif;
+  test::GifRecipe gif;
   gif.width = 6;
   gif.height = 4;
-  gif.frames = {test::GifFrameSpec{0, 0, 0, 0, 1, 0, 0, 1}};
+  gif.frames = {test::GifFrameRecipe{0, 0, 0, 0, 1, 0, 0, 1}};
   const std::u16string transparent = scratch.File(u"transparent.gif");
   ASSERT_TRUE(test::WriteBytes(transparent, test::MakeGif(gif)));
   const UniqueBitmap white = LoadFileToBitmap(ToWide(transparent));
