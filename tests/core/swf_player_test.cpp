@@ -243,3 +243,30 @@ TEST(SwfPlayer, UnloadClearsEverything) {
 
 }  // namespace
 }  // namespace zp::swf
+
+namespace zp::swf {
+namespace {
+
+// Trace lines come out in order, converted as the movie's version expects, one line per break.
+TEST(SwfPlayerTrace, LinesInOrderConvertedByVersion) {
+  const auto traced = [](uint8_t version, const ActionWriter& actions) {
+    MovieWriter m(version, 100, 100, 10);
+    m.Actions(actions).ShowFrame();
+    Player p;
+    p.Load(Build(m), 0);
+    return p.TakeTraceLines();
+  };
+  ActionWriter a;
+  a.Push({std::monostate{}}).Op(kActionTrace);
+  a.Push({std::string("a\rb\r\nc")}).Op(kActionTrace);
+  a.Push({1.5}).Op(kActionTrace);
+  const std::vector<std::u16string> v7 = {u"undefined", u"a", u"b", u"", u"c", u"1.5"};
+  const std::vector<std::u16string> v6 = {u"", u"a", u"b", u"", u"c", u"1.5"};
+  EXPECT_EQ(traced(7, a), v7);
+  EXPECT_EQ(traced(6, a), v6);
+  Player empty;
+  EXPECT_TRUE(empty.TakeTraceLines().empty());
+}
+
+}  // namespace
+}  // namespace zp::swf

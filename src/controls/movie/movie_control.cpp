@@ -7,6 +7,7 @@
 #include "module.h"
 #include "movie_ids.h"
 #include "movie_window.h"
+#include "trace_output.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 
@@ -462,6 +463,7 @@ void MovieControl::LoadMovie(const std::wstring& reference) {
 }
 
 void MovieControl::AfterPlaybackChange() {
+  WriteTraceLines(session_.player().TakeTraceLines());
   Invalidate();
   UpdateTimer();
   if (!deliveryPosted_ && freezeCount_ == 0) PostDelivery();
@@ -495,6 +497,7 @@ void MovieControl::UpdateTimer() {
 void MovieControl::OnFrameTimer() {
   ComPtr<IUnknown> self(static_cast<IDispatch*>(this));
   session_.player().Advance(GetTickCount64());
+  WriteTraceLines(session_.player().TakeTraceLines());
   if (session_.player().TakeRedraw()) Invalidate();
   UpdateTimer();
   DeliverEvents();

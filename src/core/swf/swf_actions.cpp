@@ -131,7 +131,7 @@ ActionRunResult RunActions(std::span<const uint8_t> block, uint8_t version, Acti
         stack.Push(b + a);
         break;
       }
-      case kActionTrace: stack.Pop(); break;  // there is no output window to trace into
+      case kActionTrace: host.Trace(stack.Pop().ToString(version)); break;
       case kActionAdd2: {
         const Value a = stack.Pop();
         const Value b = stack.Pop();

@@ -23,6 +23,8 @@ class ActionHost {
   virtual void GetUrl(std::u16string_view url, std::u16string_view target) = 0;
   virtual Value GetVariable(std::u16string_view name) = 0;
   virtual void SetVariable(std::u16string_view name, Value value) = 0;
+  // A trace message, already converted to text as the movie's version expects.
+  virtual void Trace(std::u16string_view message) { (void)message; }
 };
 
 enum ActionCode : uint8_t {

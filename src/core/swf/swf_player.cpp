@@ -199,6 +199,21 @@ void Player::SetVariable(std::u16string_view name, Value value) {
   variables_.insert_or_assign(VariableKey(name), std::move(value));
 }
 
+void Player::Trace(std::u16string_view message) {
+  // A movie tracing in a loop keeps at most this many unread lines; later ones are dropped.
+  constexpr size_t kMaxPendingLines = 100000;
+  size_t start = 0;
+  for (size_t i = 0; i <= message.size(); ++i) {
+    if (i == message.size() || message[i] == u'\r' || message[i] == u'\n') {
+      if (traceLines_.size() >= kMaxPendingLines) return;
+      traceLines_.emplace_back(message.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+}
+
+std::vector<std::u16string> Player::TakeTraceLines() { return std::exchange(traceLines_, {}); }
+
 std::vector<FsCommandRequest> Player::TakeFsCommands() { return std::exchange(fsCommands_, {}); }
 
 bool Player::TakeRedraw() { return std::exchange(redraw_, false); }

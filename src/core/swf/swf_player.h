@@ -75,6 +75,9 @@ class Player final : private ActionHost {
 
   // Requests since the last call, in order.
   std::vector<FsCommandRequest> TakeFsCommands();
+  // Lines traced since the last call, in order. A message with line breaks (CR, LF, or both)
+  // gives one line per break, as an output window shows it.
+  std::vector<std::u16string> TakeTraceLines();
   // Whether what is visible changed since the last call (a frame that changes nothing on the
   // display list or the background needs no redraw).
   bool TakeRedraw();
@@ -87,6 +90,7 @@ class Player final : private ActionHost {
   void GotoFrame(uint32_t frame) override;
   void GotoLabel(std::u16string_view label) override;
   void GetUrl(std::u16string_view url, std::u16string_view target) override;
+  void Trace(std::u16string_view message) override;
 
   void Enter(size_t frame);  // display list for `frame`, its actions queued
   void ApplyChanges(const Frame& frame);
@@ -104,6 +108,7 @@ class Player final : private ActionHost {
   std::vector<size_t> actionQueue_;
   bool runningActions_ = false;
   std::vector<FsCommandRequest> fsCommands_;
+  std::vector<std::u16string> traceLines_;
   bool redraw_ = false;
   size_t actionBudget_ = 50000;
 };

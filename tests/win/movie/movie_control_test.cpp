@@ -399,3 +399,34 @@ TEST_F(MovieControlTest, ColoursScaleModeAndZoom) {
 
 }  // namespace
 }  // namespace zp::test
+
+namespace zp::test {
+namespace {
+
+// Trace lines reach the file the environment names, appended in frame order as UTF-8.
+TEST_F(MovieControlTest, TraceLinesGoToTheNamedFile) {
+  MovieWriter m(7, 100, 100, 30);
+  m.Actions(ActionWriter().Push({std::string("caf\xC3\xA9")}).Op(0x26)).ShowFrame();
+  m.Actions(ActionWriter().Push({std::monostate{}}).Op(0x26).Stop()).ShowFrame();
+  const std::wstring log = ToWide(scratch.File(u"trace.txt"));
+  ASSERT_TRUE(SetEnvironmentVariableW(L"ZENTRA_MOVIE_TRACE", log.c_str()));
+  ASSERT_TRUE(Load(Write(L"trace.swf", m.Finish(false))));
+  const auto contents = [&] {
+    std::string text;
+    HANDLE f = CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return text;
+    char buffer[256];
+    DWORD got = 0;
+    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(f);
+    return text;
+  };
+  const bool done = PumpUntil([&] { return contents().size() >= 16; }, 5000);
+  SetEnvironmentVariableW(L"ZENTRA_MOVIE_TRACE", nullptr);
+  ASSERT_TRUE(done);
+  EXPECT_EQ(contents(), "caf\xC3\xA9\nundefined\n");
+}
+
+}  // namespace
+}  // namespace zp::test
