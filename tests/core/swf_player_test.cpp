@@ -44,6 +44,21 @@ TEST(SwfPlayer, AdvancesAtTheFrameRateAndLoops) {
   EXPECT_EQ(p.displayList().at(1).matrix.tx, 0);
 }
 
+TEST(SwfPlayer, StepFramesPlaysWithoutTheClockAndStopsWherePlayingStops) {
+  Player p;
+  p.Load(Build(Counting(3)), 1000);
+  EXPECT_EQ(p.StepFrames(4), 4);  // 1, 2, then round to 0 and 1
+  EXPECT_EQ(p.currentFrame(), 1u);
+  EXPECT_EQ(p.Advance(1099), 0);  // the clock is where it was
+  p.SetLoop(false);
+  EXPECT_EQ(p.StepFrames(5), 2);  // frame 2, then the end stops playing
+  EXPECT_EQ(p.currentFrame(), 2u);
+  EXPECT_FALSE(p.playing());
+  EXPECT_EQ(p.StepFrames(1), 0);
+  p.Unload();
+  EXPECT_EQ(p.StepFrames(1), 0);
+}
+
 TEST(SwfPlayer, FractionalFrameRateTimesExactly) {
   Player p;
   p.Load(Build(Counting(100, 12.5)), 0);  // 80 ms per frame

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -29,7 +30,7 @@ constexpr Member kMembers[] = {
     {L"FlashVersion", kDispFlashVersion}, {L"Base", kDispBase},
     {L"BGColor", kDispBGColor},         {L"SetVariable", kDispSetVariable},
     {L"GetVariable", kDispGetVariable}, {L"TSetProperty", kDispTSetProperty},
-    {L"TGetProperty", kDispTGetProperty},
+    {L"TGetProperty", kDispTGetProperty}, {L"StepFrames", kDispStepFrames},
 };
 
 // The arguments of one call, read by position in declaration order, converted to the type
@@ -296,6 +297,17 @@ HRESULT MovieControl::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VA
       if (id == kDispBack) player.Back();
       AfterPlaybackChange();
       return S_OK;
+
+    case kDispStepFrames: {
+      if (!call) return DISP_E_MEMBERNOTFOUND;
+      if (args.count() < 1) return DISP_E_BADPARAMCOUNT;
+      if (FAILED(hr = args.Get(0, VT_I4, &a.v, argumentError))) return hr;
+      const LONG stepped = player.StepFrames(static_cast<int>(std::max<LONG>(0, a.v.lVal)));
+      if (player.TakeRedraw()) Invalidate();
+      AfterPlaybackChange();
+      SetLong(result, stepped);
+      return S_OK;
+    }
 
     case kDispSetZoomRect:
       if (!call) return DISP_E_MEMBERNOTFOUND;

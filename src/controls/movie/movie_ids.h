@@ -37,6 +37,9 @@ enum Dispid : DISPID {
   kDispGetVariable = 152,
   kDispTSetProperty = 153,
   kDispTGetProperty = 154,
+  // Our own addition, not used by the player: steps playback by N frame periods at once, so
+  // that measuring tools see exactly the frame they ask for whatever the machine's speed.
+  kDispStepFrames = 0x5A01,
 };
 
 // Events on the event dispinterface.

@@ -56,19 +56,33 @@ int Player::Advance(uint64_t nowMs) {
   while (playing_ && now >= nextDueMs_ && stepped < kMaxCatchUpFrames) {
     nextDueMs_ += interval;
     ++stepped;
-    const size_t last = movie_->FrameCount() - 1;
-    if (current_ < last) {
-      Enter(current_ + 1);
-    } else if (loop_) {
-      Enter(0);
-    } else {
-      playing_ = false;  // stays on the last frame
-      break;
-    }
-    RunQueuedActions();
+    if (!StepFrame()) break;
   }
   if (now >= nextDueMs_) nextDueMs_ = now + interval;
   return stepped;
+}
+
+int Player::StepFrames(int frames) {
+  int stepped = 0;
+  while (movie_ && playing_ && stepped < frames) {
+    ++stepped;
+    if (!StepFrame()) break;
+  }
+  return stepped;
+}
+
+bool Player::StepFrame() {
+  const size_t last = movie_->FrameCount() - 1;
+  if (current_ < last) {
+    Enter(current_ + 1);
+  } else if (loop_) {
+    Enter(0);
+  } else {
+    playing_ = false;  // stays on the last frame
+    return false;
+  }
+  RunQueuedActions();
+  return true;
 }
 
 void Player::Play() {

@@ -44,6 +44,9 @@ class Player final : private ActionHost {
   // Advances by the frames that are due at `nowMs` (at most a few per call, so that a long
   // pause does not replay many frames at once). Returns the number of frames stepped.
   int Advance(uint64_t nowMs);
+  // Steps `frames` frame periods at once, as if that much time had passed, without waiting for
+  // the clock (deterministic playback for measuring). Returns the number of frames stepped.
+  int StepFrames(int frames);
   // Milliseconds per frame at the movie's rate (a rate of 0 plays at 12 frames per second).
   double FrameIntervalMs() const;
 
@@ -92,6 +95,7 @@ class Player final : private ActionHost {
   void GetUrl(std::u16string_view url, std::u16string_view target) override;
   void Trace(std::u16string_view message) override;
 
+  bool StepFrame();  // the next frame, as playing reaches it; false at the end of a movie that does not loop
   void Enter(size_t frame);  // display list for `frame`, its actions queued
   void ApplyChanges(const Frame& frame);
   void RunQueuedActions();
