@@ -7,6 +7,7 @@
 #include <limits>
 #include <ostream>
 
+#include "core/fscommand/pe_export_names.h"
 #include "core/package_writer.h"
 #include "core/safe_names.h"
 #include "core/tag_search.h"
@@ -113,7 +114,7 @@ class SizeOnly : public zp::ByteSink, public zp::EmbeddedFileSource {
 // player then finds none of its commands. Only the headers are read.
 void WarnAboutForeignLibraries(const std::vector<PartFile>& parts, std::span<const uint8_t> stub,
                                std::vector<std::string>& warnings) {
-  const auto player = ProgramMachine(stub);
+  const auto player = zp::ReadPeMachine(stub);
   if (!player) return;
   for (const PartFile& part : parts) {
     if (part.tag != &zp::kFsCommandLibraryTag) continue;
@@ -124,10 +125,10 @@ void WarnAboutForeignLibraries(const std::vector<PartFile>& parts, std::span<con
     const auto got = in.Read(head, ignored);
     if (!got) continue;
     head.resize(*got);
-    const auto library = ProgramMachine(head);
+    const auto library = zp::ReadPeMachine(head);
     if (!library || *library == *player) continue;
-    warnings.push_back("the extension library " + PathText(part.path) + " is built for " + MachineName(*library) +
-                       " and the player for " + MachineName(*player) +
+    warnings.push_back("the extension library " + PathText(part.path) + " is built for " + zp::U16ToUtf8(zp::PeMachineName(*library)) +
+                       " and the player for " + zp::U16ToUtf8(zp::PeMachineName(*player)) +
                        "; the player cannot load it, so its commands will not be found");
   }
 }

@@ -1,7 +1,6 @@
 #include "stub.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "core/package_format.h"
 #include "core/text.h"
@@ -57,27 +56,6 @@ std::optional<fs::path> FindStub(const std::vector<fs::path>& places, std::strin
   error = std::string("no player to pack into; looked for ") + kPlayerName + " at:" + looked +
           "\nbuild it (scripts/test builds build/win/bin/Projector.exe) or name one with --stub";
   return std::nullopt;
-}
-
-std::optional<uint16_t> ProgramMachine(std::span<const uint8_t> program) {
-  const auto header = PeHeader(program);
-  if (!header) return std::nullopt;
-  const auto machine = zp::ReadU32(program, *header + 4);
-  if (!machine) return std::nullopt;
-  return static_cast<uint16_t>(*machine & 0xFFFF);
-}
-
-std::string MachineName(uint16_t machine) {
-  switch (machine) {
-    case 0x014C: return "32-bit x86";
-    case 0x8664: return "x64";
-    case 0xAA64: return "ARM64";
-    default: {
-      char text[24];
-      std::snprintf(text, sizeof text, "machine 0x%x", machine);
-      return text;
-    }
-  }
 }
 
 std::string StubProblem(std::span<const uint8_t> program) {

@@ -26,9 +26,4 @@ std::optional<fs::path> FindStub(const std::vector<fs::path>& places, std::strin
 // program but not the Zentrapolis player"); empty when they can.
 std::string StubProblem(std::span<const uint8_t> program);
 
-// The machine a Windows program or library is built for, from its PE header.
-std::optional<uint16_t> ProgramMachine(std::span<const uint8_t> program);
-// "32-bit x86", "x64", "ARM64", else "machine 0x1c4" and the like.
-std::string MachineName(uint16_t machine);
-
 }  // namespace zentra
