@@ -64,8 +64,6 @@ unsigned SignedBits(int32_t value) {
   return bits;
 }
 
-namespace {
-
 void WriteRect(BitWriter& w, Rect r) {
   unsigned bits = 1;
   for (int32_t v : {r.xMin, r.xMax, r.yMin, r.yMax}) bits = std::max(bits, SignedBits(v));
@@ -115,6 +113,8 @@ void WriteCurve(BitWriter& w, int32_t cdx, int32_t cdy, int32_t adx, int32_t ady
   w.SB(adx, bits);
   w.SB(ady, bits);
 }
+
+namespace {
 
 // Style-change record: move to (x, y), fill style 1 on the left (fill0), and optionally line 1.
 void WriteStart(BitWriter& w, int32_t x, int32_t y, bool line) {

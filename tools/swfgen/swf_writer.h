@@ -92,6 +92,14 @@ struct Rect {
   int32_t xMin, yMin, xMax, yMax;
 };
 
+// Records that several tag writers share.
+void WriteRect(BitWriter& w, Rect twips);
+void WriteTranslate(BitWriter& w, int32_t tx, int32_t ty);
+void WriteColor(BitWriter& w, Color c);  // with alpha
+// Shape record edges, relative to the pen.
+void WriteLine(BitWriter& w, int32_t dx, int32_t dy);
+void WriteCurve(BitWriter& w, int32_t cdx, int32_t cdy, int32_t adx, int32_t ady);
+
 class MovieWriter {
  public:
   // `frameRate` in frames per second; stored as 8.8 fixed point. The stage is in pixels.

@@ -64,12 +64,12 @@ std::vector<DrawItem> BuildDrawList(const Player& player, const ViewTransform& v
     for (const ShapeFill& fill : shape->geometry.fills) {
       const Rgba color = placement.colorTransform.Apply(fill.color);
       if (color.a == 0) continue;
-      items.push_back({false, color, 0, map(fill.contours)});
+      items.push_back({false, color, 0, map(fill.contours), nullptr});
     }
     for (const ShapeStroke& stroke : shape->geometry.strokes) {
       const Rgba color = placement.colorTransform.Apply(stroke.color);
       if (color.a == 0) continue;
-      items.push_back({true, color, std::max(1.0, stroke.width * matrixScale * strokeScale), map(stroke.polylines)});
+      items.push_back({true, color, std::max(1.0, stroke.width * matrixScale * strokeScale), map(stroke.polylines), nullptr});
     }
   }
   return items;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/swf/swf_file.h"
@@ -30,11 +32,24 @@ struct ViewTransform {
 ViewTransform ComputeViewTransform(const TwipsRect& stage, const std::optional<TwipsRect>& zoom, ScaleMode mode,
                                    int32_t width, int32_t height);
 
+// A line of text in a font of the system, drawn in the item's colour.
+struct DeviceText {
+  std::u16string text;
+  std::u16string face;  // a family, or "_sans", "_serif", "_typewriter"
+  double size = 240;    // the em's height in text units
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  Point origin;     // where the baseline starts, in text units
+  Matrix toDevice;  // text units to device pixels
+};
+
 struct DrawItem {
   bool stroke = false;
   Rgba color;
   double width = 0;                // stroke width in device pixels (at least 1)
   std::vector<Contour> contours;   // device pixels; closed for fills, open for strokes
+  std::shared_ptr<const DeviceText> text;  // when set, the item is this text, not contours
 };
 
 // The display list of the player, drawn through `view`, back to front. `rootScaleX/Y` are the

@@ -191,6 +191,35 @@ ColorTransform ReadColorTransform(BitReader& reader, bool withAlpha) {
   return cx;
 }
 
+void ReadEdge(BitReader& reader, Point& pen, std::vector<Point>& points) {
+  const bool straight = reader.UB(1);
+  const unsigned bits = reader.UB(4) + 2;
+  if (straight) {
+    int32_t dx = 0, dy = 0;
+    if (reader.UB(1)) {
+      dx = reader.SB(bits);
+      dy = reader.SB(bits);
+    } else if (reader.UB(1)) {
+      dy = reader.SB(bits);
+    } else {
+      dx = reader.SB(bits);
+    }
+    pen = {pen.x + dx, pen.y + dy};
+    points.push_back(pen);
+    return;
+  }
+  const Point start = pen;
+  const Point control{start.x + reader.SB(bits), start.y + reader.SB(bits)};
+  const Point anchor{control.x + reader.SB(bits), control.y + reader.SB(bits)};
+  for (int i = 1; i < kCurveSegments; ++i) {
+    const double t = static_cast<double>(i) / kCurveSegments, u = 1 - t;
+    points.push_back({u * u * start.x + 2 * u * t * control.x + t * t * anchor.x,
+                      u * u * start.y + 2 * u * t * control.y + t * t * anchor.y});
+  }
+  points.push_back(anchor);  // exact, so that chaining finds the next edge
+  pen = anchor;
+}
+
 std::optional<ShapeDefinition> ParseShape(uint16_t tagCode, std::span<const uint8_t> body) {
   const int version = tagCode == kTagDefineShape4 ? 4 : tagCode == kTagDefineShape3 ? 3 : tagCode == kTagDefineShape2 ? 2 : 1;
   BitReader reader(body);
@@ -253,32 +282,7 @@ std::optional<ShapeDefinition> ParseShape(uint16_t tagCode, std::span<const uint
       continue;
     }
     Edge edge{{pen}, fill0, fill1, line};
-    const bool straight = reader.UB(1);
-    const unsigned bits = reader.UB(4) + 2;
-    if (straight) {
-      int32_t dx = 0, dy = 0;
-      if (reader.UB(1)) {
-        dx = reader.SB(bits);
-        dy = reader.SB(bits);
-      } else if (reader.UB(1)) {
-        dy = reader.SB(bits);
-      } else {
-        dx = reader.SB(bits);
-      }
-      pen = {pen.x + dx, pen.y + dy};
-      edge.points.push_back(pen);
-    } else {
-      const Point start = pen;
-      const Point control{start.x + reader.SB(bits), start.y + reader.SB(bits)};
-      const Point anchor{control.x + reader.SB(bits), control.y + reader.SB(bits)};
-      for (int i = 1; i <= kCurveSegments; ++i) {
-        const double t = static_cast<double>(i) / kCurveSegments, u = 1 - t;
-        edge.points.push_back({u * u * start.x + 2 * u * t * control.x + t * t * anchor.x,
-                               u * u * start.y + 2 * u * t * control.y + t * t * anchor.y});
-      }
-      edge.points.back() = anchor;  // exact, so that chaining finds the next edge
-      pen = anchor;
-    }
+    ReadEdge(reader, pen, edge.points);
     if (reader.ok()) edges.push_back(std::move(edge));
   }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "core/swf/swf_bits.h"
 #include "core/swf/swf_file.h"
@@ -29,5 +30,9 @@ ColorTransform ReadColorTransform(BitReader& reader, bool withAlpha);
 
 // Curves are flattened into this many straight pieces.
 inline constexpr int kCurveSegments = 8;
+
+// Reads one edge record whose edge flag was already read: moves `pen` to the edge's end and
+// appends the points the edge passes through (a curve flattened), the end point last.
+void ReadEdge(BitReader& reader, Point& pen, std::vector<Point>& points);
 
 }  // namespace zp::swf

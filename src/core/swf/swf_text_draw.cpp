@@ -1,0 +1,138 @@
+#include "core/swf/swf_text_draw.h"
+
+#include <cmath>
+#include <memory>
+#include <utility>
+
+#include "core/swf/swf_text_layout.h"
+
+namespace zp::swf {
+namespace {
+
+void AppendGlyph(const Glyph& glyph, double x, double y, double scale, const Matrix& toDevice,
+                 std::vector<Contour>& out) {
+  for (const Contour& c : glyph.contours) {
+    Contour mapped;
+    mapped.reserve(c.size());
+    for (const Point& p : c) mapped.push_back(toDevice.Apply({x + p.x * scale, y + p.y * scale}));
+    out.push_back(std::move(mapped));
+  }
+}
+
+bool AxisAligned(const Matrix& m) { return std::abs(m.b) < 1e-9 && std::abs(m.c) < 1e-9; }
+
+Contour Box(double x0, double y0, double x1, double y1) { return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}; }
+
+// The field's bounds in device pixels, snapped to whole pixels when nothing turns them, as a
+// complete player draws a field's box.
+struct DeviceBox {
+  bool snapped = false;
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // when snapped
+  Contour corners;                         // otherwise
+};
+
+DeviceBox BoxOf(const TwipsRect& bounds, const Matrix& toDevice) {
+  DeviceBox box;
+  const Point a = toDevice.Apply({static_cast<double>(bounds.xMin), static_cast<double>(bounds.yMin)});
+  const Point b = toDevice.Apply({static_cast<double>(bounds.xMax), static_cast<double>(bounds.yMax)});
+  if (AxisAligned(toDevice)) {
+    box.snapped = true;
+    box.x0 = std::floor(std::min(a.x, b.x) + 0.5);
+    box.x1 = std::floor(std::max(a.x, b.x) + 0.5);
+    box.y0 = std::floor(std::min(a.y, b.y) + 0.5);
+    box.y1 = std::floor(std::max(a.y, b.y) + 0.5);
+    return box;
+  }
+  box.corners = {a, toDevice.Apply({static_cast<double>(bounds.xMax), static_cast<double>(bounds.yMin)}), b,
+                 toDevice.Apply({static_cast<double>(bounds.xMin), static_cast<double>(bounds.yMax)})};
+  return box;
+}
+
+void AppendBackground(const DeviceBox& box, Rgba color, std::vector<DrawItem>& items) {
+  if (color.a == 0) return;
+  DrawItem item;
+  item.color = color;
+  item.contours.push_back(box.snapped ? Box(box.x0, box.y0, box.x1, box.y1) : box.corners);
+  items.push_back(std::move(item));
+}
+
+// A one-pixel border on the pixel rows and columns of the box's edges: the right column and
+// the bottom row lie just inside the next pixel, and the corner between them stays open.
+void AppendBorder(const DeviceBox& box, Rgba color, std::vector<DrawItem>& items) {
+  if (color.a == 0) return;
+  DrawItem item;
+  item.color = color;
+  if (!box.snapped) {
+    item.stroke = true;
+    item.width = 1;
+    Contour closed = box.corners;
+    closed.push_back(closed.front());
+    item.contours.push_back(std::move(closed));
+  } else {
+    const double x0 = box.x0, y0 = box.y0, x1 = box.x1, y1 = box.y1;
+    item.contours = {Box(x0, y0, x1 + 1, y0 + 1), Box(x0, y0 + 1, x0 + 1, y1 + 1), Box(x1, y0 + 1, x1 + 1, y1),
+                     Box(x0 + 1, y1, x1, y1 + 1)};
+  }
+  items.push_back(std::move(item));
+}
+
+}  // namespace
+
+Matrix ViewMatrix(const ViewTransform& view) { return {view.scaleX, 0, 0, view.scaleY, view.offsetX, view.offsetY}; }
+
+void AppendStaticText(const StaticTextDefinition& text, const FontTable& fonts, const Matrix& toDevice,
+                      const ColorTransform& colorTransform, std::vector<DrawItem>& items) {
+  const Matrix m = text.matrix.Then(toDevice);
+  for (const StaticTextRun& run : text.runs) {
+    const FontDefinition* font = fonts.Find(run.fontId);
+    const Rgba color = colorTransform.Apply(run.color);
+    if (!font || color.a == 0) continue;
+    DrawItem item;
+    item.color = color;
+    const double scale = run.height / kEmUnits;
+    for (const StaticTextRun::Entry& entry : run.glyphs) {
+      if (entry.index < font->glyphs.size()) AppendGlyph(font->glyphs[entry.index], entry.x, run.y, scale, m, item.contours);
+    }
+    if (!item.contours.empty()) items.push_back(std::move(item));
+  }
+}
+
+void AppendEditText(const EditTextDefinition& field, const TextFieldState& state, const FontTable& fonts,
+                    const Matrix& toDevice, const ColorTransform& colorTransform, std::vector<DrawItem>& items) {
+  const DeviceBox box = BoxOf(field.bounds, toDevice);
+  if (state.background) AppendBackground(box, colorTransform.Apply(state.backgroundColor), items);
+  if (state.border) AppendBorder(box, colorTransform.Apply(state.borderColor), items);
+
+  TextFormat base = BaseFormat(field, fonts);
+  if (state.textColor) base.color = *state.textColor;
+  const TextLayout layout = LayoutEditText(field, state.Spans(base), fonts);
+  for (const LaidOutRun& run : layout.runs) {
+    const Rgba color = colorTransform.Apply(run.format.color);
+    if (color.a == 0) continue;
+    DrawItem item;
+    item.color = color;
+    if (run.font) {
+      const double scale = run.format.size / kEmUnits;
+      for (size_t i = 0; i < run.text.size(); ++i) {
+        if (const Glyph* glyph = run.font->GlyphFor(run.text[i])) {
+          AppendGlyph(*glyph, run.x[i], run.baseline, scale, toDevice, item.contours);
+        }
+      }
+      if (!item.contours.empty()) items.push_back(std::move(item));
+      continue;
+    }
+    auto text = std::make_shared<DeviceText>();
+    text->text = run.text;
+    text->face = run.format.face;
+    text->size = run.format.size;
+    text->bold = run.format.bold;
+    text->italic = run.format.italic;
+    text->underline = run.format.underline;
+    text->origin = {run.x.front(), run.baseline};
+    text->toDevice = toDevice;
+    item.text = std::move(text);
+    items.push_back(std::move(item));
+  }
+}
+
+}  // namespace zp::swf

@@ -1,0 +1,276 @@
+#include "core/swf/swf_text.h"
+
+#include <gtest/gtest.h>
+
+#include "core/swf/swf_text_draw.h"
+#include "core/swf/swf_text_layout.h"
+#include "text_writer.h"
+
+namespace zp::swf {
+namespace {
+
+using swfgen::EditTextSpec;
+
+EditTextDefinition Field(const EditTextSpec& spec, uint8_t version = 8) {
+  auto field = ParseEditText(swfgen::EditTextBody(spec), version);
+  EXPECT_TRUE(field);
+  return field.value_or(EditTextDefinition{});
+}
+
+FontTable SquareFonts() {
+  FontTable fonts;
+  auto spec = swfgen::SquareFont(1, "Squares");
+  fonts.Add(*ParseFont(kTagDefineFont3, swfgen::FontBody(kTagDefineFont3, spec), 8));
+  spec.id = 2;
+  spec.bold = true;
+  spec.glyphs.resize(3);  // space, H and I only
+  fonts.Add(*ParseFont(kTagDefineFont2, swfgen::FontBody(kTagDefineFont2, spec), 8));
+  return fonts;
+}
+
+TEST(SwfText, StaticTextRecordsCarryFontColourAndPosition) {
+  std::vector<swfgen::TextRecordSpec> records(2);
+  records[0] = {1, 1024, swfgen::Color{255, 0, 0, 128}, 100, 700, {{1, 600}, {3, 600}}};
+  records[1] = {std::nullopt, 0, swfgen::Color{0, 0, 255, 255}, std::nullopt, 1500, {{2, 300}}};
+  for (uint16_t tag : {kTagDefineText, kTagDefineText2}) {
+    const auto text = ParseStaticText(tag, swfgen::StaticTextBody(tag, 5, {0, 0, 2000, 2000}, 40, 60, records));
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->id, 5);
+    EXPECT_EQ(text->matrix.tx, 40);
+    ASSERT_EQ(text->runs.size(), 2u);
+    EXPECT_EQ(text->runs[0].color, (Rgba{255, 0, 0, tag == kTagDefineText2 ? uint8_t{128} : uint8_t{255}}));
+    EXPECT_EQ(text->runs[0].glyphs[1].x, 700);   // 100 and the first glyph's advance
+    EXPECT_EQ(text->runs[1].fontId, 1);          // font, height and x carry on
+    EXPECT_EQ(text->runs[1].height, 1024);
+    EXPECT_EQ(text->runs[1].glyphs[0].x, 1300);
+    EXPECT_EQ(text->runs[1].y, 1500);
+
+    // Drawn through the text's and the placement's matrices: 'H' is a square of half the em.
+    std::vector<DrawItem> items;
+    const Matrix place{1, 0, 0, 1, 1000, 0};
+    AppendStaticText(*text, SquareFonts(), place.Then(Matrix{0.05, 0, 0, 0.05, 0, 0}), ColorTransform{}, items);
+    ASSERT_EQ(items.size(), 2u);
+    ASSERT_EQ(items[0].contours.size(), 3u);  // H, and O with its hole
+    const Point corner = items[0].contours[0][2];
+    EXPECT_EQ(items[0].contours[0][0], (Point{(40 + 1000 + 100) * 0.05, (60 + 700) * 0.05}));
+    EXPECT_NEAR(corner.x, (40 + 1000 + 100 + 512) * 0.05, 1e-9);
+    EXPECT_NEAR(corner.y, (60 + 700 - 512) * 0.05, 1e-9);
+  }
+  // Cut anywhere, the text keeps the records that are whole.
+  const auto whole = swfgen::StaticTextBody(kTagDefineText2, 5, {0, 0, 20, 20}, 0, 0, records);
+  for (size_t length = 0; length < whole.size(); ++length) {
+    const auto text = ParseStaticText(kTagDefineText2, std::span(whole).first(length));
+    if (text) {
+      EXPECT_LE(text->runs.size(), 2u);
+    }
+  }
+}
+
+TEST(SwfText, EditTextFlagsAndFieldsRoundTrip) {
+  EditTextSpec spec;
+  spec.id = 7;
+  spec.bounds = {-40, 20, 2000, 400};
+  spec.wordWrap = spec.multiline = spec.password = spec.readOnly = true;
+  spec.autoSize = spec.noSelect = spec.border = spec.wasStatic = spec.html = spec.useOutlines = true;
+  spec.fontId = 3;
+  spec.fontClass = "Lib";
+  spec.height = 300;
+  spec.color = swfgen::Color{1, 2, 3, 4};
+  spec.maxLength = 12;
+  spec.align = 2;
+  spec.leftMargin = 10;
+  spec.rightMargin = 20;
+  spec.indent = 30;
+  spec.leading = -40;
+  spec.variable = "_root.v\xC3\xA9";
+  spec.text = "caf\xC3\xA9";
+  const auto f = Field(spec);
+  EXPECT_EQ(f.id, 7);
+  EXPECT_EQ(f.bounds, (TwipsRect{-40, 2000, 20, 400}));
+  EXPECT_TRUE(f.wordWrap && f.multiline && f.password && f.readOnly && f.autoSize && f.noSelect && f.border &&
+              f.wasStatic && f.html && f.useOutlines);
+  EXPECT_EQ(f.fontId, 3);
+  EXPECT_EQ(f.fontClass, u"Lib");
+  EXPECT_EQ(f.height, 300);
+  EXPECT_EQ(f.color, (Rgba{1, 2, 3, 4}));
+  EXPECT_EQ(f.maxLength, 12);
+  EXPECT_EQ(f.align, TextAlign::kCenter);
+  EXPECT_EQ(f.leftMargin + f.rightMargin + f.indent, 60);
+  EXPECT_EQ(f.leading, -40);
+  EXPECT_EQ(f.variableName, u"_root.v\u00e9");
+  EXPECT_EQ(f.initialText, u"caf\u00e9");
+  EXPECT_EQ(Field(spec, 5).initialText, u"caf\u00c3\u00a9");  // before version 6, bytes of the code page
+
+  const auto bare = Field(EditTextSpec{});
+  EXPECT_FALSE(bare.border || bare.html || bare.fontId || bare.color);
+  EXPECT_TRUE(bare.initialText.empty());
+  EXPECT_FALSE(ParseEditText(std::vector<uint8_t>{1, 0, 0}, 8));
+}
+
+TEST(SwfText, HtmlBecomesFormattedSpans) {
+  TextFormat base;
+  base.face = u"Base";
+  const auto spans = ParseHtmlText(
+      u"<p align=\"center\"><font face='Arial' size=\"30\" color=\"#FF99cc\">Big <b>bold</b></font></p>"
+      u"<P>a&lt;b&amp;&#65;&nbsp;<i>it</I><u>u</u><br>x<unknown>y</unknown></p>",
+      base);
+  std::u16string all;
+  for (const auto& s : spans) all += s.text;
+  EXPECT_EQ(all, u"Big bold\na<b&A\u00a0itu\nxy");
+  ASSERT_GE(spans.size(), 5u);
+  EXPECT_EQ(spans[0].format.face, u"Arial");
+  EXPECT_EQ(spans[0].format.size, 600);
+  EXPECT_EQ(spans[0].format.color, (Rgba{0xFF, 0x99, 0xCC, 255}));
+  EXPECT_EQ(spans[0].format.align, TextAlign::kCenter);
+  EXPECT_TRUE(spans[1].format.bold);
+  EXPECT_EQ(spans[1].text, u"bold");
+  EXPECT_EQ(spans[2].format.face, u"Base");  // the paragraph break, after the font closed
+  EXPECT_EQ(spans[2].format.align, TextAlign::kCenter);
+  EXPECT_TRUE(spans[3].format.italic || spans[4].format.italic);
+  // Unclosed tags, a stray '<' and relative sizes do no harm.
+  base.size = 200;
+  const auto odd = ParseHtmlText(u"<font size=\"+2\">a</b>b<c", base);
+  ASSERT_EQ(odd.size(), 1u);
+  EXPECT_EQ(odd[0].text, u"ab<c");
+  EXPECT_EQ(odd[0].format.size, 240);
+}
+
+TEST(SwfText, FieldStateIsWhatActionsReadAndWrite) {
+  EditTextSpec spec;
+  spec.html = true;
+  spec.border = true;
+  spec.maxLength = 5;
+  spec.variable = "_root.name";
+  spec.text = "<p>one</p><p>two &amp; more</p>";
+  TextFieldState state(Field(spec));
+  EXPECT_EQ(state.text(), u"one\rtwo & more");
+  EXPECT_EQ(state.htmlText(), u"<p>one</p><p>two &amp; more</p>");
+  EXPECT_EQ(state.variableName(), u"_root.name");
+  EXPECT_TRUE(state.border && state.background);
+  state.SetText(u"a<b>\nlonger");
+  EXPECT_EQ(state.text(), u"a<b>\r");  // plain, cut at the maximum length
+  EXPECT_EQ(state.htmlText(), u"a&lt;b&gt;\r");
+  state.SetHtmlText(u"<b>x</b>y");
+  EXPECT_EQ(state.text(), u"xy");
+  ASSERT_EQ(state.Spans(TextFormat{}).size(), 2u);
+
+  spec.html = false;
+  spec.maxLength.reset();
+  TextFieldState plain(Field(spec));
+  plain.SetHtmlText(u"<b>x</b>");  // a field that is not HTML shows the markup
+  EXPECT_EQ(plain.text(), u"<b>x</b>");
+}
+
+TEST(SwfText, LayoutWrapsAlignsAndKeepsToTheBounds) {
+  const FontTable fonts = SquareFonts();
+  EditTextSpec spec;
+  spec.fontId = 1;
+  spec.height = 1024;  // one twip per em unit: H advances 600, space 300
+  spec.useOutlines = true;
+  spec.bounds = {0, 0, 80 + 2000, 80 + 3000};
+  struct Case {
+    const char* name;
+    uint8_t align;
+    bool wrap;
+    std::u16string text;
+    std::vector<std::pair<double, double>> starts;  // x and baseline of each run
+  };
+  const double gutter = kTextGutter, first = gutter + 800, next = first + 1000;
+  const std::vector<Case> cases = {
+      {"left, no wrap", 0, false, u"HH HH", {{gutter, first}}},
+      {"wrap after a space", 0, true, u"HH HH", {{gutter, first}, {gutter, next}}},
+      {"a long word breaks inside", 0, true, u"HHHHH", {{gutter, first}, {gutter, next}}},
+      {"right", 1, true, u"HH HH", {{gutter + 2000 - 1200, first}, {gutter + 2000 - 1200, next}}},
+      {"centre", 2, false, u"H", {{gutter + 700, first}}},
+      {"paragraphs", 0, false, u"H\rH\r\nH", {{gutter, first}, {gutter, next}, {gutter, next + 1000}}},
+      {"lines below the bounds are left out", 0, false, u"H\nH\nH\nH\nH", {{gutter, first}, {gutter, next}, {gutter, next + 1000}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    spec.align = c.align;
+    spec.wordWrap = c.wrap;
+    const auto field = Field(spec);
+    const auto layout = LayoutEditText(field, {StyledSpan{c.text, BaseFormat(field, fonts)}}, fonts);
+    ASSERT_EQ(layout.runs.size(), c.starts.size());
+    for (size_t i = 0; i < c.starts.size(); ++i) {
+      EXPECT_EQ(layout.runs[i].x.front(), c.starts[i].first) << i;
+      EXPECT_EQ(layout.runs[i].baseline, c.starts[i].second) << i;
+      EXPECT_EQ(layout.runs[i].font, fonts.Find(1));
+    }
+  }
+  // Justified lines spread their spaces; the paragraph's last line stays left.
+  spec.align = 3;
+  spec.wordWrap = true;
+  const auto justified = Field(spec);
+  const auto layout = LayoutEditText(justified, {StyledSpan{u"H H H H", BaseFormat(justified, fonts)}}, fonts);
+  ASSERT_EQ(layout.runs.size(), 2u);
+  EXPECT_EQ(layout.runs[0].x[2], gutter + 2000 - 600);  // "H H " with the room in its inner space
+  EXPECT_EQ(layout.runs[1].x.front(), gutter);
+  // Password fields show stars; a bold span takes the bold font, and a character it lacks is not drawn.
+  spec.password = true;
+  spec.align = 0;
+  const auto secret = Field(spec);
+  auto bold = BaseFormat(secret, fonts);
+  bold.bold = true;
+  const auto mixed = LayoutEditText(secret, {StyledSpan{u"HI", bold}}, fonts);
+  ASSERT_EQ(mixed.runs.size(), 1u);
+  EXPECT_EQ(mixed.runs[0].text, u"**");
+  EXPECT_EQ(mixed.runs[0].font, fonts.Find(2));
+}
+
+TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
+  const FontTable fonts = SquareFonts();
+  EditTextSpec spec;
+  spec.bounds = {0, 0, 400, 400};  // 20 pixels; drawn at twice the size from (10, 20)
+  spec.border = true;
+  spec.fontId = 1;
+  spec.height = 200;
+  spec.color = swfgen::Color{0, 0, 255, 255};
+  spec.text = "HO";
+  const Matrix toDevice{0.1, 0, 0, 0.1, 10, 20};
+  auto draw = [&](const EditTextSpec& s, const TextFieldState* changed = nullptr) {
+    const auto field = Field(s);
+    std::vector<DrawItem> items;
+    AppendEditText(field, changed ? *changed : TextFieldState(field), fonts, toDevice, ColorTransform{}, items);
+    return items;
+  };
+  auto items = draw(spec);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[0].color, (Rgba{255, 255, 255, 255}));  // the background: the box's pixels
+  EXPECT_EQ(items[0].contours[0], (Contour{{10, 20}, {50, 20}, {50, 60}, {10, 60}}));
+  EXPECT_EQ(items[1].color, (Rgba{0, 0, 0, 255}));  // the border: a pixel wide on each edge
+  ASSERT_EQ(items[1].contours.size(), 4u);
+  EXPECT_EQ(items[1].contours[0], (Contour{{10, 20}, {51, 20}, {51, 21}, {10, 21}}));
+  EXPECT_EQ(items[1].contours[2], (Contour{{50, 21}, {51, 21}, {51, 40 + 20}, {50, 60}}));
+  ASSERT_TRUE(items[2].text);  // without "use outlines": a font of the system
+  EXPECT_EQ(items[2].text->text, u"HO");
+  EXPECT_EQ(items[2].text->face, u"Squares");
+  EXPECT_EQ(items[2].text->origin, (Point{kTextGutter, kTextGutter + DeviceAscent(TextFormat{}) * 200}));
+  EXPECT_EQ(items[2].color, (Rgba{0, 0, 255, 255}));
+
+  spec.useOutlines = true;
+  items = draw(spec);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_FALSE(items[2].text);
+  EXPECT_EQ(items[2].contours.size(), 3u);  // H, and O with its hole
+
+  // Actions change the look: no border, a coloured background, another text.
+  TextFieldState state(Field(spec));
+  state.border = false;
+  state.backgroundColor = {255, 255, 0, 255};
+  state.SetText(u"");
+  items = draw(spec, &state);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].color, (Rgba{255, 255, 0, 255}));
+
+  // A turned field's box is drawn as it turns, not snapped.
+  const auto field = Field(spec);
+  std::vector<DrawItem> turned;
+  AppendEditText(field, TextFieldState(field), fonts, Matrix{0, 0.1, -0.1, 0, 100, 0}, ColorTransform{}, turned);
+  ASSERT_GE(turned.size(), 2u);
+  EXPECT_TRUE(turned[1].stroke);
+  EXPECT_EQ(turned[1].contours[0].size(), 5u);
+}
+
+}  // namespace
+}  // namespace zp::swf
