@@ -55,6 +55,7 @@ bool CMovieControl::CreateControl(HWND parent, bool transparent, const RECT& rec
     if (!host->Create(rect)) return false;
     transparentHost_ = std::move(host);
     transparentHost_->view().SetListener(listener_);
+    transparentHost_->view().SetDragRegionTest(dragRegionTest_);
     created_ = true;
     ApplyAllowScale(allowScale_);
     return true;
@@ -177,6 +178,11 @@ HWND CMovieControl::GetControlWindow() const {
 void CMovieControl::SetListener(HostListener listener) {
   listener_ = std::move(listener);
   if (transparentHost_) transparentHost_->view().SetListener(listener_);
+}
+
+void CMovieControl::SetDragRegionTest(std::function<bool(POINT)> test) {
+  dragRegionTest_ = std::move(test);
+  if (transparentHost_) transparentHost_->view().SetDragRegionTest(dragRegionTest_);
 }
 
 void CMovieControl::Destroy() {

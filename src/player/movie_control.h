@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -50,6 +51,8 @@ class CMovieControl {
   HWND GetControlWindow() const;
   // Who hears from the transparent host (started, context request, window moved).
   void SetListener(HostListener listener);
+  // Which points of the transparent host (its client coordinates) are on drag areas.
+  void SetDragRegionTest(std::function<bool(POINT)> test);
   TransparentFrame* transparentHost() { return transparentHost_.get(); }
   void Destroy();
   void FitMovieToWindow(int movieWidth, int movieHeight);
@@ -89,6 +92,7 @@ class CMovieControl {
   CFlashMovieCtrl flashCtrl_;
   std::unique_ptr<TransparentFrame> transparentHost_;
   HostListener listener_;
+  std::function<bool(POINT)> dragRegionTest_;
   fscommand::FullScreenSwitch fullScreen_;
   HWND fullScreenWindow_ = nullptr;  // the window that went full screen
 };

@@ -56,6 +56,9 @@ BOOL PlayerDialog::OnInitDialog() {
         notice.rightButtonMode = answer.rightCode;
       }
     });
+    // The floating movie drags by the same drag areas: the host has the size of this window's
+    // client area, which the drag model maps from.
+    flashHost_.movie().SetDragRegionTest(OnDragModel);
     const auto& items = document_.movieList.items;
     if (!items.empty() && KindOfPath(items.front().path) == MovieKind::kFlash) {
       SetWindowPos(hwnd(), nullptr, savedRect_.left + kOffScreenShift, savedRect_.top, 0, 0,

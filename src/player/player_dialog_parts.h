@@ -42,6 +42,10 @@ inline void SendToShellTray(UINT command) {
     SendMessageTimeoutW(tray, WM_COMMAND, command, 0, SMTO_ABORTIFHUNG, kShellAnswerMs, &ignored);
 }
 
+// Whether a point of the movie's window (client coordinates) is on one of the drag areas the
+// movie set.
+bool OnDragModel(POINT client);
+
 inline bool ProgramIsScreenSaver() { return EqualsNoCase(ExtensionOf(platform::ModuleFilePath()), u"scr"); }
 
 // "file://" and the program's directory with forward slashes and a final one: where movies

@@ -51,11 +51,15 @@ bool PlayerDialog::HandleKeyDown(MSG& message) {
   return d.swallow;
 }
 
+bool detail::OnDragModel(POINT client) {
+  return fscommand::FsCommandManagerExists() &&
+         fscommand::GetFsCommandManager().dragRegion().IsDragPoint(client.x, client.y);
+}
+
 bool PlayerDialog::OnDragArea(POINT cursor) const {
   if (dragging_) return true;
-  if (!fscommand::FsCommandManagerExists()) return false;
   ScreenToClient(hwnd(), &cursor);
-  return fscommand::GetFsCommandManager().dragRegion().IsDragPoint(cursor.x, cursor.y);
+  return OnDragModel(cursor);
 }
 
 void PlayerDialog::SetDragScaling(bool scaleCoordinates, bool keepAspect, int movieWidth, int movieHeight) {

@@ -1,5 +1,6 @@
 #include "player/transparent_frame.h"
 
+#include "core/layout/input_rules.h"
 #include "core/transparency/layered_alpha.h"
 #include "framework/application.h"
 #include "fscommand/fs_command_manager.h"
@@ -7,6 +8,8 @@
 
 namespace zp::player {
 namespace {
+
+using namespace layout::companion;
 
 constexpr wchar_t kFrameClass[] = L"ZentraTransparentFrame";
 constexpr UINT kFirstPaneId = 0xE900;
@@ -25,12 +28,6 @@ bool RegisterFrameClass() {
   wc.hCursor = LoadCursorW(nullptr, IDC_SIZEALL);
   wc.lpszClassName = kFrameClass;
   return RegisterClassExW(&wc) != 0;
-}
-
-POINT CursorPosition() {
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  return cursor;
 }
 
 }  // namespace
@@ -231,50 +228,63 @@ void FlashCView::OnFSCommand(const std::wstring& command, const std::wstring& ar
   }
 }
 
-bool FlashCView::InDragRegion() const {
+bool FlashCView::InDragRegion(POINT cursor) const {
   if (dragging_) return true;
   if (!inDragRegion_) return false;
-  POINT cursor = CursorPosition();
   ScreenToClient(HostWindow(), &cursor);
   return inDragRegion_(cursor);
+}
+
+void FlashCView::BeginDrag(POINT cursor) {
+  RECT r{};
+  GetWindowRect(HostWindow(), &r);
+  dragOffsetX_ = r.left - cursor.x;
+  dragOffsetY_ = r.top - cursor.y;
+  SetCapture(hwnd());
+  dragging_ = true;
+}
+
+void FlashCView::DragTo(POINT cursor) {
+  if (dragOffsetX_ == kNoOffset || dragOffsetY_ == kNoOffset) {
+    RECT r{};
+    GetWindowRect(HostWindow(), &r);
+    dragOffsetX_ = r.left - cursor.x;
+    dragOffsetY_ = r.top - cursor.y;
+  }
+  MoveHostTo(cursor.x + dragOffsetX_, cursor.y + dragOffsetY_);
+}
+
+void FlashCView::EndDrag() {
+  dragOffsetX_ = dragOffsetY_ = kNoOffset;
+  dragging_ = false;
+  if (GetCapture() == hwnd()) ReleaseCapture();
 }
 
 bool FlashCView::DragStep(const MSG& message) {
   const bool left = message.wParam & MK_LBUTTON, right = message.wParam & MK_RBUTTON;
   const int32_t leftMode = notification_.leftButtonMode, rightMode = notification_.rightButtonMode;
-  if ((left && leftMode == 4) || (right && rightMode == 4)) return true;
+  if ((left && leftMode == kButtonDoesNothing) || (right && rightMode == kButtonDoesNothing)) return true;
   bool moves = false;
   if (left) {
-    if (leftMode == 1 || leftMode == 2) {
+    if (leftMode == kLeftDragsAnywhere || leftMode == kLeftDragsAnywhereAndClicks) {
       moves = true;
-    } else if (leftMode == 0 && InDragRegion()) {
+    } else if (leftMode == kLeftDragsByAreas && InDragRegion(message.pt)) {
       SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
       moves = true;
     }
   }
-  if (right && rightMode == 1) moves = true;
+  if (right && rightMode == kRightDrags) moves = true;
   if (!moves) {
     dragOffsetX_ = dragOffsetY_ = kNoOffset;
     if (!dragging_) return false;
-    dragging_ = false;
-    ReleaseCapture();
+    EndDrag();
     return true;
   }
-  RECT r{};
-  GetWindowRect(HostWindow(), &r);
-  const POINT cursor = CursorPosition();
   if (!dragging_) {
-    SetCapture(hwnd());
-    dragging_ = true;
-    dragOffsetX_ = r.left - cursor.x;
-    dragOffsetY_ = r.top - cursor.y;
-    return true;
+    BeginDrag(message.pt);
+  } else {
+    DragTo(message.pt);
   }
-  if (dragOffsetX_ == kNoOffset || dragOffsetY_ == kNoOffset) {
-    dragOffsetX_ = r.left - cursor.x;
-    dragOffsetY_ = r.top - cursor.y;
-  }
-  MoveHostTo(cursor.x + dragOffsetX_, cursor.y + dragOffsetY_);
   return true;
 }
 
@@ -286,6 +296,9 @@ bool FlashCView::PreTranslateMessage(MSG& message) {
   }
   if (started_) {
     const int32_t leftMode = notification_.leftButtonMode, rightMode = notification_.rightButtonMode;
+    // Decisions use where the cursor was when the message was made: under load it may have
+    // moved on by the time the message is handled.
+    const POINT cursor = message.pt;
     bool regionTest = false;
     switch (message.message) {
       case WM_MOUSEMOVE:
@@ -294,22 +307,40 @@ bool FlashCView::PreTranslateMessage(MSG& message) {
         break;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
-        if (leftMode == 4 || leftMode == 1) return true;
+        // A drag starts at the press, so that the window keeps the cursor where it took hold.
+        if (leftMode == kLeftDragsAnywhere || leftMode == kLeftDragsAnywhereAndClicks ||
+            (leftMode == kLeftDragsByAreas && InDragRegion(cursor))) {
+          BeginDrag(cursor);
+        }
+        if (leftMode == kButtonDoesNothing || leftMode == kLeftDragsAnywhere) return true;
         regionTest = true;
         break;
       case WM_LBUTTONUP:
+        // The window ends where the button was let go, even when the last moves were merged
+        // away; a press the movie never saw is not followed by a release it sees.
+        if (dragging_) {
+          DragTo(cursor);
+          EndDrag();
+          return leftMode != kLeftDragsAnywhereAndClicks;
+        }
+        if (leftMode == kButtonDoesNothing || leftMode == kLeftDragsAnywhere) return true;
         regionTest = true;
         break;
       case WM_RBUTTONDOWN:
-        if (rightMode == 3) Notify(HostNotification::kContextRequest);
+        if (rightMode == kRightDrags) BeginDrag(cursor);
+        if (rightMode == kRightOpensMenu) Notify(HostNotification::kContextRequest);
         // A press the movie is meant to see goes on, so that it never gets a release alone.
-        return rightMode != 0;
+        return rightMode != kRightToMovie;
       case WM_RBUTTONUP:
-        return rightMode != 0;
+        if (dragging_ && rightMode == kRightDrags) {
+          DragTo(cursor);
+          EndDrag();
+        }
+        return rightMode != kRightToMovie;
       default:
         break;
     }
-    if (regionTest && leftMode == 0 && InDragRegion()) {
+    if (regionTest && leftMode == kLeftDragsByAreas && InDragRegion(cursor)) {
       SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
       return true;
     }

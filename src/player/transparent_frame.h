@@ -24,10 +24,11 @@ struct HostNotification {
   int32_t code = kStarted;
   RECT windowRect{};          // kWindowMoved: the window's new rectangle on screen
   HWND parentWindow = nullptr;  // kStarted: the host window
-  // Filled in by the listener on kStarted: how the left and right buttons behave.
-  int32_t leftButtonMode = 0;   // 0 drag areas only, 1 or 2 drag anywhere, 4 nothing at all
-  int32_t rightButtonMode = 0;  // 0 to the movie, 1 drags, 3 context menu, 4 nothing at all
+  // Filled in by the listener on kStarted: how the buttons behave (layout::companion's codes).
+  int32_t leftButtonMode = 0;
+  int32_t rightButtonMode = 0;
 };
+
 using HostListener = std::function<void(HostNotification&)>;
 
 // The twin as the view drives it: the movie control's operations under the twin's numbers.
@@ -63,8 +64,12 @@ class FlashCView : public win::Window {
 
  private:
   void Notify(int32_t code);
-  bool InDragRegion() const;
+  // `cursor` in screen coordinates; during a drag, anywhere is on a drag area.
+  bool InDragRegion(POINT cursor) const;
   bool DragStep(const MSG& message);
+  void BeginDrag(POINT cursor);
+  void DragTo(POINT cursor);
+  void EndDrag();
   void MoveHostTo(int left, int top);
   bool EnsurePictures(int width, int height);
   void DeletePictures();

@@ -87,19 +87,19 @@ MouseDecision DecideHover(bool onDragArea) {
 
 int CompanionLeftCode(int leftDrag) {
   switch (leftDrag) {
-    case 0: return 0;
-    case 1: return 1;
-    case 3: return 4;
-    default: return 2;
+    case 0: return companion::kLeftDragsByAreas;
+    case 1: return companion::kLeftDragsAnywhere;
+    case 3: return companion::kButtonDoesNothing;
+    default: return companion::kLeftDragsAnywhereAndClicks;
   }
 }
 
 int CompanionRightCode(int rightButton) {
   switch (rightButton) {
-    case 0: return 0;
-    case 2: return 1;
-    case 3: return 4;
-    default: return 3;
+    case 0: return companion::kRightToMovie;
+    case 2: return companion::kRightDrags;
+    case 3: return companion::kButtonDoesNothing;
+    default: return companion::kRightOpensMenu;
   }
 }
 

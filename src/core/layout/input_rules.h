@@ -32,7 +32,17 @@ MouseDecision DecideRightUp(int rightButton);
 // Mouse move with no button held: over a drag area the cursor becomes the four-way arrow.
 MouseDecision DecideHover(bool onDragArea);
 
-// The drag codes answered to the transparent companion window.
+// The drag codes answered to the transparent companion window, which numbers the buttons'
+// behaviours its own way.
+namespace companion {
+inline constexpr int kLeftDragsByAreas = 0;
+inline constexpr int kLeftDragsAnywhere = 1;           // the movie sees no press
+inline constexpr int kLeftDragsAnywhereAndClicks = 2;  // the movie sees the press as well
+inline constexpr int kRightToMovie = 0;
+inline constexpr int kRightDrags = 1;
+inline constexpr int kRightOpensMenu = 3;
+inline constexpr int kButtonDoesNothing = 4;
+}  // namespace companion
 int CompanionLeftCode(int leftDrag);
 int CompanionRightCode(int rightButton);
 

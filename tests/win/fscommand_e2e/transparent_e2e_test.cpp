@@ -24,6 +24,7 @@ namespace zp::e2e {
 namespace {
 
 using namespace std::chrono_literals;
+using outside::CaptionOf;
 using outside::WindowTitled;
 constexpr auto kDeadline = 30s;
 
@@ -91,6 +92,107 @@ TEST(TransparentPresentation, FloatsOverTheDesktopMovesOnRequestAndLeavesNothing
   EXPECT_EQ(player.WaitForExit(kDeadline), std::optional<DWORD>(0));
   EXPECT_EQ(FernwikServerPath(), L"") << "unregistered at exit";
   EXPECT_TRUE(FolderEntries(temporary).empty()) << "left: " << U16ToUtf8(FromWide(FolderEntries(temporary).front()));
+}
+
+RECT RectOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+// A point of a window at fractions of its width and height.
+POINT At(HWND window, double x, double y) {
+  const RECT r = RectOf(window);
+  return POINT{r.left + static_cast<LONG>((r.right - r.left) * x), r.top + static_cast<LONG>((r.bottom - r.top) * y)};
+}
+
+HWND VisibleMenuOf(DWORD thread) {
+  HWND menu = nullptr;
+  while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+    if (IsWindowVisible(menu) && GetWindowThreadProcessId(menu, nullptr) == thread) return menu;
+  }
+  return nullptr;
+}
+
+// The floating movie drags by the areas its movie marks, or anywhere when the document says so,
+// as an opaque window does; the right button opens the player's menu; minimising and restoring
+// the player window (as its taskbar button does) take the floating movie along.
+TEST(TransparentPresentation, DragsAsTheDocumentSaysOpensTheMenuAndFollowsMinimiseAndRestore) {
+  for (const std::string leftDrag : {"drag-regions", "anywhere"}) {
+    SCOPED_TRACE(leftDrag);
+    test::ScratchDirectory scratch;
+    const std::wstring folder = ToWide(scratch.path());
+    // The handle is the top strip of the box (100, 75)-(300, 225): empty stage lets clicks
+    // through to whatever lies behind the window.
+    ScriptedMovie movie(20, 400, 300);
+    movie.Command("DragAddRect", "100,75,300,100").Command("WindowSetTitle", "handle ready");
+    const std::wstring program = folder + L"\\Dragged.exe";
+    ASSERT_EQ(PackMoviePresentation(folder + L"\\presentation", {{"dragged.swf", movie.Finish()}},
+                                    R"("window": {"mode": "transparent"}, "mouse": {"leftDrag": ")" + leftDrag + R"("})",
+                                    program),
+              "");
+    Launched player = Launch(program, L"", folder);
+    ASSERT_TRUE(player.started());
+    HWND layered = nullptr, dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (layered = LayeredWindowOf(player.id())) != nullptr; }, kDeadline));
+    // The movie's window commands act on the floating movie's own window.
+    ASSERT_TRUE(WaitUntil([&] { return CaptionOf(GetWindow(layered, GW_CHILD)) == L"handle ready"; }, kDeadline));
+    ASSERT_TRUE((dialog = PlayerDialogOf(player.id())) != nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return NearColour(ScreenPixel(At(layered, 0.5, 0.5)), ScriptedMovie::kBoxColour); },
+                          kDeadline));
+
+    // Pressed at a point, moved by (40, 30) in two steps and let go there.
+    const auto drag = [&](double x, double y) {
+      const POINT from = At(layered, x, y);
+      SendMouse(MOUSEEVENTF_MOVE, from.x, from.y);
+      SendMouse(MOUSEEVENTF_LEFTDOWN, from.x, from.y);
+      SendMouse(MOUSEEVENTF_MOVE, from.x + 20, from.y + 15);
+      SendMouse(MOUSEEVENTF_MOVE, from.x + 40, from.y + 30);
+      SendMouse(MOUSEEVENTF_LEFTUP, from.x + 40, from.y + 30);
+    };
+    const auto movedBy = [&](const RECT& before, int dx, int dy) {
+      const RECT now = RectOf(layered);
+      return now.left == before.left + dx && now.top == before.top + dy && now.right - now.left == before.right - before.left;
+    };
+    RECT before = RectOf(layered);
+    drag(0.5, 0.29);
+    EXPECT_TRUE(WaitUntil([&] { return movedBy(before, 40, 30); }, kDeadline))
+        << "dragged by the handle from " << before.left << "," << before.top << " to " << RectOf(layered).left << ","
+        << RectOf(layered).top;
+
+    // Off the handle only a document that drags anywhere moves the window. The menu that the
+    // right button then opens shows that the drag before it has been handled.
+    before = RectOf(layered);
+    drag(0.5, 0.6);
+    const bool anywhere = leftDrag == "anywhere";
+    if (anywhere) {
+      EXPECT_TRUE(WaitUntil([&] { return movedBy(before, 40, 30); }, kDeadline));
+    }
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    const POINT stage = At(layered, 0.5, 0.6);
+    SendMouse(MOUSEEVENTF_MOVE, stage.x, stage.y);
+    SendMouse(MOUSEEVENTF_RIGHTDOWN, stage.x, stage.y);
+    SendMouse(MOUSEEVENTF_RIGHTUP, stage.x, stage.y);
+    EXPECT_TRUE(WaitUntil([&] { return VisibleMenuOf(thread) != nullptr; }, kDeadline)) << "the context menu";
+    if (!anywhere) {
+      EXPECT_TRUE(movedBy(before, 0, 0)) << "the movie's own stage does not drag";
+    }
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return VisibleMenuOf(thread) == nullptr; }, kDeadline));
+
+    // Minimised with the player window, and back where it was.
+    before = RectOf(layered);
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(layered) && IsIconic(dialog); }, kDeadline));
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(layered) && IsWindowVisible(layered) && movedBy(before, 0, 0); },
+                          kDeadline));
+    EXPECT_TRUE(WaitUntil([&] { return NearColour(ScreenPixel(At(layered, 0.5, 0.5)), ScriptedMovie::kBoxColour); },
+                          kDeadline));
+
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(player.WaitForExit(kDeadline), std::optional<DWORD>(0));
+  }
 }
 
 // On a display of fewer than 16 bits per pixel (run under an 8-bit Xvfb) the player says once
