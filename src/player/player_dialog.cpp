@@ -61,8 +61,7 @@ BOOL PlayerDialog::OnInitDialog() {
     flashHost_.movie().SetDragRegionTest(OnDragModel);
     const auto& items = document_.movieList.items;
     if (!items.empty() && KindOfPath(items.front().path) == MovieKind::kFlash) {
-      SetWindowPos(hwnd(), nullptr, savedRect_.left + kOffScreenShift, savedRect_.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveOffScreen();
     }
   }
   return SetUp() ? TRUE : FALSE;
@@ -228,8 +227,7 @@ void PlayerDialog::OnTimerTick() {
     const bool flash = transparent_ && CurrentIsFlash();
     if (transparent_) {
       if (flash) {
-        SetWindowPos(hwnd(), nullptr, savedRect_.left + kOffScreenShift, savedRect_.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveOffScreen();
       } else {
         SetWindowPos(hwnd(), nullptr, savedRect_.left, savedRect_.top, savedRect_.right - savedRect_.left,
                      savedRect_.bottom - savedRect_.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -240,6 +238,11 @@ void PlayerDialog::OnTimerTick() {
     SetFocus(hwnd());
   }
   if (!sequence_.ended()) playTimer_.Start();
+}
+
+void PlayerDialog::MoveOffScreen() {
+  SetWindowPos(hwnd(), nullptr, savedRect_.left + kOffScreenShift, savedRect_.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 RECT PlayerDialog::TransparentHostArea() const {

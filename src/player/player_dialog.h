@@ -59,6 +59,7 @@ class PlayerDialog : public win::Dialog {
   static constexpr UINT kAboutCommand = 0xE140;
   static constexpr UINT kShellMinimizeAll = 419;
   static constexpr UINT kShellUndoMinimizeAll = 416;
+  // While a movie floats the window itself stands this far right of its saved place.
   static constexpr int kOffScreenShift = 8192;
   static constexpr DWORD kTransparentPauseMs = 200;
   // Posted at the end of set-up to undo what minimising all windows did to the player.
@@ -131,6 +132,7 @@ class PlayerDialog : public win::Dialog {
   void ApplyAboutEntry();
   void ApplyShape();
   // The transparent host follows the window's saved place and size, and shows new movies.
+  void MoveOffScreen();
   RECT TransparentHostArea() const;
   void ResyncTransparentHost();
   void ShowInTransparentHost();

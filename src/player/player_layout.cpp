@@ -21,7 +21,6 @@ void PlayerDialog::ApplyWindowLayout() {
   ApplyStyles();
   ApplySizeAndShape();
   ApplyAboutEntry();
-  GetWindowRect(hwnd(), &savedRect_);
 }
 
 void PlayerDialog::SetTopmost(bool topmost) { win::SetTopmostWithOwnedWindows(hwnd(), topmost); }
@@ -84,7 +83,13 @@ void PlayerDialog::ApplySizeAndShape() {
     default: break;
   }
   ApplyShape();
-  if (transparent_) ResyncTransparentHost();
+  GetWindowRect(hwnd(), &savedRect_);
+  if (transparent_) {
+    // The floating movie goes where the placed window's client area is, at once; the window
+    // itself stays out of sight while it floats.
+    if (CurrentIsFlash()) MoveOffScreen();
+    ResyncTransparentHost();
+  }
 }
 
 void PlayerDialog::TakeSizeFromCustomRegion() {
