@@ -366,6 +366,111 @@ MovieWriter& MovieWriter::PlaceWithAlpha(uint16_t depth, uint16_t id, int32_t tx
   return Tag(26, w.bytes());
 }
 
+namespace {
+
+void WriteMatrix(BitWriter& w, const Placement& p) {
+  const bool scaled = p.scale.has_value();
+  w.UB(scaled, 1);
+  if (scaled) {
+    const int32_t fixed = static_cast<int32_t>(*p.scale * 65536);
+    const unsigned bits = SignedBits(fixed);
+    w.UB(bits, 5);
+    w.SB(fixed, bits);
+    w.SB(fixed, bits);
+  }
+  w.UB(0, 1);  // no rotation
+  const auto [tx, ty] = p.translate.value_or(std::pair<int32_t, int32_t>{0, 0});
+  const unsigned bits = std::max(SignedBits(tx), SignedBits(ty));
+  w.UB(bits, 5);
+  w.SB(tx, bits);
+  w.SB(ty, bits);
+  w.Flush();
+}
+
+uint8_t PlaceFlags(const Placement& p) {
+  return static_cast<uint8_t>((p.move ? 0x01 : 0) | (p.character ? 0x02 : 0) |
+                              (p.translate || p.scale ? 0x04 : 0) | (p.alphaMult ? 0x08 : 0) | (p.ratio ? 0x10 : 0) |
+                              (p.name ? 0x20 : 0) | (p.clipDepth ? 0x40 : 0) | (p.clipActions.empty() ? 0 : 0x80));
+}
+
+// The fields after the depth (and PlaceObject3's class name) up to the clip depth.
+void WritePlacementFields(BitWriter& w, const Placement& p) {
+  if (p.character) w.U16(*p.character);
+  if (p.translate || p.scale) WriteMatrix(w, p);
+  if (p.alphaMult) {
+    const unsigned bits = std::max(SignedBits(*p.alphaMult), SignedBits(256));
+    w.UB(0, 1);  // no add terms
+    w.UB(1, 1);  // mult terms
+    w.UB(bits, 4);
+    for (int32_t v : {256, 256, 256, static_cast<int32_t>(*p.alphaMult)}) w.SB(v, bits);
+    w.Flush();
+  }
+  if (p.ratio) w.U16(*p.ratio);
+  if (p.name) w.String(*p.name);
+  if (p.clipDepth) w.U16(*p.clipDepth);
+}
+
+}  // namespace
+
+MovieWriter& MovieWriter::PlaceObject2(const Placement& p) {
+  BitWriter w;
+  w.U8(PlaceFlags(p));
+  w.U16(p.depth);
+  WritePlacementFields(w, p);
+  w.Append(p.clipActions);
+  return Tag(26, w.bytes());
+}
+
+MovieWriter& MovieWriter::PlaceObject3(const Placement& p) {
+  BitWriter w;
+  w.U8(PlaceFlags(p));
+  w.U8(static_cast<uint8_t>((p.filters.empty() ? 0 : 0x01) | (p.blendMode ? 0x02 : 0) | (p.cacheAsBitmap ? 0x04 : 0) |
+                            (p.className ? 0x08 : 0) | (p.visible ? 0x20 : 0)));
+  w.U16(p.depth);
+  if (p.className) w.String(*p.className);
+  WritePlacementFields(w, p);
+  w.Append(p.filters);
+  if (p.blendMode) w.U8(*p.blendMode);
+  if (p.cacheAsBitmap) w.U8(*p.cacheAsBitmap);
+  if (p.visible) w.U8(*p.visible ? 1 : 0);
+  w.Append(p.clipActions);
+  return Tag(70, w.bytes());
+}
+
+MovieWriter& MovieWriter::DefineSprite(uint16_t id, const MovieWriter& timeline) {
+  BitWriter w;
+  w.U16(id);
+  w.U16(timeline.frames_);
+  w.Append(timeline.tags_);
+  w.U16(0);  // End
+  return Tag(39, w.bytes());
+}
+
+MovieWriter& MovieWriter::InitActions(uint16_t sprite, const ActionWriter& actions) {
+  BitWriter w;
+  w.U16(sprite);
+  w.Append(actions.Finish());
+  return Tag(59, w.bytes());
+}
+
+MovieWriter& MovieWriter::Export(uint16_t id, std::string_view name) {
+  BitWriter w;
+  w.U16(1);
+  w.U16(id);
+  w.String(name);
+  return Tag(56, w.bytes());
+}
+
+MovieWriter& MovieWriter::Import(std::string_view url, uint16_t id, std::string_view name, bool second) {
+  BitWriter w;
+  w.String(url);
+  if (second) w.U16(1);  // reserved bytes
+  w.U16(1);
+  w.U16(id);
+  w.String(name);
+  return Tag(second ? 71 : 57, w.bytes());
+}
+
 MovieWriter& MovieWriter::Move(uint16_t depth, int32_t tx, int32_t ty) {
   BitWriter w;
   w.U8(0x05);  // move, matrix

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -100,6 +101,43 @@ void WriteColor(BitWriter& w, Color c);  // with alpha
 void WriteLine(BitWriter& w, int32_t dx, int32_t dy);
 void WriteCurve(BitWriter& w, int32_t cdx, int32_t cdy, int32_t adx, int32_t ady);
 
+// Everything a PlaceObject2 or PlaceObject3 can say; fields left unset are left out. Built by
+// chaining: `Placement(3).Character(1).At(20, 40).Name("box")`.
+struct Placement {
+  explicit Placement(uint16_t atDepth) : depth(atDepth) {}
+  Placement& Moving() { return move = true, *this; }
+  Placement& Character(uint16_t id) { return character = id, *this; }
+  Placement& At(int32_t txTwips, int32_t tyTwips) { return translate = std::pair{txTwips, tyTwips}, *this; }
+  Placement& Scale(double both) { return scale = both, *this; }
+  Placement& Alpha(int16_t mult) { return alphaMult = mult, *this; }
+  Placement& Ratio(uint16_t value) { return ratio = value, *this; }
+  Placement& Name(std::string value) { return name = std::move(value), *this; }
+  Placement& ClipDepth(uint16_t value) { return clipDepth = value, *this; }
+  Placement& ClipActions(Bytes stored) { return clipActions = std::move(stored), *this; }
+  Placement& ClassName(std::string value) { return className = std::move(value), *this; }
+  Placement& Filters(Bytes list) { return filters = std::move(list), *this; }
+  Placement& BlendMode(uint8_t value) { return blendMode = value, *this; }
+  Placement& CacheAsBitmap(uint8_t value) { return cacheAsBitmap = value, *this; }
+  Placement& Visible(bool value) { return visible = value, *this; }
+
+  uint16_t depth;
+  bool move = false;
+  std::optional<uint16_t> character;
+  std::optional<std::pair<int32_t, int32_t>> translate;  // twips
+  std::optional<double> scale;                          // the same in x and y
+  std::optional<int16_t> alphaMult;                     // a colour transform of the alpha only
+  std::optional<uint16_t> ratio;
+  std::optional<std::string> name;
+  std::optional<uint16_t> clipDepth;
+  Bytes clipActions;  // as stored, when not empty
+  // PlaceObject3 only.
+  std::optional<std::string> className;
+  Bytes filters;  // a whole filter list (its count first), when not empty
+  std::optional<uint8_t> blendMode;
+  std::optional<uint8_t> cacheAsBitmap;
+  std::optional<bool> visible;
+};
+
 class MovieWriter {
  public:
   // `frameRate` in frames per second; stored as 8.8 fixed point. The stage is in pixels.
@@ -114,6 +152,15 @@ class MovieWriter {
   MovieWriter& Place(uint16_t depth, uint16_t id, int32_t txTwips = 0, int32_t tyTwips = 0);
   MovieWriter& PlaceWithAlpha(uint16_t depth, uint16_t id, int32_t txTwips, int32_t tyTwips, int16_t alphaMult);
   MovieWriter& Move(uint16_t depth, int32_t txTwips, int32_t tyTwips);
+  MovieWriter& PlaceObject2(const Placement& p);
+  MovieWriter& PlaceObject3(const Placement& p);
+  // A sprite whose timeline is the tags and frames written to `timeline` (its stage and rate
+  // do not matter).
+  MovieWriter& DefineSprite(uint16_t id, const MovieWriter& timeline);
+  MovieWriter& InitActions(uint16_t sprite, const ActionWriter& actions);
+  MovieWriter& Export(uint16_t id, std::string_view name);
+  // ImportAssets (or ImportAssets2) of one character.
+  MovieWriter& Import(std::string_view url, uint16_t id, std::string_view name, bool second = false);
   MovieWriter& Remove(uint16_t depth);
   MovieWriter& Label(std::string_view name);
   MovieWriter& Actions(const ActionWriter& actions);

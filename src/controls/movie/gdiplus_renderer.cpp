@@ -30,6 +30,66 @@ std::vector<Gdiplus::PointF> ToPoints(const zp::swf::Contour& contour) {
 
 namespace {
 
+// The outlines of one item as a path (closed figures for fills, open ones for strokes); null
+// when GDI+ cannot make one.
+GpPath* MakePath(const zp::swf::DrawItem& item) {
+  GpPath* path = nullptr;
+  if (gp::GdipCreatePath(Gdiplus::FillModeAlternate, &path) != Gdiplus::Ok) return nullptr;
+  for (const auto& contour : item.contours) {
+    if (contour.size() < 2) continue;
+    const auto points = ToPoints(contour);
+    if (item.stroke) {
+      gp::GdipStartPathFigure(path);
+      gp::GdipAddPathLine2(path, points.data(), static_cast<INT>(points.size()));
+    } else if (points.size() >= 3) {
+      gp::GdipAddPathPolygon(path, points.data(), static_cast<INT>(points.size()));
+    }
+  }
+  return path;
+}
+
+// The clip groups of a draw list: each group narrows the clip to the union of its areas
+// (within the groups around it) until it ends; the clip is applied lazily, once a group's
+// areas are all known.
+class ClipGroups {
+ public:
+  explicit ClipGroups(GpGraphics* graphics) : graphics_(graphics) {}
+  ~ClipGroups() {
+    while (!saved_.empty()) End();
+    if (pending_) gp::GdipDeleteRegion(pending_);
+  }
+  ClipGroups(const ClipGroups&) = delete;
+  ClipGroups& operator=(const ClipGroups&) = delete;
+
+  void Begin() {
+    Apply();
+    Gdiplus::GraphicsState state = 0;
+    gp::GdipSaveGraphics(graphics_, &state);
+    saved_.push_back(state);
+    if (gp::GdipCreateRegion(&pending_) == Gdiplus::Ok) gp::GdipSetEmpty(pending_);
+  }
+  void AddArea(GpPath* area) {
+    if (pending_) gp::GdipCombineRegionPath(pending_, area, Gdiplus::CombineModeUnion);
+  }
+  void Apply() {
+    if (!pending_) return;
+    gp::GdipSetClipRegion(graphics_, pending_, Gdiplus::CombineModeIntersect);
+    gp::GdipDeleteRegion(pending_);
+    pending_ = nullptr;
+  }
+  void End() {
+    Apply();
+    if (saved_.empty()) return;
+    gp::GdipRestoreGraphics(graphics_, saved_.back());
+    saved_.pop_back();
+  }
+
+ private:
+  GpGraphics* graphics_;
+  std::vector<Gdiplus::GraphicsState> saved_;
+  Gdiplus::GpRegion* pending_ = nullptr;
+};
+
 // Draws background and items on a prepared graphics object, within `bounds`.
 void DrawOn(GpGraphics* graphics, const RECT& bounds, zp::swf::Rgba background,
             const std::vector<zp::swf::DrawItem>& items) {
@@ -46,19 +106,22 @@ void DrawOn(GpGraphics* graphics, const RECT& bounds, zp::swf::Rgba background,
   }
   gp::GdipTranslateWorldTransform(graphics, static_cast<float>(bounds.left), static_cast<float>(bounds.top),
                                   Gdiplus::MatrixOrderPrepend);
+  ClipGroups clips(graphics);
   for (const auto& item : items) {
-    GpPath* path = nullptr;
-    if (gp::GdipCreatePath(Gdiplus::FillModeAlternate, &path) != Gdiplus::Ok) continue;
-    for (const auto& contour : item.contours) {
-      if (contour.size() < 2) continue;
-      const auto points = ToPoints(contour);
-      if (item.stroke) {
-        gp::GdipStartPathFigure(path);
-        gp::GdipAddPathLine2(path, points.data(), static_cast<INT>(points.size()));
-      } else if (points.size() >= 3) {
-        gp::GdipAddPathPolygon(path, points.data(), static_cast<INT>(points.size()));
-      }
+    switch (item.kind) {
+      case zp::swf::DrawKind::kClipBegin: clips.Begin(); continue;
+      case zp::swf::DrawKind::kClipEnd: clips.End(); continue;
+      case zp::swf::DrawKind::kClipArea:
+        if (GpPath* area = MakePath(item)) {
+          clips.AddArea(area);
+          gp::GdipDeletePath(area);
+        }
+        continue;
+      case zp::swf::DrawKind::kShape: break;
     }
+    clips.Apply();
+    GpPath* path = MakePath(item);
+    if (!path) continue;
     if (item.stroke) {
       Gdiplus::GpPen* pen = nullptr;
       if (gp::GdipCreatePen1(ToArgb(item.color), static_cast<float>(item.width), Gdiplus::UnitPixel, &pen) ==

@@ -444,6 +444,18 @@ STDMETHODIMP MovieControl::FindConnectionPoint(REFIID iid, IConnectionPoint** ou
 
 // ---- playing ------------------------------------------------------------------------------
 
+// Movies a movie imports from are read from files named relative to its own folder.
+zp::swf::ImportLoader MovieControl::ImportsBeside(const std::u16string& moviePath) {
+  const size_t slash = moviePath.find_last_of(u"\\/");
+  const std::u16string folder = slash == std::u16string::npos ? std::u16string() : moviePath.substr(0, slash + 1);
+  return [folder](std::u16string_view url) -> std::optional<std::vector<uint8_t>> {
+    const std::u16string path = zp::swf::ResolveMoviePath(folder, url);
+    zp::platform::MappedFile file;
+    if (path.empty() || file.Map(path) == 0) return std::nullopt;
+    return std::vector<uint8_t>(file.bytes().begin(), file.bytes().end());
+  };
+}
+
 void MovieControl::LoadMovie(const std::wstring& reference) {
   movieReference_ = reference;
   const std::u16string path = zp::swf::ResolveMoviePath(FromWide(base_), FromWide(reference));
@@ -451,7 +463,7 @@ void MovieControl::LoadMovie(const std::wstring& reference) {
   bool loaded = false;
   if (!path.empty()) {
     zp::platform::MappedFile file;
-    if (file.Map(path) > 0) loaded = session_.LoadBytes(file.bytes(), GetTickCount64());
+    if (file.Map(path) > 0) loaded = session_.LoadBytes(file.bytes(), GetTickCount64(), ImportsBeside(path));
   }
   if (!loaded) {
     session_.Unload();
@@ -479,7 +491,7 @@ void MovieControl::PostDelivery() {
 }
 
 void MovieControl::UpdateTimer() {
-  const bool wanted = session_.player().playing();
+  const bool wanted = session_.player().NeedsFrames();
   if (wanted && !timerRunning_) {
     if (clock_) {
       timerRunning_ = SetTimer(clock_, kFrameTimer, kFrameTimerMs, nullptr) != 0;

@@ -173,6 +173,7 @@ class MovieControl final : public IDispatch,
   void PostDelivery();
   HRESULT InPlaceActivate(LONG verb, HWND parentHint, LPCRECT positionHint);
   void LoadMovie(const std::wstring& reference);
+  static zp::swf::ImportLoader ImportsBeside(const std::u16string& moviePath);
   void AfterPlaybackChange();  // redraw, timer, queued events
   void UpdateTimer();
   void Invalidate();

@@ -70,14 +70,14 @@ std::optional<uint32_t> ParseColorText(std::u16string_view text) {
   return value;
 }
 
-bool MovieSession::LoadBytes(std::span<const uint8_t> bytes, uint64_t nowMs) {
+bool MovieSession::LoadBytes(std::span<const uint8_t> bytes, uint64_t nowMs, const ImportLoader& loader) {
   ++generation_;
   auto file = File::Parse(bytes);
   if (!file) {
     player_.Unload();
     return false;
   }
-  player_.Load(Movie::Build(std::move(*file)), nowMs);
+  player_.Load(Movie::Build(std::move(*file), loader), nowMs);
   xScalePercent = yScalePercent = 100;
   return true;
 }

@@ -29,8 +29,9 @@ class MovieSession {
   MovieSession& operator=(const MovieSession&) = delete;
 
   // Loads the file's bytes as the movie (starting to play at `nowMs`) or, when they are not
-  // a movie, unloads. Returns whether a movie is loaded now.
-  bool LoadBytes(std::span<const uint8_t> bytes, uint64_t nowMs);
+  // a movie, unloads. Returns whether a movie is loaded now. `loader` reads the movies it
+  // imports from.
+  bool LoadBytes(std::span<const uint8_t> bytes, uint64_t nowMs, const ImportLoader& loader = {});
   void Unload() {
     ++generation_;
     player_.Unload();

@@ -34,6 +34,24 @@ std::optional<Header> ParseUncompressedHeader(std::span<const uint8_t> bytes, si
   return header;
 }
 
+std::vector<Tag> ReadTags(std::span<const uint8_t> stream, bool* truncated) {
+  std::vector<Tag> tags;
+  BitReader reader(stream);
+  while (reader.remaining() > 0) {
+    const uint16_t codeAndLength = reader.U16();
+    uint32_t length = codeAndLength & 0x3F;
+    if (length == 0x3F) length = reader.U32();
+    if (!reader.ok() || length > kLargestTagLength || length > reader.remaining()) {
+      if (truncated) *truncated = true;
+      break;
+    }
+    const Tag tag{static_cast<uint16_t>(codeAndLength >> 6), reader.Bytes(length)};
+    if (tag.code == kTagEnd) break;
+    tags.push_back(tag);
+  }
+  return tags;
+}
+
 std::optional<File> File::Parse(std::span<const uint8_t> bytes) {
   if (bytes.size() < kFixedHeaderSize) return std::nullopt;
   File file;
@@ -58,19 +76,7 @@ std::optional<File> File::Parse(std::span<const uint8_t> bytes) {
   file.header_ = *header;
   file.header_.compressed = bytes[0] == 'C';
 
-  BitReader reader(std::span<const uint8_t>(file.bytes_).subspan(offset));
-  while (reader.remaining() > 0) {
-    const uint16_t codeAndLength = reader.U16();
-    uint32_t length = codeAndLength & 0x3F;
-    if (length == 0x3F) length = reader.U32();
-    if (!reader.ok() || length > kLargestTagLength || length > reader.remaining()) {
-      file.truncated_ = true;
-      break;
-    }
-    const Tag tag{static_cast<uint16_t>(codeAndLength >> 6), reader.Bytes(length)};
-    if (tag.code == kTagEnd) break;
-    file.tags_.push_back(tag);
-  }
+  file.tags_ = ReadTags(std::span<const uint8_t>(file.bytes_).subspan(offset), &file.truncated_);
   return file;
 }
 

@@ -55,12 +55,23 @@ enum TagCode : uint16_t {
   kTagDefineShape3 = 32,
   kTagDefineText2 = 33,
   kTagDefineEditText = 37,
+  kTagDefineSprite = 39,
   kTagFrameLabel = 43,
   kTagDefineFont2 = 48,
+  kTagExportAssets = 56,
+  kTagImportAssets = 57,
+  kTagDoInitAction = 59,
   kTagDefineFontInfo2 = 62,
+  kTagPlaceObject3 = 70,
+  kTagImportAssets2 = 71,
   kTagDefineFont3 = 75,
   kTagDefineShape4 = 83,
 };
+
+// The tags of a tag stream (a file's body or a sprite's) up to End or the end of the data. A
+// tag whose length runs past the end, or whose long length is negative, ends the list and
+// sets `truncated` when given.
+std::vector<Tag> ReadTags(std::span<const uint8_t> stream, bool* truncated = nullptr);
 
 // A whole movie file in its uncompressed form ("FWS" at the start whatever the original was).
 // The bytes are owned; tags point into them.

@@ -32,6 +32,8 @@ struct ColorTransform {
   int32_t rMult = 256, gMult = 256, bMult = 256, aMult = 256;
   int32_t rAdd = 0, gAdd = 0, bAdd = 0, aAdd = 0;
   Rgba Apply(Rgba c) const;
+  // this first, then outer (without clamping in between).
+  ColorTransform Then(const ColorTransform& outer) const;
   bool operator==(const ColorTransform&) const = default;
 };
 

@@ -14,99 +14,168 @@ std::u16string DecodeMovieText(std::string_view bytes, uint8_t version) {
 
 namespace {
 
-DisplayChange ReadPlaceObject(std::span<const uint8_t> body) {
-  BitReader reader(body);
-  DisplayChange change;
-  change.character = reader.U16();
-  change.depth = reader.U16();
-  change.matrix = ReadMatrix(reader);
-  if (reader.ok() && reader.remaining() > 0) {
-    const auto cx = ReadColorTransform(reader, false);
-    if (reader.ok()) change.colorTransform = cx;
-  }
-  return change;
-}
+// A movie that imports from a movie that imports... is cut off here (and a movie importing
+// itself stops here too).
+constexpr int kMaxImportDepth = 4;
 
-std::optional<DisplayChange> ReadPlaceObject2(std::span<const uint8_t> body) {
-  BitReader reader(body);
-  DisplayChange change;
-  const uint8_t flags = reader.U8();
-  change.depth = reader.U16();
-  change.move = flags & 0x01;
-  if (flags & 0x02) change.character = reader.U16();
-  if (flags & 0x04) change.matrix = ReadMatrix(reader);
-  if (flags & 0x08) change.colorTransform = ReadColorTransform(reader, true);
-  // Ratio, name, clip depth and clip actions follow; nothing here uses them.
-  if (!reader.ok()) return std::nullopt;
-  return change;
-}
+// Collects the frames of one timeline from its tags.
+class TimelineBuilder {
+ public:
+  explicit TimelineBuilder(uint8_t version) : version_(version) {}
+
+  // Takes a tag that belongs to the timeline; false for any other tag.
+  bool Take(const Tag& tag) {
+    switch (tag.code) {
+      case kTagShowFrame:
+        timeline_.frames.push_back(std::move(current_));
+        current_ = Frame{};
+        hasContent_ = false;
+        return true;
+      case kTagPlaceObject: Add(ReadPlaceObject(tag.body)); break;
+      case kTagPlaceObject2: Add(ReadPlaceObject2(tag.body, version_)); break;
+      case kTagPlaceObject3: Add(ReadPlaceObject3(tag.body, version_)); break;
+      case kTagRemoveObject:
+      case kTagRemoveObject2: Add(ReadRemoveObject(tag.code, tag.body)); break;
+      case kTagDoAction: current_.actions.push_back(tag.body); break;
+      case kTagDoInitAction: {
+        BitReader reader(tag.body);
+        const uint16_t sprite = reader.U16();
+        if (reader.ok()) current_.initActions.push_back({sprite, tag.body.subspan(2)});
+        break;
+      }
+      case kTagFrameLabel: {
+        BitReader reader(tag.body);
+        current_.label = DecodeMovieText(reader.CString(), version_);
+        break;
+      }
+      default:
+        return false;
+    }
+    hasContent_ = true;
+    return true;
+  }
+
+  Timeline Finish() {
+    if (hasContent_ || timeline_.frames.empty()) timeline_.frames.push_back(std::move(current_));
+    return std::move(timeline_);
+  }
+
+ private:
+  void Add(std::optional<DisplayChange> change) {
+    if (change) current_.changes.push_back(std::move(*change));
+  }
+
+  uint8_t version_;
+  Timeline timeline_;
+  Frame current_;
+  bool hasContent_ = false;
+};
 
 }  // namespace
 
-std::shared_ptr<const Movie> Movie::Build(File file) {
+std::optional<size_t> Timeline::FindLabel(std::u16string_view label) const {
+  for (size_t i = 0; i < frames.size(); ++i) {
+    if (!frames[i].label.empty() && EqualsNoCase(frames[i].label, label)) return i;
+  }
+  return std::nullopt;
+}
+
+std::shared_ptr<const Movie> Movie::Build(File file, const ImportLoader& loader) {
+  return BuildNested(std::move(file), loader, 0);
+}
+
+std::shared_ptr<const Movie> Movie::BuildNested(File file, const ImportLoader& loader, int importDepth) {
   std::shared_ptr<Movie> movie(new Movie(std::move(file)));
-  const uint8_t version = movie->version();
-  Frame current;
-  bool currentHasContent = false;
+  TimelineBuilder root(movie->version());
   for (const Tag& tag : movie->file_.tags()) {
+    if (root.Take(tag)) continue;
     switch (tag.code) {
-      case kTagShowFrame:
-        movie->frames_.push_back(std::move(current));
-        current = Frame{};
-        currentHasContent = false;
-        continue;
       case kTagDefineShape:
       case kTagDefineShape2:
       case kTagDefineShape3:
       case kTagDefineShape4:
-        if (auto shape = ParseShape(tag.code, tag.body)) {
+        if (auto shape = ParseShape(tag.code, tag.body); shape && movie->Define(shape->id, CharacterKind::kShape)) {
           const uint16_t id = shape->id;
-          movie->shapes_.insert_or_assign(id, std::move(*shape));
+          movie->shapes_.emplace(id, std::move(*shape));
         }
-        continue;
-      case kTagPlaceObject: {
-        BitReader check(tag.body);
-        check.U16();
-        check.U16();
-        if (check.ok()) current.changes.push_back(ReadPlaceObject(tag.body));
         break;
-      }
-      case kTagPlaceObject2:
-        if (auto change = ReadPlaceObject2(tag.body)) current.changes.push_back(*change);
+      case kTagDefineSprite:
+        movie->ReadSprite(tag.body);
         break;
-      case kTagRemoveObject:
-      case kTagRemoveObject2: {
-        BitReader reader(tag.body);
-        if (tag.code == kTagRemoveObject) reader.U16();
-        DisplayChange change;
-        change.kind = DisplayChange::Kind::kRemove;
-        change.depth = reader.U16();
-        if (reader.ok()) current.changes.push_back(change);
-        break;
-      }
       case kTagSetBackgroundColor: {
         BitReader reader(tag.body);
-        DisplayChange change;
-        change.kind = DisplayChange::Kind::kBackground;
-        change.background = {reader.U8(), reader.U8(), reader.U8(), 255};
-        if (reader.ok()) current.changes.push_back(change);
+        const Rgba color{reader.U8(), reader.U8(), reader.U8(), 255};
+        if (reader.ok() && !movie->background_) movie->background_ = color;
         break;
       }
-      case kTagDoAction:
-        current.actions.push_back(tag.body);
+      case kTagExportAssets:
+        movie->ReadExports(tag.body);
         break;
-      case kTagFrameLabel: {
-        BitReader reader(tag.body);
-        current.label = DecodeMovieText(reader.CString(), version);
+      case kTagImportAssets:
+      case kTagImportAssets2:
+        movie->ReadImports(tag.code, tag.body, loader, importDepth);
         break;
-      }
       default:
-        continue;  // a tag this player does not use
+        break;  // a tag this player does not use
     }
-    currentHasContent = true;
   }
-  if (currentHasContent || movie->frames_.empty()) movie->frames_.push_back(std::move(current));
+  movie->timeline_ = root.Finish();
   return movie;
+}
+
+bool Movie::Define(uint16_t id, CharacterKind kind) {
+  return characters_.try_emplace(id, CharacterRef{kind, this, id}).second;
+}
+
+void Movie::ReadSprite(std::span<const uint8_t> body) {
+  BitReader reader(body);
+  const uint16_t id = reader.U16();
+  reader.U16();  // the frame count it claims; its ShowFrame tags say how many there are
+  if (!reader.ok() || !Define(id, CharacterKind::kSprite)) return;
+  TimelineBuilder builder(version());
+  // Definitions inside a sprite are not allowed; only its timeline's own tags count.
+  for (const Tag& tag : ReadTags(body.subspan(reader.position()))) builder.Take(tag);
+  sprites_.emplace(id, SpriteDefinition{id, builder.Finish()});
+}
+
+void Movie::ReadExports(std::span<const uint8_t> body) {
+  BitReader reader(body);
+  const uint16_t count = reader.U16();
+  for (uint16_t i = 0; i < count; ++i) {
+    const uint16_t id = reader.U16();
+    std::u16string name = DecodeMovieText(reader.CString(), version());
+    if (!reader.ok()) return;
+    exports_.try_emplace(std::move(name), id);
+  }
+}
+
+void Movie::ReadImports(uint16_t tagCode, std::span<const uint8_t> body, const ImportLoader& loader, int importDepth) {
+  BitReader reader(body);
+  const std::u16string url = DecodeMovieText(reader.CString(), version());
+  if (tagCode == kTagImportAssets2) reader.Skip(2);  // two reserved bytes
+  const uint16_t count = reader.U16();
+  if (!reader.ok() || !loader || importDepth >= kMaxImportDepth) return;
+  const auto bytes = loader(url);
+  if (!bytes) return;
+  auto file = File::Parse(*bytes);
+  if (!file) return;
+  auto source = BuildNested(std::move(*file), loader, importDepth + 1);
+  bool used = false;
+  for (uint16_t i = 0; i < count; ++i) {
+    const uint16_t id = reader.U16();
+    const std::u16string name = DecodeMovieText(reader.CString(), version());
+    if (!reader.ok()) break;
+    const auto exported = source->FindExport(name);
+    const auto character = exported ? source->FindCharacter(*exported) : std::nullopt;
+    if (character && characters_.try_emplace(id, *character).second) used = true;
+  }
+  if (used) imports_.push_back(std::move(source));
+}
+
+std::optional<CharacterRef> Movie::FindCharacter(uint16_t id) const {
+  const auto it = characters_.find(id);
+  if (it == characters_.end()) return std::nullopt;
+  return it->second;
 }
 
 const ShapeDefinition* Movie::FindShape(uint16_t id) const {
@@ -114,9 +183,15 @@ const ShapeDefinition* Movie::FindShape(uint16_t id) const {
   return it == shapes_.end() ? nullptr : &it->second;
 }
 
-std::optional<size_t> Movie::FindLabel(std::u16string_view label) const {
-  for (size_t i = 0; i < frames_.size(); ++i) {
-    if (!frames_[i].label.empty() && EqualsNoCase(frames_[i].label, label)) return i;
+const SpriteDefinition* Movie::FindSprite(uint16_t id) const {
+  const auto it = sprites_.find(id);
+  return it == sprites_.end() ? nullptr : &it->second;
+}
+
+std::optional<uint16_t> Movie::FindExport(std::u16string_view name) const {
+  if (const auto it = exports_.find(std::u16string(name)); it != exports_.end()) return it->second;
+  for (const auto& [exported, id] : exports_) {
+    if (EqualsNoCase(exported, name)) return id;
   }
   return std::nullopt;
 }

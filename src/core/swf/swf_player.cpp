@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/swf/swf_timeline.h"
 #include "core/text.h"
 
 namespace zp::swf {
@@ -18,25 +19,43 @@ constexpr std::u16string_view kFsCommandPrefix = u"FSCommand:";
 
 }  // namespace
 
+Player::Player() { ResetTree(); }
+
+Player::~Player() = default;
+
+void Player::ResetTree() {
+  root_ = std::make_unique<Instance>(nullptr, 0, 0);
+  instances_.clear();
+  initializedSprites_.clear();
+  target_ = nullptr;
+  if (movie_) {
+    root_->movie = movie_.get();
+    root_->timeline = &movie_->timeline();
+  }
+}
+
 void Player::Load(std::shared_ptr<const Movie> movie, uint64_t nowMs) {
   Unload();
   if (!movie) return;
   movie_ = std::move(movie);
-  playing_ = true;
+  ResetTree();
+  root_->playing = true;
   nextDueMs_ = static_cast<double>(nowMs) + FrameIntervalMs();
-  Enter(0);
+  ShowFrame(*root_, 0);
   RunQueuedActions();
 }
 
 void Player::Unload() {
   movie_.reset();
-  current_ = 0;
-  playing_ = false;
-  displayList_.clear();
-  background_ = {255, 255, 255, 255};
+  ResetTree();
   variables_.clear();
   actionQueue_.clear();
   redraw_ = true;
+}
+
+Rgba Player::background() const {
+  const auto color = movie_ ? movie_->background() : std::nullopt;
+  return color ? *color : Rgba{255, 255, 255, 255};
 }
 
 double Player::FrameIntervalMs() const {
@@ -44,19 +63,28 @@ double Player::FrameIntervalMs() const {
   return rate == 0 ? 1000.0 / 12 : 1000.0 * 256 / rate;
 }
 
+bool Player::NeedsFrames() const {
+  if (!movie_) return false;
+  if (root_->playing) return true;
+  for (const auto& [serial, instance] : instances_) {
+    if (instance->playing && instance->FrameCount() > 1) return true;
+  }
+  return false;
+}
+
 int Player::Advance(uint64_t nowMs) {
   if (!movie_) return 0;
   const double now = static_cast<double>(nowMs);
   const double interval = FrameIntervalMs();
-  if (!playing_) {
+  if (!NeedsFrames()) {
     nextDueMs_ = now + interval;  // playing again later starts a full frame from then
     return 0;
   }
   int stepped = 0;
-  while (playing_ && now >= nextDueMs_ && stepped < kMaxCatchUpFrames) {
+  while (now >= nextDueMs_ && stepped < kMaxCatchUpFrames && NeedsFrames()) {
     nextDueMs_ += interval;
     ++stepped;
-    if (!StepFrame()) break;
+    Tick();
   }
   if (now >= nextDueMs_) nextDueMs_ = now + interval;
   return stepped;
@@ -64,67 +92,93 @@ int Player::Advance(uint64_t nowMs) {
 
 int Player::StepFrames(int frames) {
   int stepped = 0;
-  while (movie_ && playing_ && stepped < frames) {
+  while (stepped < frames && NeedsFrames()) {
     ++stepped;
-    if (!StepFrame()) break;
+    Tick();
   }
   return stepped;
 }
 
-bool Player::StepFrame() {
-  const size_t last = movie_->FrameCount() - 1;
-  if (current_ < last) {
-    Enter(current_ + 1);
-  } else if (loop_) {
-    Enter(0);
-  } else {
-    playing_ = false;  // stays on the last frame
-    return false;
-  }
+void Player::Tick() {
+  AdvanceClip(*root_);
   RunQueuedActions();
+}
+
+void Player::AdvanceClip(Instance& clip) {
+  // Sprites this frame creates show their first frame now and move on with the next one.
+  std::vector<uint32_t> existing;
+  for (const auto& [depth, child] : clip.children) {
+    if (child.HasTimeline()) existing.push_back(child.serial);
+  }
+  if (clip.playing) StepTimeline(clip);
+  for (const uint32_t serial : existing) {
+    if (Instance* child = FindBySerial(serial)) AdvanceClip(*child);
+  }
+}
+
+bool Player::StepTimeline(Instance& clip) {
+  const size_t count = clip.FrameCount();
+  if (clip.currentFrame + 1 < count) {
+    ShowFrame(clip, clip.currentFrame + 1);
+  } else if (&clip == root_.get() && !loop_) {
+    clip.playing = false;  // stays on the last frame
+    return false;
+  } else if (count > 1) {
+    ShowFrame(clip, 0);  // a timeline of one frame has nothing to play again
+  }
   return true;
 }
 
+void Player::ShowFrame(Instance& clip, size_t frame) { DisplayTreeEditor::ShowFrame(*this, clip, frame); }
+
+Instance* Player::FindBySerial(uint32_t serial) {
+  if (serial == root_->serial) return root_.get();
+  const auto it = instances_.find(serial);
+  return it == instances_.end() ? nullptr : it->second;
+}
+
 void Player::Play() {
-  if (movie_ && !playing_) {
-    playing_ = true;
-  }
+  if (movie_) Target().playing = true;
 }
 
 void Player::GotoFrameAndStop(size_t frame) {
   if (!movie_) return;
-  playing_ = false;
-  Enter(std::min(frame, movie_->FrameCount() - 1));
+  root_->playing = false;
+  ShowFrame(*root_, frame);
   RunQueuedActions();
 }
 
 void Player::Rewind() { GotoFrameAndStop(0); }
 
 void Player::Forward() {
-  if (movie_) GotoFrameAndStop(std::min(current_ + 1, movie_->FrameCount() - 1));
+  if (movie_) GotoFrameAndStop(std::min(root_->currentFrame + 1, movie_->FrameCount() - 1));
 }
 
 void Player::Back() {
-  if (movie_) GotoFrameAndStop(current_ == 0 ? 0 : current_ - 1);
+  if (movie_) GotoFrameAndStop(root_->currentFrame == 0 ? 0 : root_->currentFrame - 1);
 }
 
 void Player::NextFrame() {
-  playing_ = false;
-  if (movie_ && current_ + 1 < movie_->FrameCount()) Enter(current_ + 1);
+  Instance& clip = Target();
+  clip.playing = false;
+  if (clip.currentFrame + 1 < clip.FrameCount()) ShowFrame(clip, clip.currentFrame + 1);
 }
 
 void Player::PrevFrame() {
-  playing_ = false;
-  if (movie_ && current_ > 0) Enter(current_ - 1);
+  Instance& clip = Target();
+  clip.playing = false;
+  if (clip.currentFrame > 0) ShowFrame(clip, clip.currentFrame - 1);
 }
 
 void Player::GotoFrame(uint32_t frame) {
-  if (movie_) Enter(std::min<size_t>(frame, movie_->FrameCount() - 1));
+  Instance& clip = Target();
+  if (clip.HasTimeline()) ShowFrame(clip, std::min<size_t>(frame, clip.FrameCount() - 1));
 }
 
 void Player::GotoLabel(std::u16string_view label) {
-  if (!movie_) return;
-  if (const auto frame = movie_->FindLabel(label)) Enter(*frame);
+  Instance& clip = Target();
+  if (!clip.HasTimeline()) return;
+  if (const auto frame = clip.timeline->FindLabel(label)) ShowFrame(clip, *frame);
 }
 
 void Player::GetUrl(std::u16string_view url, std::u16string_view target) {
@@ -134,47 +188,15 @@ void Player::GetUrl(std::u16string_view url, std::u16string_view target) {
   // Other addresses would open a browser window; this player does not navigate.
 }
 
-void Player::Enter(size_t frame) {
-  const auto& frames = movie_->frames();
-  const auto before = displayList_;
-  const Rgba backgroundBefore = background_;
-  if (frame == current_ + 1 && frame < frames.size() && !displayList_.empty()) {
-    ApplyChanges(frames[frame]);
-  } else if (frame != current_ || displayList_.empty()) {
-    // Going anywhere but forward by one rebuilds the display list from the start; this also
-    // puts back the background colour that the frames before it set.
-    displayList_.clear();
-    background_ = {255, 255, 255, 255};
-    for (size_t i = 0; i <= frame; ++i) ApplyChanges(frames[i]);
-  }
-  if (displayList_ != before || !(background_ == backgroundBefore)) redraw_ = true;
-  current_ = frame;
-  if (!frames[frame].actions.empty()) actionQueue_.push_back(frame);
-}
-
-void Player::ApplyChanges(const Frame& frame) {
-  for (const DisplayChange& change : frame.changes) {
-    switch (change.kind) {
-      case DisplayChange::Kind::kBackground:
-        background_ = change.background;
-        break;
-      case DisplayChange::Kind::kRemove:
-        displayList_.erase(change.depth);
-        break;
-      case DisplayChange::Kind::kPlace: {
-        auto it = displayList_.find(change.depth);
-        if (change.move) {
-          if (it == displayList_.end()) break;
-          if (change.character) it->second.character = *change.character;
-        } else {
-          if (!change.character) break;
-          it = displayList_.insert_or_assign(change.depth, Placement{*change.character, {}, {}}).first;
-        }
-        if (change.matrix) it->second.matrix = *change.matrix;
-        if (change.colorTransform) it->second.colorTransform = *change.colorTransform;
-        break;
-      }
+void Player::QueueFrameActions(Instance& clip, size_t from, size_t to) {
+  const auto& frames = clip.timeline->frames;
+  for (size_t f = from; f <= to && f < frames.size(); ++f) {
+    for (const InitActions& init : frames[f].initActions) {
+      if (initializedSprites_.emplace(clip.movie, init.sprite).second) actionQueue_.push_back({clip.serial, init.actions});
     }
+  }
+  if (to < frames.size()) {
+    for (const auto& block : frames[to].actions) actionQueue_.push_back({clip.serial, block});
   }
 }
 
@@ -183,12 +205,13 @@ void Player::RunQueuedActions() {
   runningActions_ = true;
   size_t blocks = 0;
   size_t budget = actionBudget_;
-  for (size_t i = 0; i < actionQueue_.size() && blocks < kMaxBlocksPerStep && budget > 0; ++i) {
-    const size_t frame = actionQueue_[i];
-    for (const auto& block : movie_->frames()[frame].actions) {
-      if (++blocks > kMaxBlocksPerStep || budget == 0) break;
-      budget -= RunActions(block, movie_->version(), *this, budget).executed;
-    }
+  for (size_t i = 0; i < actionQueue_.size() && budget > 0 && ++blocks <= kMaxBlocksPerStep; ++i) {
+    const QueuedBlock queued = actionQueue_[i];
+    Instance* clip = FindBySerial(queued.clip);
+    if (!clip || !clip->movie) continue;  // removed before its actions ran
+    target_ = clip;
+    budget -= std::min(budget, RunActions(queued.actions, clip->movie->version(), *this, budget).executed);
+    target_ = nullptr;
   }
   actionQueue_.clear();
   runningActions_ = false;

@@ -1,5 +1,5 @@
-// Playback of one movie: the timeline position, the display list, the root timeline's
-// variables, and the frame clock. Time comes from outside (milliseconds from any origin), so
+// Playback of one movie: the display tree (the root timeline and every sprite instance, each
+// with its own frame and playing state), the root timeline's variables, and the frame clock. Time comes from outside (milliseconds from any origin), so
 // the same model runs under a real timer and in tests.
 #pragma once
 
@@ -7,21 +7,17 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/swf/swf_actions.h"
+#include "core/swf/swf_display.h"
 #include "core/swf/swf_movie.h"
 
 namespace zp::swf {
-
-// An object on the display list.
-struct Placement {
-  uint16_t character = 0;
-  Matrix matrix;
-  ColorTransform colorTransform;
-  bool operator==(const Placement&) const = default;
-};
 
 // A "FSCommand:" request made by a frame action, in the order the actions made them.
 struct FsCommandRequest {
@@ -31,7 +27,8 @@ struct FsCommandRequest {
 
 class Player final : private ActionHost {
  public:
-  Player() = default;
+  Player();
+  ~Player();
   Player(const Player&) = delete;
   Player& operator=(const Player&) = delete;
 
@@ -42,7 +39,9 @@ class Player final : private ActionHost {
   const Movie* movie() const { return movie_.get(); }
 
   // Advances by the frames that are due at `nowMs` (at most a few per call, so that a long
-  // pause does not replay many frames at once). Returns the number of frames stepped.
+  // pause does not replay many frames at once). Returns the number of frames stepped. Each
+  // frame advances the root timeline when it plays, then every sprite that was already there,
+  // parents before their children; sprites keep playing while the root stands still.
   int Advance(uint64_t nowMs);
   // Steps `frames` frame periods at once, as if that much time had passed, without waiting for
   // the clock (deterministic playback for measuring). Returns the number of frames stepped.
@@ -50,27 +49,45 @@ class Player final : private ActionHost {
   // Milliseconds per frame at the movie's rate (a rate of 0 plays at 12 frames per second).
   double FrameIntervalMs() const;
 
-  // The control's own playback operations.
+  // Whether frames still change anything: the root or some sprite plays.
+  bool NeedsFrames() const;
+
+  // The control's own playback operations, on the root timeline. (While actions run, `Play`
+  // acts on the timeline whose actions they are.)
   void Play() override;
-  void StopPlay() { playing_ = false; }
+  void StopPlay() { root_->playing = false; }
   void Rewind();   // frame 0, stopped
   void Forward();  // one frame on, stopped
   void Back();     // one frame back, stopped
   void GotoFrameAndStop(size_t frame);
 
-  bool playing() const { return playing_; }
+  bool playing() const { return root_->playing; }
   bool loop() const { return loop_; }
   void SetLoop(bool on) { loop_ = on; }
-  size_t currentFrame() const { return current_; }
+  size_t currentFrame() const { return root_->currentFrame; }
   size_t frameCount() const { return movie_ ? movie_->FrameCount() : 0; }
+
+  // The display tree (see swf_display.h for how to walk and address it).
+  Instance& root() { return *root_; }
+  const Instance& root() const { return *root_; }
+  const std::map<int32_t, Instance>& displayList() const { return root_->children; }
+  Instance* FindBySerial(uint32_t serial);
+  // Puts `clip` (a sprite or the root) on `frame` (0-based, clamped to its last), as a goto
+  // does: its display list as that frame has it, its actions queued. Runs nothing by itself.
+  void ShowFrame(Instance& clip, size_t frame);
+
+  // A movie that places more objects than this, or nests sprites deeper, is cut off there:
+  // what lies beyond is not created.
+  static constexpr size_t kMaxInstances = 20000;
+  static constexpr int kMaxNesting = 64;
 
   // Root timeline variables, shared by the actions and the control's SetVariable/GetVariable.
   // Names may carry the root path ("/:", "_root.", "_level0." and the like).
   Value GetVariable(std::u16string_view name) override;
   void SetVariable(std::u16string_view name, Value value) override;
 
-  const std::map<uint16_t, Placement>& displayList() const { return displayList_; }
-  Rgba background() const { return background_; }
+  // The movie's stage colour, white when it sets none.
+  Rgba background() const;
 
   // At most this many actions run per frame step (all blocks together), so that a frame that
   // loops forever costs a bounded moment instead of freezing the thread that plays it.
@@ -86,8 +103,8 @@ class Player final : private ActionHost {
   bool TakeRedraw();
 
  private:
-  // ActionHost for frame actions.
-  void Stop() override { playing_ = false; }
+  // ActionHost for frame actions: timeline operations act on the clip whose actions run.
+  void Stop() override { Target().playing = false; }
   void NextFrame() override;
   void PrevFrame() override;
   void GotoFrame(uint32_t frame) override;
@@ -95,21 +112,32 @@ class Player final : private ActionHost {
   void GetUrl(std::u16string_view url, std::u16string_view target) override;
   void Trace(std::u16string_view message) override;
 
-  bool StepFrame();  // the next frame, as playing reaches it; false at the end of a movie that does not loop
-  void Enter(size_t frame);  // display list for `frame`, its actions queued
-  void ApplyChanges(const Frame& frame);
+  struct QueuedBlock {
+    uint32_t clip;  // serial of the instance whose actions these are
+    std::span<const uint8_t> actions;
+  };
+
+  Instance& Target() { return target_ ? *target_ : *root_; }
+  void ResetTree();
+  void Tick();                          // one frame of the whole tree, then its actions
+  void AdvanceClip(Instance& clip);     // its timeline if it plays, then the sprites it had
+  bool StepTimeline(Instance& clip);    // the next frame; false at the end of a root that does not loop
+  void QueueFrameActions(Instance& clip, size_t from, size_t to);
   void RunQueuedActions();
   static std::u16string VariableKey(std::u16string_view name);
 
+  friend class DisplayTreeBuilder;
+
   std::shared_ptr<const Movie> movie_;
-  size_t current_ = 0;
-  bool playing_ = false;
   bool loop_ = true;
   double nextDueMs_ = 0;
-  std::map<uint16_t, Placement> displayList_;
-  Rgba background_{255, 255, 255, 255};
+  std::unique_ptr<Instance> root_;
+  uint32_t nextSerial_ = 1;
+  std::unordered_map<uint32_t, Instance*> instances_;  // by serial, every instance but the root
+  Instance* target_ = nullptr;                         // whose actions run now
+  std::set<std::pair<const Movie*, uint16_t>> initializedSprites_;
   std::map<std::u16string, Value> variables_;
-  std::vector<size_t> actionQueue_;
+  std::vector<QueuedBlock> actionQueue_;
   bool runningActions_ = false;
   std::vector<FsCommandRequest> fsCommands_;
   std::vector<std::u16string> traceLines_;

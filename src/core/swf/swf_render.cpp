@@ -36,42 +36,117 @@ ViewTransform ComputeViewTransform(const TwipsRect& stage, const std::optional<T
   return t;
 }
 
+namespace {
+
+// Nested masks open at most this many clip groups; deeper ones are drawn unmasked.
+constexpr size_t kMaxOpenMasks = 64;
+
+DrawItem Marker(DrawKind kind) {
+  DrawItem item;
+  item.kind = kind;
+  return item;
+}
+
+DrawItem Item(DrawKind kind, bool stroke, Rgba color, double width, std::vector<Contour> contours) {
+  DrawItem item;
+  item.kind = kind;
+  item.stroke = stroke;
+  item.color = color;
+  item.width = width;
+  item.contours = std::move(contours);
+  return item;
+}
+
+class DrawListBuilder {
+ public:
+  DrawListBuilder(const ViewTransform& view, std::vector<DrawItem>& items)
+      : view_(view), items_(items), strokeScale_(std::sqrt(std::abs(view.scaleX * view.scaleY))) {}
+
+  void Children(const Instance& parent, const Matrix& matrix, const ColorTransform& color) {
+    std::vector<uint16_t> openMasks;  // clip depths, innermost last
+    for (const auto& [depth, child] : parent.children) {
+      while (!openMasks.empty() && depth > openMasks.back()) {
+        openMasks.pop_back();
+        items_.push_back(Marker(DrawKind::kClipEnd));
+      }
+      const Matrix m = child.matrix.Then(matrix);
+      if (child.clipDepth > 0 && depth < child.clipDepth && openMasks.size() < kMaxOpenMasks) {
+        // A mask inside another one ends no later than the outer one.
+        const uint16_t end = openMasks.empty() ? child.clipDepth : std::min(child.clipDepth, openMasks.back());
+        items_.push_back(Marker(DrawKind::kClipBegin));
+        Area(child, m);
+        openMasks.push_back(end);
+        continue;
+      }
+      if (child.clipDepth > 0 || !child.visible) continue;  // a mask over nothing shows nothing itself
+      Draw(child, m, child.colorTransform.Then(color));
+    }
+    for (size_t i = 0; i < openMasks.size(); ++i) items_.push_back(Marker(DrawKind::kClipEnd));
+  }
+
+ private:
+  void Draw(const Instance& instance, const Matrix& m, const ColorTransform& color) {
+    if (const ShapeDefinition* shape = FindShape(instance)) {
+      const double matrixScale = std::sqrt(std::abs(m.a * m.d - m.b * m.c));
+      for (const ShapeFill& fill : shape->geometry.fills) {
+        const Rgba c = color.Apply(fill.color);
+        if (c.a == 0) continue;
+        items_.push_back(Item(DrawKind::kShape, false, c, 0, Map(fill.contours, m)));
+      }
+      for (const ShapeStroke& stroke : shape->geometry.strokes) {
+        const Rgba c = color.Apply(stroke.color);
+        if (c.a == 0) continue;
+        const double width = std::max(1.0, stroke.width * matrixScale * strokeScale_);
+        items_.push_back(Item(DrawKind::kShape, true, c, width, Map(stroke.polylines, m)));
+      }
+    }
+    Children(instance, m, color);
+  }
+
+  // The filled area of a mask and of everything under it.
+  void Area(const Instance& instance, const Matrix& m) {
+    if (const ShapeDefinition* shape = FindShape(instance)) {
+      for (const ShapeFill& fill : shape->geometry.fills) {
+        items_.push_back(Item(DrawKind::kClipArea, false, {}, 0, Map(fill.contours, m)));
+      }
+    }
+    for (const auto& [depth, child] : instance.children) {
+      if (child.clipDepth == 0) Area(child, child.matrix.Then(m));
+    }
+  }
+
+  static const ShapeDefinition* FindShape(const Instance& instance) {
+    if (!instance.movie || instance.kind != CharacterKind::kShape || !instance.parent) return nullptr;
+    return instance.movie->FindShape(instance.character);
+  }
+
+  std::vector<Contour> Map(const std::vector<Contour>& contours, const Matrix& m) const {
+    std::vector<Contour> out;
+    out.reserve(contours.size());
+    for (const Contour& c : contours) {
+      Contour mapped;
+      mapped.reserve(c.size());
+      for (const Point& p : c) mapped.push_back(view_.ToDevice(m.Apply(p)));
+      out.push_back(std::move(mapped));
+    }
+    return out;
+  }
+
+  const ViewTransform& view_;
+  std::vector<DrawItem>& items_;
+  double strokeScale_;
+};
+
+}  // namespace
+
 std::vector<DrawItem> BuildDrawList(const Player& player, const ViewTransform& view, double rootScaleX,
                                     double rootScaleY) {
   std::vector<DrawItem> items;
-  const Movie* movie = player.movie();
-  if (!movie) return items;
+  if (!player.movie()) return items;
   Matrix root;
   root.a = rootScaleX;
   root.d = rootScaleY;
-  const double strokeScale = std::sqrt(std::abs(view.scaleX * view.scaleY));
-  for (const auto& [depth, placement] : player.displayList()) {
-    const ShapeDefinition* shape = movie->FindShape(placement.character);
-    if (!shape) continue;  // not a shape (or not defined): nothing to draw
-    const Matrix m = placement.matrix.Then(root);
-    const double matrixScale = std::sqrt(std::abs(m.a * m.d - m.b * m.c));
-    auto map = [&](const std::vector<Contour>& contours) {
-      std::vector<Contour> out;
-      out.reserve(contours.size());
-      for (const Contour& c : contours) {
-        Contour mapped;
-        mapped.reserve(c.size());
-        for (const Point& p : c) mapped.push_back(view.ToDevice(m.Apply(p)));
-        out.push_back(std::move(mapped));
-      }
-      return out;
-    };
-    for (const ShapeFill& fill : shape->geometry.fills) {
-      const Rgba color = placement.colorTransform.Apply(fill.color);
-      if (color.a == 0) continue;
-      items.push_back({false, color, 0, map(fill.contours), nullptr});
-    }
-    for (const ShapeStroke& stroke : shape->geometry.strokes) {
-      const Rgba color = placement.colorTransform.Apply(stroke.color);
-      if (color.a == 0) continue;
-      items.push_back({true, color, std::max(1.0, stroke.width * matrixScale * strokeScale), map(stroke.polylines), nullptr});
-    }
-  }
+  DrawListBuilder(view, items).Children(player.root(), root, ColorTransform{});
   return items;
 }
 

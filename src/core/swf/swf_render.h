@@ -44,7 +44,14 @@ struct DeviceText {
   Matrix toDevice;  // text units to device pixels
 };
 
+// What a draw-list entry does. Masks make clip groups: kClipBegin opens one, the kClipArea
+// items after it add filled areas to it (each item's contours filled even-odd, the items
+// together as a union), the items up to the matching kClipEnd draw only inside that area (and
+// inside any group around it). A group with no area shows nothing.
+enum class DrawKind : uint8_t { kShape, kClipBegin, kClipArea, kClipEnd };
+
 struct DrawItem {
+  DrawKind kind = DrawKind::kShape;
   bool stroke = false;
   Rgba color;
   double width = 0;                // stroke width in device pixels (at least 1)
@@ -52,8 +59,11 @@ struct DrawItem {
   std::shared_ptr<const DeviceText> text;  // when set, the item is this text, not contours
 };
 
-// The display list of the player, drawn through `view`, back to front. `rootScaleX/Y` are the
-// root timeline's _xscale/_yscale as fractions (1 = 100 %), applied about the stage origin.
+// The display tree of the player, drawn through `view`, back to front: each instance's matrix
+// and colour transform apply within its parent's; invisible instances are left out with
+// everything under them; masks (objects with a clip depth) become clip groups over the
+// depths they cover. `rootScaleX/Y` are the root timeline's _xscale/_yscale as fractions
+// (1 = 100 %), applied about the stage origin.
 std::vector<DrawItem> BuildDrawList(const Player& player, const ViewTransform& view, double rootScaleX = 1,
                                     double rootScaleY = 1);
 

@@ -1,0 +1,79 @@
+// The display tree: every object on the stage is an `Instance` of a character, the root
+// timeline included. Sprites (and the root) have a timeline of their own, with their own
+// frame, playing state and children.
+//
+// How scripts find and address instances:
+//   - `Player::root()` is the root timeline (`_root`, `_level0`); `parent` leads up.
+//   - `children` holds an instance's children by depth, back to front. Timeline objects keep
+//     the depth of the file (1..65535); a script's depth d (getDepth) is stored as d + 16384
+//     (`kScriptDepthOffset`), so that script depths from -16384 up sort as they should.
+//   - `ChildByName` finds a child by instance name (case matters from version 7, as names do
+//     in scripts of that version); `FindByPath` follows dotted or slashed paths of names from
+//     an instance ("a.b", "a/b", with "_parent" and "..", "_root" and "/" at the start).
+//   - Instances live in their parent's map: their addresses stay valid until they are
+//     removed. `serial` is unique for the life of the player, so something that must outlive
+//     an instance keeps the serial and asks `Player::FindBySerial` whether it still exists.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+
+#include "core/swf/swf_geometry.h"
+#include "core/swf/swf_movie.h"
+
+namespace zp::swf {
+
+inline constexpr int32_t kScriptDepthOffset = 16384;
+
+class Instance {
+ public:
+  Instance(Instance* parent, int32_t depth, uint32_t serial) : parent(parent), depth(depth), serial(serial) {}
+  Instance(const Instance&) = delete;
+  Instance& operator=(const Instance&) = delete;
+
+  Instance* const parent;  // null for the root
+  const int32_t depth;
+  const uint32_t serial;
+
+  // What it shows: the character, and the movie whose dictionary defines it (and whose ids a
+  // sprite's timeline uses). The root has no character. An imported character has another id
+  // in its own movie than the one its parent's timeline placed (`placedCharacter`).
+  const Movie* movie = nullptr;
+  uint16_t character = 0;
+  CharacterKind kind = CharacterKind::kShape;
+  uint16_t placedCharacter = 0;
+
+  Matrix matrix;
+  ColorTransform colorTransform;
+  uint16_t ratio = 0;
+  std::u16string name;
+  uint16_t clipDepth = 0;  // non-zero: a mask over the depths above it up to this one
+  bool visible = true;
+  std::span<const uint8_t> clipActions;  // clip event handlers as stored (see DisplayChange)
+
+  // Timeline objects are placed, kept and removed by the frames of their parent; `placeFrame`
+  // tells apart two placements of one character at one depth.
+  bool fromTimeline = true;
+  size_t placeFrame = 0;
+
+  // Sprites and the root: their timeline, where it stands, and their children.
+  const Timeline* timeline = nullptr;
+  size_t currentFrame = 0;
+  bool playing = false;
+  std::map<int32_t, Instance> children;
+
+  bool HasTimeline() const { return timeline != nullptr; }
+  size_t FrameCount() const { return timeline ? timeline->FrameCount() : 0; }
+  // Levels of parents above it (0 for the root).
+  int Nesting() const;
+  Instance* ChildAt(int32_t childDepth);
+  Instance* ChildByName(std::u16string_view childName, bool caseSensitive);
+  // Follows a path of instance names from here; null when any step is missing.
+  Instance* FindByPath(std::u16string_view path, bool caseSensitive);
+  // The dotted path from the root ("_level0.a.b"; the root itself is "_level0").
+  std::u16string Path() const;
+};
+
+}  // namespace zp::swf

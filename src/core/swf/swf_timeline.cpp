@@ -1,0 +1,179 @@
+#include "core/swf/swf_timeline.h"
+
+#include <algorithm>
+#include <map>
+
+#include "core/swf/swf_player.h"
+
+namespace zp::swf {
+namespace {
+
+// What a timeline's frames say stands at one depth.
+struct Planned {
+  uint16_t character = 0;
+  size_t placeFrame = 0;
+  Matrix matrix;
+  ColorTransform colorTransform;
+  uint16_t ratio = 0;
+  std::u16string name;
+  uint16_t clipDepth = 0;
+  bool visible = true;
+  std::span<const uint8_t> clipActions;
+};
+
+using Plan = std::map<int32_t, Planned>;
+
+void Decorate(Planned& planned, const DisplayChange& change) {
+  if (change.matrix) planned.matrix = *change.matrix;
+  if (change.colorTransform) planned.colorTransform = *change.colorTransform;
+  if (change.ratio) planned.ratio = *change.ratio;
+  if (change.name) planned.name = *change.name;
+  if (change.clipDepth) planned.clipDepth = *change.clipDepth;
+  if (change.visible) planned.visible = *change.visible;
+  if (!change.clipActions.empty()) planned.clipActions = change.clipActions;
+}
+
+void ApplyToPlan(Plan& plan, const Frame& frame, size_t frameIndex) {
+  for (const DisplayChange& change : frame.changes) {
+    if (change.kind == DisplayChange::Kind::kRemove) {
+      plan.erase(change.depth);
+      continue;
+    }
+    auto it = plan.find(change.depth);
+    if (change.move && it != plan.end()) {
+      if (change.character && *change.character != it->second.character) {
+        it->second.character = *change.character;  // a new object in the old one's place and looks
+        it->second.placeFrame = frameIndex;
+      }
+    } else {
+      // A move with a character to an empty depth places it, as a plain placement does.
+      if (!change.character) continue;
+      Planned placed;
+      placed.character = *change.character;
+      placed.placeFrame = frameIndex;
+      it = plan.insert_or_assign(change.depth, std::move(placed)).first;
+    }
+    Decorate(it->second, change);
+  }
+}
+
+Planned PlannedOf(const Instance& child) {
+  return {child.placedCharacter, child.placeFrame, child.matrix,  child.colorTransform, child.ratio,
+          child.name,            child.clipDepth,  child.visible, child.clipActions};
+}
+
+// Copies the planned looks onto a child; true when anything changed.
+bool Dress(Instance& child, const Planned& planned) {
+  const bool changed = !(child.matrix == planned.matrix) || !(child.colorTransform == planned.colorTransform) ||
+                       child.ratio != planned.ratio || child.clipDepth != planned.clipDepth ||
+                       child.visible != planned.visible;
+  child.matrix = planned.matrix;
+  child.colorTransform = planned.colorTransform;
+  child.ratio = planned.ratio;
+  child.name = planned.name;
+  child.clipDepth = planned.clipDepth;
+  child.visible = planned.visible;
+  child.clipActions = planned.clipActions;
+  return changed;
+}
+
+}  // namespace
+
+class DisplayTreeBuilder {
+ public:
+  DisplayTreeBuilder(Player& player) : player_(player) {}
+
+  void Show(Instance& clip, size_t frame) {
+    const Timeline& timeline = *clip.timeline;
+    frame = std::min(frame, timeline.FrameCount() - 1);
+    Plan plan;
+    size_t from = 0;
+    if (frame > clip.currentFrame && shown(clip)) {
+      for (const auto& [depth, child] : clip.children) {
+        if (child.fromTimeline) plan.emplace(depth, PlannedOf(child));
+      }
+      from = clip.currentFrame + 1;
+    }
+    for (size_t f = from; f <= frame; ++f) ApplyToPlan(plan, timeline.frames[f], f);
+    clip.currentFrame = frame;
+    player_.QueueFrameActions(clip, from, frame);
+    Reconcile(clip, plan);
+  }
+
+  void Remove(Instance& parent, int32_t depth) {
+    const auto it = parent.children.find(depth);
+    if (it == parent.children.end()) return;
+    Forget(it->second);
+    parent.children.erase(it);
+    player_.redraw_ = true;
+  }
+
+ private:
+  // A clip has been shown once its first frame was entered; the root counts from its load.
+  static bool shown(const Instance& clip) { return clip.currentFrame > 0 || !clip.children.empty(); }
+
+  void Reconcile(Instance& clip, const Plan& plan) {
+    for (auto it = clip.children.begin(); it != clip.children.end();) {
+      const Instance& child = it->second;
+      const auto planned = plan.find(it->first);
+      const bool stays = !child.fromTimeline || (planned != plan.end() && planned->second.character == child.placedCharacter &&
+                                                 planned->second.placeFrame == child.placeFrame);
+      if (stays) {
+        ++it;
+        continue;
+      }
+      Forget(it->second);
+      it = clip.children.erase(it);
+      player_.redraw_ = true;
+    }
+    for (const auto& [depth, planned] : plan) {
+      if (Instance* child = clip.ChildAt(depth)) {
+        if (child->fromTimeline) {
+          if (Dress(*child, planned)) player_.redraw_ = true;
+          continue;
+        }
+        Remove(clip, depth);  // a timeline placement takes the depth back from a script's object
+      }
+      Create(clip, depth, planned);
+    }
+  }
+
+  void Create(Instance& parent, int32_t depth, const Planned& planned) {
+    if (player_.instances_.size() >= Player::kMaxInstances) return;
+    const auto ref = parent.movie->FindCharacter(planned.character);
+    if (!ref) return;  // nothing defined under that id: nothing to show
+    const SpriteDefinition* sprite = ref->kind == CharacterKind::kSprite ? ref->movie->FindSprite(ref->id) : nullptr;
+    if (sprite && parent.Nesting() + 1 >= Player::kMaxNesting) return;
+    Instance& child = parent.children.try_emplace(depth, &parent, depth, player_.nextSerial_++).first->second;
+    player_.instances_.emplace(child.serial, &child);
+    child.movie = ref->movie;
+    child.character = ref->id;
+    child.kind = ref->kind;
+    child.placedCharacter = planned.character;
+    child.placeFrame = planned.placeFrame;
+    Dress(child, planned);
+    player_.redraw_ = true;
+    if (sprite) {
+      child.timeline = &sprite->timeline;
+      child.playing = true;
+      Show(child, 0);
+    }
+  }
+
+  void Forget(Instance& instance) {
+    for (auto& [depth, child] : instance.children) Forget(child);
+    player_.instances_.erase(instance.serial);
+  }
+
+  Player& player_;
+};
+
+void DisplayTreeEditor::ShowFrame(Player& player, Instance& clip, size_t frame) {
+  if (clip.timeline && clip.timeline->FrameCount() > 0 && clip.movie) DisplayTreeBuilder(player).Show(clip, frame);
+}
+
+void DisplayTreeEditor::Remove(Player& player, Instance& parent, int32_t depth) {
+  DisplayTreeBuilder(player).Remove(parent, depth);
+}
+
+}  // namespace zp::swf
