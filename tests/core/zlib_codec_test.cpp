@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <new>
 
+#include <zlib.h>
+
 #include "test_files.h"
 
 namespace {
@@ -85,6 +87,103 @@ TEST(ZlibCodec, BytesAfterTheStreamAreIgnored) {
   const auto back = InflateExact(padded, 777);
   ASSERT_TRUE(back.has_value());
   EXPECT_EQ(*back, data);
+}
+
+// The bytes deflated as one stream at `level`, with a flush of the given kind every `block`
+// bytes (none for 0).
+test::Bytes Flushed(const test::Bytes& data, size_t block, int flush, int level = Z_DEFAULT_COMPRESSION) {
+  z_stream z {};
+  deflateInit(&z, level);
+  test::Bytes out(deflateBound(&z, data.size()) + 5 * (data.size() / std::max<size_t>(block, 1) + 1) + 64);
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  for (size_t at = 0; at < data.size() || at == 0;) {
+    const size_t step = block == 0 ? data.size() : std::min(block, data.size() - at);
+    z.next_in = const_cast<Bytef*>(data.data() + at);
+    z.avail_in = static_cast<uInt>(step);
+    at += step;
+    deflate(&z, at >= data.size() ? Z_FINISH : flush);
+    if (at >= data.size()) break;
+  }
+  out.resize(out.size() - z.avail_out);
+  deflateEnd(&z);
+  return out;
+}
+
+// Text-like bytes, with the flush marker's own bytes every 100000 bytes.
+test::Bytes TextLike(size_t size) {
+  test::Bytes data;
+  uint32_t state = 7;
+  static const char* words[] = {"slide ", "movie ", "of ", "window ", "\n"};
+  while (data.size() < size) {
+    state = state * 1103515245 + 12345;
+    for (const char* c = words[(state >> 16) % 5]; *c; ++c) data.push_back(static_cast<uint8_t>(*c));
+  }
+  data.resize(size);
+  for (size_t at = 50000; at + 4 < size; at += 100000) {
+    data[at] = data[at + 1] = 0x00;
+    data[at + 2] = data[at + 3] = 0xFF;
+  }
+  return data;
+}
+
+bool HasMarker(const test::Bytes& stream) {
+  const uint8_t marker[] = {0x00, 0x00, 0xFF, 0xFF};
+  return std::search(stream.begin(), stream.end(), std::begin(marker), std::end(marker)) != stream.end();
+}
+
+TEST(ZlibCodec, InflatingOnThreadsGivesTheOneStreamOrFallsBackToOneThread) {
+  const test::Bytes data = TextLike(6 << 20);
+  const uint32_t size = static_cast<uint32_t>(data.size());
+  const test::Bytes header {1, 2, 3};
+  // Full flushes split cleanly; sync flushes leave references across the marker; a stored
+  // stream carries the marker's bytes where no block ends.
+  struct Case {
+    size_t block;
+    int flush;
+    int level;
+    bool splits;
+  };
+  for (const Case& c : {Case {1 << 20, Z_FULL_FLUSH, Z_DEFAULT_COMPRESSION, true},
+                        Case {300000, Z_FULL_FLUSH, Z_DEFAULT_COMPRESSION, true},
+                        Case {1 << 20, Z_SYNC_FLUSH, Z_DEFAULT_COMPRESSION, false},
+                        Case {0, Z_NO_FLUSH, Z_NO_COMPRESSION, false}}) {
+    const test::Bytes stream = Flushed(data, c.block, c.flush, c.level);
+    ASSERT_TRUE(HasMarker(stream));
+    for (unsigned threads : {1u, 2u, 3u, 16u}) {
+      test::Bytes out = header;
+      const size_t parts = InflateExactOnto(stream, size, out, threads);
+      if (c.splits && threads > 1) {
+        // At most one stretch per thread, and no more than eight threads.
+        EXPECT_TRUE(parts >= 2 && parts <= std::min(threads, 8u)) << parts << " " << c.block << " " << threads;
+      } else {
+        EXPECT_EQ(parts, 1u) << c.block << " " << c.flush << " " << threads;
+      }
+      EXPECT_TRUE(std::equal(header.begin(), header.end(), out.begin()));
+      EXPECT_TRUE(out.size() == header.size() + data.size() &&
+                  std::equal(data.begin(), data.end(), out.begin() + static_cast<ptrdiff_t>(header.size())))
+          << c.block << " " << c.flush << " " << threads;
+    }
+  }
+}
+
+TEST(ZlibCodec, InflatingOnThreadsRefusesWhatOneThreadRefuses) {
+  const test::Bytes data = TextLike(4 << 20);
+  const uint32_t size = static_cast<uint32_t>(data.size());
+  const test::Bytes stream = Flushed(data, 1 << 20, Z_FULL_FLUSH);
+  auto badChecksum = stream;
+  badChecksum.back() ^= 1;
+  auto corruptLate = stream;
+  corruptLate[stream.size() * 7 / 8] ^= 0x55;
+  const std::pair<test::Bytes, uint32_t> cases[] = {
+      {badChecksum, size}, {corruptLate, size}, {test::Bytes(stream.begin(), stream.end() - 4), size},
+      {test::Bytes(stream.begin(), stream.begin() + static_cast<ptrdiff_t>(stream.size() * 3 / 4)), size},
+      {stream, size - 1}, {stream, size + 1}};
+  for (const auto& [bytes, declared] : cases) {
+    test::Bytes out {9};
+    EXPECT_EQ(InflateExactOnto(bytes, declared, out, 4), 0u) << bytes.size() << " " << declared;
+    EXPECT_EQ(out, test::Bytes {9});
+  }
 }
 
 }  // namespace
