@@ -1,5 +1,9 @@
 #include "core/package_reader.h"
 
+#include <algorithm>
+#include <array>
+#include <thread>
+
 #include "core/safe_names.h"
 #include "core/tag_search.h"
 #include "core/temp_files.h"
@@ -67,14 +71,15 @@ std::optional<std::vector<uint8_t>> InflateDocumentRecord(std::span<const uint8_
   if (!header || TrimTrailingWhiteSpace(header->tag) != kDocumentTag.Text() || header->compressed == 0) {
     return std::nullopt;
   }
-  const auto document = InflateExact(record.subspan(kDocumentHeaderSize), header->inflatedSize);
-  if (!document) return std::nullopt;
   DocumentRecordHeader fresh;
   fresh.tag = kDocumentTag.Text();
   fresh.version = header->version;
   std::vector<uint8_t> ready = SerializeDocumentRecordHeader(fresh);
-  ready.reserve(ready.size() + document->size());
-  ready.insert(ready.end(), document->begin(), document->end());
+  // A large presentation's start-up waits for this: every core takes a share.
+  if (InflateExactOnto(record.subspan(kDocumentHeaderSize), header->inflatedSize, ready,
+                       std::thread::hardware_concurrency()) == 0) {
+    return std::nullopt;
+  }
   return ready;
 }
 
@@ -96,6 +101,37 @@ std::optional<DocumentSource> ReadDocumentRecord(const std::u16string& path, siz
 }
 
 namespace {
+
+// The stretches of a package that may hold file records: all of it but the payload of its
+// document record. That payload is the presentation's own bytes, where an embedded file may
+// well carry a record's tag, and searching it would cost a large presentation's start-up.
+std::array<std::span<const uint8_t>, 2> FileRecordRegions(std::span<const uint8_t> file) {
+  TagSearcher searcher;
+  searcher.SetPattern(kDocumentTag.Text());
+  const uint8_t* match = searcher.First(file.data(), file.size());
+  if (match == nullptr) return {file, {}};
+  const size_t at = static_cast<size_t>(match - file.data());
+  const auto header = ParseDocumentRecordHeader(file.subspan(at));
+  if (!header || TrimTrailingWhiteSpace(header->tag) != kDocumentTag.Text()) return {file, {}};
+  const uint64_t payload = header->compressed != 0 ? header->compressedSize : header->inflatedSize;
+  const size_t end = static_cast<size_t>(std::min<uint64_t>(file.size(), at + kDocumentHeaderSize + payload));
+  return {file.first(at), file.subspan(end)};
+}
+
+// Calls `found` with each record that starts with the tag, outside the document's payload,
+// until it returns false.
+template <class Found>
+void ForEachTaggedRecord(std::span<const uint8_t> file, const RecordTag& tag, Found found) {
+  TagSearcher searcher;
+  if (!searcher.SetPattern(tag.Text())) return;
+  for (const std::span<const uint8_t> region : FileRecordRegions(file)) {
+    if (region.empty()) continue;
+    for (const uint8_t* match = searcher.First(region.data(), region.size()); match != nullptr;
+         match = searcher.Next()) {
+      if (!found(file.subspan(static_cast<size_t>(match - file.data())))) return;
+    }
+  }
+}
 
 // Writes one record's payload to `path`; true when its bytes were written in full.
 bool WritePayload(std::span<const uint8_t> record, const FileRecordHeader& header, const std::u16string& path) {
@@ -127,11 +163,13 @@ struct FirstRecord {
 
 bool FindFirstRecord(const std::u16string& source, const RecordTag& tag, FirstRecord& found) {
   if (found.file.Map(source) == 0) return false;
-  TagSearcher searcher;
-  if (!searcher.SetPattern(tag.Text())) return false;
-  const uint8_t* match = searcher.First(found.file.data(), found.file.size());
-  if (!match) return false;
-  found.record = found.file.bytes().subspan(static_cast<size_t>(match - found.file.data()));
+  bool any = false;
+  ForEachTaggedRecord(found.file.bytes(), tag, [&](std::span<const uint8_t> record) {
+    found.record = record;
+    any = true;
+    return false;
+  });
+  if (!any) return false;
   const auto header = ParseFileRecordHeader(found.record);
   if (!header || header->version != kFileRecordVersion) return false;
   found.header = *header;
@@ -144,16 +182,13 @@ bool ExtractFileRecords(const std::u16string& source, const RecordTag& tag, cons
                         bool all) {
   platform::MappedFile file;
   if (file.Map(source) == 0) return false;
-  TagSearcher searcher;
-  if (!searcher.SetPattern(tag.Text())) return false;
   bool anyWritten = false;
-  for (const uint8_t* match = searcher.First(file.data(), file.size()); match != nullptr; match = searcher.Next()) {
-    const std::span<const uint8_t> record = file.bytes().subspan(static_cast<size_t>(match - file.data()));
+  ForEachTaggedRecord(file.bytes(), tag, [&](std::span<const uint8_t> record) {
     const auto header = ParseFileRecordHeader(record);
-    if (!header || header->version != kFileRecordVersion) continue;
+    if (!header || header->version != kFileRecordVersion) return true;
     if (ExtractOne(record, *header, directory)) anyWritten = true;
-    if (!all) break;
-  }
+    return all;
+  });
   return anyWritten;
 }
 

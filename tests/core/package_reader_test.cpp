@@ -170,6 +170,24 @@ TEST_F(PackageReader, FalseMatchInsideAPayloadIsSkipped) {
   EXPECT_EQ(test::ReadBytes(JoinPath(dir, u"RealFSCmd.dll")), real);
 }
 
+TEST_F(PackageReader, RecordsInsideTheDocumentPayloadAreNotTheirs) {
+  // A presentation that embeds another package: its records belong to the document's bytes.
+  const Bytes inner = test::RandomBytes(300, 20);
+  const Bytes embedded = test::Concat({test::RandomBytes(100, 21), MakeFileRecord(kFsCommandLibraryTag,
+                                                                                 u"InnerFSCmd.dll", inner, false),
+                                       MakeFileRecord(kInstallerTag, u"Inner.exe", inner, false)});
+  const Bytes real = test::RandomBytes(321, 22);
+  for (const bool compressed : {false, true}) {
+    const std::u16string path = WritePackage(test::Concat(
+        {Program(), MakeDocumentRecord(embedded, compressed), MakeFileRecord(kFsCommandLibraryTag, u"RealFSCmd.dll", real)}));
+    const std::u16string dir = OutDir();
+    EXPECT_TRUE(ExtractFileRecords(path, kFsCommandLibraryTag, dir, true));
+    EXPECT_EQ(test::ReadBytes(JoinPath(dir, u"RealFSCmd.dll")), real);
+    EXPECT_FALSE(platform::ReadAttributes(JoinPath(dir, u"InnerFSCmd.dll")));
+    EXPECT_FALSE(HasFirstFileRecord(path, kInstallerTag)) << compressed;
+  }
+}
+
 TEST_F(PackageReader, CompressedFlagIsTheFirstByteAlone) {
   const Bytes data = test::RandomBytes(5000, 12);
   Bytes record = MakeFileRecord(kInstallerTag, u"InstallFlashPlayer.exe", data);
