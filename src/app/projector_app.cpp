@@ -53,6 +53,7 @@ bool ProjectorApp::Start() {
   player::PlayerDialog dialog(document, FromWide(document.TemporaryDirectory()), owner.hwnd());
   dialog.SetContextMenu(&contextMenu);
   dialog.SetDocumentImages({document.logoBitmap(), document.panelBitmap(), document.panelFont()});
+  dialog.SetItemFilesGate([this](size_t item) { document.AwaitItemFiles(item); });
   dialog.Run();
 
   // The dialog, the menu and the owner window go with this scope; a normal close ends the run

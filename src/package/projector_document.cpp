@@ -16,9 +16,9 @@ constexpr int kMessagesPerPump = 1000;
 constexpr size_t kSmallestProgramFile = 10;
 
 // Writes into the temporary directory and keeps the window responsive between items.
-class PumpingFileSink : public DirectoryFileSink {
+class PumpingFileSink : public DeferringFileSink {
  public:
-  using DirectoryFileSink::DirectoryFileSink;
+  using DeferringFileSink::DeferringFileSink;
   void BeforeItem(size_t) override { PumpPendingMessages(kMessagesPerPump); }
 };
 
@@ -27,6 +27,7 @@ class PumpingFileSink : public DirectoryFileSink {
 ProjectorDocument::ProjectorDocument() : temporaryDirectory_(ToWide(CreateTemporaryDirectory())) {}
 
 ProjectorDocument::~ProjectorDocument() {
+  deferred_.Stop();
   ReleaseImages();
   RemoveTemporaryDirectory(FromWide(temporaryDirectory_));
 }
@@ -34,33 +35,39 @@ ProjectorDocument::~ProjectorDocument() {
 bool ProjectorDocument::Load(const std::wstring& path, size_t offset) {
   Reset();
   bool loaded = false;
-  {
-    // A compressed document is inflated into memory and read there: writing it into a
-    // temporary file first and mapping that again cost a large presentation a good part of its
-    // start-up. A stored one is read in place from the mapped program file.
-    platform::MappedFile file;
-    if (file.Map(FromWide(path)) >= kSmallestProgramFile && offset < file.size()) {
-      PumpingFileSink sink(FromWide(temporaryDirectory_));
-      DocumentLoadOptions options;
-      options.sink = &sink;
-      const std::span<const uint8_t> record = file.bytes().subspan(offset);
-      if (const auto inflated = InflateDocumentRecord(record)) {
-        file.Release();
-        loaded = LoadDocumentArchive(*inflated, *this, options);
-      } else {
-        loaded = LoadDocumentArchive(record, *this, options);
-      }
+  // A compressed document is inflated into memory and read there: writing it into a temporary
+  // file first and mapping that again cost a large presentation a good part of its start-up. A
+  // stored one is read in place from the mapped program file. Either stays until the files
+  // of the later items, written while the window comes up, are written.
+  if (programFile_.Map(FromWide(path)) >= kSmallestProgramFile && offset < programFile_.size()) {
+    PumpingFileSink sink(FromWide(temporaryDirectory_), deferred_);
+    DocumentLoadOptions options;
+    options.sink = &sink;
+    const std::span<const uint8_t> record = programFile_.bytes().subspan(offset);
+    if (auto inflated = InflateDocumentRecord(record)) {
+      programFile_.Release();
+      inflated_ = std::move(*inflated);
+      loaded = LoadDocumentArchive(inflated_, *this, options);
+    } else {
+      loaded = LoadDocumentArchive(record, *this, options);
     }
   }
   if (!loaded) {
     Reset();
     return false;
   }
+  deferred_.Start();
   DeriveImages();
   return true;
 }
 
+void ProjectorDocument::AwaitItemFiles(size_t item) { deferred_.AwaitItem(item); }
+
 void ProjectorDocument::Reset() {
+  // Files of an earlier load still being written stop before the bytes they come from go.
+  deferred_.Clear();
+  inflated_ = {};
+  programFile_.Release();
   ReleaseImages();
   DocumentModel::Reset();
 }

@@ -10,8 +10,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "core/document/deferred_files.h"
 #include "core/document/document_model.h"
+#include "platform/platform.h"
 #include "package/derived_images.h"
 
 namespace zp {
@@ -24,13 +27,17 @@ class ProjectorDocument : public DocumentModel {
   ProjectorDocument& operator=(const ProjectorDocument&) = delete;
 
   // Loads the document record at `offset` of the file (0 = its start; a compressed record is
-  // inflated first), writes every embedded file into the temporary directory, and derives the
+  // inflated first), writes the embedded files into the temporary directory (those of items
+  // after the first on a thread of their own, see AwaitItemFiles), and derives the
   // icon, bitmaps, region and font. Window messages already queued are handled before every
   // 20th item. On failure the document is reset to its defaults.
   bool Load(const std::wstring& path, size_t offset);
   // Every section to its defaults; the derived objects are released. The written files stay
   // until the temporary directory goes.
   void Reset();
+  // The files of every item but the first are written after Load returns, while the window
+  // comes up: this returns once those of the items up to `item` are there.
+  void AwaitItemFiles(size_t item);
 
   const std::wstring& TemporaryDirectory() const { return temporaryDirectory_; }
 
@@ -48,6 +55,9 @@ class ProjectorDocument : public DocumentModel {
   void ReleaseImages();
 
   std::wstring temporaryDirectory_;
+  platform::MappedFile programFile_;
+  std::vector<uint8_t> inflated_;
+  DeferredFiles deferred_;
   IconHandle icon_;
   BitmapHandle logo_;
   BitmapHandle panelPicture_;

@@ -153,7 +153,11 @@ class FlashHostSequenceAdapter final : public SequenceHost {
   FlashHostSequenceAdapter(CFlashHost& host, std::function<bool()> playerGoesOn)
       : host_(host), playerGoesOn_(std::move(playerGoesOn)) {}
   bool HasWindow() const override { return host_.hwnd() != nullptr; }
-  void LoadEntry(const SequenceItem& entry) override { host_.LoadEntry(entry); }
+  void LoadEntry(const SequenceItem& entry) override {
+    if (beforeLoad_) beforeLoad_(entry);
+    host_.LoadEntry(entry);
+  }
+  void SetBeforeLoad(std::function<void(const SequenceItem&)> beforeLoad) { beforeLoad_ = std::move(beforeLoad); }
   void StopPlay() override { host_.StopPlay(); }
   int GetCurrentFrame() override { return host_.GetCurrentFrame(); }
   bool IsPlaying() override { return host_.IsPlaying(); }
@@ -164,6 +168,7 @@ class FlashHostSequenceAdapter final : public SequenceHost {
  private:
   CFlashHost& host_;
   std::function<bool()> playerGoesOn_;
+  std::function<void(const SequenceItem&)> beforeLoad_;
 };
 
 }  // namespace zp::player

@@ -156,6 +156,9 @@ void PlayerDialog::FillSequence() {
     // Without looping the last item stays on screen.
     const bool holdsLast = !document_.behaviourOptions.loop && i + 1 == items.size();
     const float playTime = holdsLast ? static_cast<float>(kEndlessPlayTime) : items[i].playTime;
+    // Movies and pictures are measured from their files.
+    const MovieKind kind = KindOfPath(items[i].PlayedPath());
+    if (awaitItemFiles_ && (kind == MovieKind::kFlash || kind == MovieKind::kPicture)) awaitItemFiles_(i);
     sequence_.Add(items[i].PlayedPath(), static_cast<int>(i), quality, playTime);
   }
   if (!sequence_.entries().empty()) {

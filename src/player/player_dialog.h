@@ -72,6 +72,12 @@ class PlayerDialog : public win::Dialog {
 
   void SetContextMenu(PlayerContextMenu* menu) { contextMenu_ = menu; }
   void SetDocumentImages(const DocumentImages& images) { images_ = images; }
+  // Waits until the files of the document's items up to the given one are written: asked before
+  // an item's file is measured or played.
+  void SetItemFilesGate(std::function<void(size_t)> await) {
+    awaitItemFiles_ = await;
+    sequenceHost_.SetBeforeLoad([await](const SequenceItem& entry) { await(static_cast<size_t>(entry.index)); });
+  }
   // Runs the dialog modally with the owner given at construction.
   INT_PTR Run();
 
@@ -182,6 +188,7 @@ class PlayerDialog : public win::Dialog {
   PreloaderClient preloader_;
   CFlashHost flashHost_;
   PlayerSequenceMeasurer measurer_;
+  std::function<void(size_t)> awaitItemFiles_;
   MovieSequence sequence_;
   FlashHostSequenceAdapter sequenceHost_{flashHost_, [this] { return !ended(); }};
   SequenceItem current_;

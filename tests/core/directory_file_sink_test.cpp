@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/document/deferred_files.h"
 #include "core/temp_files.h"
 #include "core/text.h"
 #include "document_samples.h"
@@ -168,6 +169,58 @@ TEST_F(LoadingIntoDirectory, MessagesArePumpedBeforeEveryTwentiethItem) {
   DocumentModel read;
   ASSERT_TRUE(LoadDocumentArchive(WriteDocumentArchive(written), read, options));
   EXPECT_EQ(sink.calls, (std::vector<size_t> {0, 20, 40}));
+}
+
+TEST_F(LoadingIntoDirectory, LaterItemsGetTheirNamesAtOnceAndTheirBytesWhenStarted) {
+  // A third item, linked files on the second: all of it waits; the first item and the
+  // sections after the list do not.
+  DocumentModel written = test::FullDocument();
+  std::swap(written.movieList.items[0], written.movieList.items[1]);
+  MovieItem third;
+  third.path = u"C:\\show\\third.swf";
+  third.file = test::SampleFile(u"C:\\show\\third.swf", std::string(9 << 20, 'x'));
+  written.movieList.items.push_back(third);
+  const Bytes archive = WriteDocumentArchive(written);
+  for (const bool stopEarly : {false, true}) {
+    DocumentModel read;
+    DeferredFiles deferred;
+    DeferringFileSink sink(scratch.File(stopEarly ? u"stopped" : u"whole"), deferred);
+    platform::CreateSingleDirectory(sink.directory());
+    DocumentLoadOptions options;
+    options.sink = &sink;
+    ASSERT_TRUE(LoadDocumentArchive(archive, read, options));
+    const auto& items = read.movieList.items;
+    EXPECT_EQ(Text(items[0].PlayedPath()), "jpeg bytes");
+    EXPECT_EQ(Text(read.appearanceOptions.icon.path), "icon bytes");
+    EXPECT_EQ(Text(read.backgroundSound.path), "mp3 bytes");
+    EXPECT_TRUE(items[1].file.written && items[2].file.written);
+    EXPECT_EQ(Text(items[1].PlayedPath()), "");
+    EXPECT_EQ(Text(items[1].linked[0].file.path), "");
+    EXPECT_EQ(Text(items[2].PlayedPath()), "");
+    if (stopEarly) {
+      deferred.Stop();
+      deferred.AwaitItem(2);  // returns at once once stopped
+      continue;
+    }
+    deferred.AwaitItem(1);
+    EXPECT_EQ(Text(items[1].PlayedPath()), "FWS movie");
+    EXPECT_EQ(Text(items[1].linked[0].file.path), "<one/>");
+    deferred.AwaitAll();
+    EXPECT_EQ(Text(items[2].PlayedPath()), std::string(9 << 20, 'x'));
+  }
+}
+
+TEST_F(LoadingIntoDirectory, ADeferredFileThatCannotBeWrittenHoldsUpNothing) {
+  DeferredFiles deferred;
+  const Bytes bytes(100, 7);
+  const std::u16string lost = scratch.File(u"missing\\lost.bin");
+  const std::u16string fine = scratch.File(u"fine.bin");
+  deferred.Add(1, lost, bytes);
+  deferred.Add(2, fine, bytes);
+  deferred.AwaitItem(1);
+  deferred.AwaitAll();
+  EXPECT_EQ(test::ReadBytes(fine), bytes);
+  EXPECT_FALSE(test::ReadBytes(lost));
 }
 
 }  // namespace

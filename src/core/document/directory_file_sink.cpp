@@ -13,14 +13,21 @@ namespace {
 constexpr uint32_t kMillisecondsPerDay = 24u * 60 * 60 * 1000;
 constexpr int kNameAttempts = 1000;
 
-bool WriteWhole(platform::OutputFile& out, const std::u16string& path, std::span<const uint8_t> bytes) {
+}  // namespace
+
+bool DirectoryFileSink::Fill(platform::OutputFile& out, const std::u16string& path, std::span<const uint8_t> bytes) {
   const bool written = out.Write(bytes);
   out.Close();
   if (!written) platform::DeleteOneFile(path);
   return written;
 }
 
-}  // namespace
+bool DeferringFileSink::Fill(platform::OutputFile& out, const std::u16string& path, std::span<const uint8_t> bytes) {
+  if (!item_ || *item_ == 0) return DirectoryFileSink::Fill(out, path, bytes);
+  out.Close();
+  deferred_.Add(*item_, path, bytes);
+  return true;
+}
 
 DirectoryFileSink::DirectoryFileSink(std::u16string directory) : directory_(std::move(directory)) {}
 
@@ -43,7 +50,7 @@ std::optional<std::u16string> DirectoryFileSink::WriteFile(std::u16string_view s
       return std::nullopt;                            // the directory cannot be written
     }
     nextMilliseconds_ = milliseconds;
-    if (!WriteWhole(out, path, bytes)) return std::nullopt;
+    if (!Fill(out, path, bytes)) return std::nullopt;
     return path;
   }
   return std::nullopt;
@@ -63,7 +70,7 @@ std::optional<std::u16string> DirectoryFileSink::WriteLinkedFile(std::u16string_
   }
   platform::OutputFile out;
   if (!out.Open(path, platform::OutputFile::Mode::kCreateAlways)) return std::nullopt;
-  if (!WriteWhole(out, path, bytes)) return std::nullopt;
+  if (!Fill(out, path, bytes)) return std::nullopt;
   return path;
 }
 

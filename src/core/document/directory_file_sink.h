@@ -6,7 +6,9 @@
 #include <span>
 #include <string>
 
+#include "core/document/deferred_files.h"
 #include "core/document/document_archive.h"
+#include "platform/platform.h"
 
 namespace zp {
 
@@ -27,6 +29,11 @@ class DirectoryFileSink : public EmbeddedFileSink {
 
   const std::u16string& directory() const { return directory_; }
 
+ protected:
+  // Puts the bytes into the file just opened at `path`; false, with the file gone, when they
+  // cannot be written whole.
+  virtual bool Fill(platform::OutputFile& out, const std::u16string& path, std::span<const uint8_t> bytes);
+
  private:
   std::u16string directory_;
   // The next name to try: unique names written in one burst would otherwise wait for the clock
@@ -37,5 +44,23 @@ class DirectoryFileSink : public EmbeddedFileSink {
 // The extension a written copy gets: the stored path's, when it can be part of a file name;
 // otherwise none (the unique name then ends in ".tmp").
 std::u16string SafeExtensionOf(std::u16string_view storedPath);
+
+// Writes the files of the first movie item, and those after the movie list, at once; the files
+// of every other item get their names now and their bytes later, from `deferred`, which the
+// caller starts once the window is on its way. For documents read in place only: the bytes
+// handed on must outlive the writing.
+class DeferringFileSink : public DirectoryFileSink {
+ public:
+  DeferringFileSink(std::u16string directory, DeferredFiles& deferred)
+      : DirectoryFileSink(std::move(directory)), deferred_(deferred) {}
+  void ReadingItem(std::optional<size_t> index) override { item_ = index; }
+
+ protected:
+  bool Fill(platform::OutputFile& out, const std::u16string& path, std::span<const uint8_t> bytes) override;
+
+ private:
+  DeferredFiles& deferred_;
+  std::optional<size_t> item_;
+};
 
 }  // namespace zp

@@ -36,7 +36,12 @@ class ArchiveIn {
     ReadFile(file, [&](std::span<const uint8_t> bytes) { return options_.sink->WriteLinkedFile(name, bytes); });
   }
   void BeforeItem(size_t index) {
-    if (options_.sink != nullptr && index % 20 == 0) options_.sink->BeforeItem(index);
+    if (options_.sink == nullptr) return;
+    if (index % 20 == 0) options_.sink->BeforeItem(index);
+    options_.sink->ReadingItem(index);
+  }
+  void AfterItems() {
+    if (options_.sink != nullptr) options_.sink->ReadingItem(std::nullopt);
   }
 
   bool ok() const { return !reader_.failed(); }
@@ -109,6 +114,7 @@ class ArchiveOut {
   }
   void LinkedFile(const EmbeddedFile& file, std::u16string_view) { File(file); }
   void BeforeItem(size_t) {}
+  void AfterItems() {}
 
   bool ok() const { return ok_; }
   void Fail() { ok_ = false; }
@@ -140,6 +146,7 @@ class ArchiveWalk {
   void File(const EmbeddedFile& file) { visit_(file); }
   void LinkedFile(const EmbeddedFile& file, std::u16string_view) { visit_(file); }
   void BeforeItem(size_t) {}
+  void AfterItems() {}
   bool ok() const { return true; }
   void Fail() {}
 
@@ -199,6 +206,7 @@ void VisitMovieList(Io& io, Field<Io, MovieList> list) {
       io.BeforeItem(static_cast<size_t>(i));
       VisitItem(io, list.items.emplace_back());
     }
+    io.AfterItems();
   } else {
     for (const MovieItem& item : list.items) VisitItem(io, item);
   }

@@ -28,6 +28,9 @@ class EmbeddedFileSink {
                                                         std::span<const uint8_t> bytes) = 0;
   // Called before every 20th item, starting with the first, while items are read.
   virtual void BeforeItem(size_t /*index*/) {}
+  // Whose files come next: the movie item with this index, or (nothing) the sections after
+  // the movie list.
+  virtual void ReadingItem(std::optional<size_t> /*index*/) {}
 };
 
 // Sees every embedded file as it is read, in archive order, in pieces (a tool that streams the
