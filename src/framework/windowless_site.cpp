@@ -1,8 +1,11 @@
 #include "framework/windowless_site.h"
 
 #include <commctrl.h>
+#include <olectl.h>
 
 #include <algorithm>
+
+#include "framework/variant.h"
 
 namespace zp::win {
 namespace {
@@ -39,8 +42,15 @@ STDMETHODIMP WindowlessSite::QueryInterface(REFIID iid, void** out) {
 
 HRESULT WindowlessSite::Activate() {
   ComPtr<WindowlessSite> keep(this);
+  DWORD status = 0;
+  oleObject_->GetMiscStatus(DVASPECT_CONTENT, &status);
+  // A button-like control keeps the default-button bit; one invisible at run time is never shown.
+  if (status & OLEMISC_ACTSLIKEBUTTON) styleMask_ |= BS_DEFPUSHBUTTON;
+  if (status & OLEMISC_INVISIBLEATRUNTIME) style_ &= ~WS_VISIBLE;
+  const DWORD requested = style_;
+  style_ &= styleMask_;
   HRESULT hr = S_OK;
-  if (visible_) {
+  if (requested & WS_VISIBLE) {
     hr = oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, parent_, &position_);
   } else {
     const RECT wanted = position_;
@@ -51,7 +61,12 @@ HRESULT WindowlessSite::Activate() {
     if (SUCCEEDED(hr) && inPlaceObject()) inPlaceObject()->SetObjectRects(&position_, &position_);
   }
   if (FAILED(hr)) return hr;
-  if (windowless() && inPlaceObject()) inPlaceObject()->QueryInterface(IID_PPV_ARGS(&windowlessObject_));
+  if (windowless()) {
+    // Without a window the site is what knows whether the control shows.
+    styleMask_ |= WS_VISIBLE;
+    style_ |= requested & WS_VISIBLE;
+    if (inPlaceObject()) inPlaceObject()->QueryInterface(IID_PPV_ARGS(&windowlessObject_));
+  }
   return S_OK;
 }
 
@@ -69,7 +84,7 @@ RECT WindowlessSite::Clipped(LPCRECT rect) const {
 }
 
 void WindowlessSite::DrawWindowless(HDC hdc) {
-  if (!windowless() || !visible_ || !control()) return;
+  if (!windowless() || !visible() || !control()) return;
   ComPtr<IViewObject> view;
   if (FAILED(control()->QueryInterface(IID_PPV_ARGS(&view)))) return;
   const RECT& area = position();
@@ -93,6 +108,110 @@ bool WindowlessSite::ForwardWindowMessage(UINT message, WPARAM wParam, LPARAM lP
   if (!windowlessObject_) return false;
   ComPtr<WindowlessSite> keep(this);
   return windowlessObject_->OnWindowMessage(message, wParam, lParam, &result) == S_OK;
+}
+
+// ---- the window-like operations -------------------------------------------------------------
+
+namespace {
+
+// The control's stock properties that stand for style bits.
+constexpr DISPID kEnabledProperty = DISPID_ENABLED;
+constexpr DISPID kBorderStyleProperty = DISPID_BORDERSTYLE;
+constexpr DISPID kAppearanceProperty = DISPID_APPEARANCE;
+
+}  // namespace
+
+DWORD WindowlessSite::GetStyle() const {
+  DWORD style = style_;
+  if (HWND window = controlWindow()) style |= static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)) & WS_VISIBLE;
+  if (GetBoolProperty(dispatch(), kEnabledProperty) == false) style |= WS_DISABLED;
+  if (GetLongProperty(dispatch(), kBorderStyleProperty) == 1) style |= WS_BORDER;
+  return style;
+}
+
+DWORD WindowlessSite::GetExStyle() const {
+  HWND window = controlWindow();
+  DWORD style = window ? static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)) : 0;
+  if (GetLongProperty(dispatch(), kAppearanceProperty) == 1) style |= WS_EX_CLIENTEDGE;
+  return style;
+}
+
+void WindowlessSite::ModifyStyle(DWORD remove, DWORD add) {
+  if ((remove | add) & WS_DISABLED) PutProperty(dispatch(), kEnabledProperty, Variant::Bool((add & WS_DISABLED) == 0));
+  if ((remove | add) & WS_BORDER) PutProperty(dispatch(), kBorderStyleProperty, Variant::Long((add & WS_BORDER) ? 1 : 0));
+  remove &= ~(WS_DISABLED | WS_BORDER);
+  add &= ~(WS_DISABLED | WS_BORDER);
+  style_ = (add | (style_ & ~remove)) & styleMask_;
+  if (HWND window = controlWindow()) {
+    const LONG_PTR now = GetWindowLongPtrW(window, GWL_STYLE);
+    SetWindowLongPtrW(window, GWL_STYLE, (now & ~static_cast<LONG_PTR>(remove)) | add);
+  }
+}
+
+void WindowlessSite::ModifyStyleEx(DWORD remove, DWORD add) {
+  if ((remove | add) & WS_EX_CLIENTEDGE) {
+    PutProperty(dispatch(), kAppearanceProperty, Variant::Long((add & WS_EX_CLIENTEDGE) ? 1 : 0));
+  }
+  remove &= ~WS_EX_CLIENTEDGE;
+  add &= ~WS_EX_CLIENTEDGE;
+  if (HWND window = controlWindow()) {
+    const LONG_PTR now = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    SetWindowLongPtrW(window, GWL_EXSTYLE, (now & ~static_cast<LONG_PTR>(remove)) | add);
+  }
+}
+
+void WindowlessSite::SetWindowPos(HWND after, int x, int y, int width, int height, UINT flags) {
+  if (flags & SWP_HIDEWINDOW) ShowWindow(SW_HIDE);
+  if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
+    const RECT now = position();
+    const int left = (flags & SWP_NOMOVE) ? now.left : x, top = (flags & SWP_NOMOVE) ? now.top : y;
+    const int w = (flags & SWP_NOSIZE) ? now.right - now.left : width;
+    const int h = (flags & SWP_NOSIZE) ? now.bottom - now.top : height;
+    SetPosition(RECT{left, top, left + w, top + h});
+    if (windowless() && !(flags & SWP_NOREDRAW)) {
+      RECT both{};
+      UnionRect(&both, &now, &position());
+      ::InvalidateRect(host(), &both, FALSE);
+    }
+  }
+  if (flags & SWP_SHOWWINDOW) ShowWindow(SW_SHOWNA);
+  // What the system still has to do for a window: its place in the z-order and the frame.
+  if (HWND window = controlWindow()) {
+    ::SetWindowPos(window, after, x, y, width, height,
+                   (flags | SWP_NOMOVE | SWP_NOSIZE) & ~(SWP_SHOWWINDOW | SWP_HIDEWINDOW));
+  }
+}
+
+bool WindowlessSite::ShowWindow(int command) {
+  HWND window = controlWindow();
+  const bool wasVisible = window ? IsWindowVisible(window) != FALSE : visible();
+  LONG verb = 0;
+  switch (command) {
+    case SW_HIDE: verb = OLEIVERB_HIDE; break;
+    case SW_SHOWNORMAL:
+    case SW_SHOWNOACTIVATE:
+    case SW_SHOW: verb = OLEIVERB_SHOW; break;
+    default: return wasVisible;
+  }
+  if (!window) {
+    style_ = verb == OLEIVERB_HIDE ? (style_ & ~WS_VISIBLE) : (style_ | WS_VISIBLE);
+    ::InvalidateRect(host(), &position(), FALSE);
+  }
+  if (oleObject_) oleObject_->DoVerb(verb, nullptr, this, 0, host(), &position());
+  return wasVisible;
+}
+
+HWND WindowlessSite::SetFocus() {
+  HWND had = ::GetFocus();
+  DWORD status = 0;
+  if (oleObject_) oleObject_->GetMiscStatus(DVASPECT_CONTENT, &status);
+  HWND window = controlWindow();
+  if (!window || !(status & OLEMISC_NOUIACTIVATE)) {
+    if (oleObject_) oleObject_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, this, 0, host(), &position());
+  } else {
+    ::SetFocus(window);
+  }
+  return had;
 }
 
 // ---- the windowless in-place site ----------------------------------------------------------

@@ -24,8 +24,8 @@ class WindowlessSite : public ControlSite {
   // Joins the container before the control is created; the container outlives its sites.
   void SetContainer(WindowlessContainer* container) { container_ = container; }
   // A control created hidden is activated out of sight and hidden at once.
-  void SetVisible(bool visible) { visible_ = visible; }
-  bool visible() const { return visible_; }
+  void SetVisible(bool visible) { style_ = visible ? WS_VISIBLE : 0; }
+  bool visible() const { return (style_ & WS_VISIBLE) != 0; }
   bool windowless() const { return (activationFlags_ & ACTIVATE_WINDOWLESS) != 0; }
   IOleInPlaceObjectWindowless* windowlessObject() const { return windowlessObject_.Get(); }
   void Destroy() override;
@@ -34,6 +34,21 @@ class WindowlessSite : public ControlSite {
   void DrawWindowless(HDC hdc);
   // Hands the message to the control; true when it handled it.
   bool ForwardWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  // What hosting code asks of a control's window, answered without one when the control has
+  // none: the style the site keeps (with the control's Enabled, BorderStyle and Appearance
+  // properties standing for the disabled, border and client-edge bits), its place in the host,
+  // its visibility and the focus. A windowed control's own window takes part as well.
+  DWORD GetStyle() const;
+  DWORD GetExStyle() const;
+  void ModifyStyle(DWORD remove, DWORD add);
+  void ModifyStyleEx(DWORD remove, DWORD add);
+  // The system's SWP_ flags; the rectangle is in host client coordinates.
+  void SetWindowPos(HWND after, int x, int y, int width, int height, UINT flags);
+  // SW_HIDE, SW_SHOWNORMAL, SW_SHOWNOACTIVATE and SW_SHOW; whether the control was visible.
+  bool ShowWindow(int command);
+  // The window that had the focus.
+  HWND SetFocus();
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
 
@@ -98,7 +113,10 @@ class WindowlessSite : public ControlSite {
   WindowlessContainer* container_ = nullptr;
   ComPtr<IOleInPlaceObjectWindowless> windowlessObject_;
   DWORD activationFlags_ = 0;
-  bool visible_ = true;
+  // The style bits the site keeps for its control (before activation: the style asked for),
+  // and which of them it keeps.
+  DWORD style_ = WS_VISIBLE;
+  DWORD styleMask_ = WS_TABSTOP | WS_GROUP;
 };
 
 // The window that holds windowless controls: it owns their sites, draws them on request and

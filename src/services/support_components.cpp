@@ -1,6 +1,7 @@
 #include "services/support_components.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstring>
 
@@ -88,17 +89,21 @@ bool RunRegistrationTool(const std::wstring& parameters) {
 
 }  // namespace
 
-bool RunAndWaitResponsive(const std::wstring& program, const std::wstring& parameters) {
+std::optional<DWORD> RunAndWaitResponsive(const std::wstring& program, const std::wstring& parameters) {
   const win::UniqueFileHandle process = Start(program, parameters);
-  if (!process) return false;
+  if (!process) return std::nullopt;
   WaitResponsive(process.get(), FileTitle(program));
-  return true;
+  DWORD exitCode = STILL_ACTIVE;
+  if (WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &exitCode)) {
+    return std::nullopt;
+  }
+  return exitCode;
 }
 
 bool InstallFlashPlayer(const std::u16string& package, const std::u16string& directory, bool required) {
   const auto installer = ExtractFirstFileRecord(package, kInstallerTag, directory);
   if (!installer) return false;
-  return RunAndWaitResponsive(ToWide(*installer), required ? L"/Q" : L"");
+  return RunAndWaitResponsive(ToWide(*installer), required ? L"/Q" : L"") == DWORD{0};
 }
 
 bool ExtractFernwikControl(const std::u16string& package, std::u16string& path) {
@@ -122,6 +127,33 @@ std::optional<std::vector<uint8_t>> LoadCompressedResource(HMODULE module, UINT 
   const uint32_t length = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | uint32_t(bytes[3]) << 24;
   if (length >= kMaxSupportFileSize) return std::nullopt;
   return InflateExact(std::span(bytes + 4, size - 4), length);
+}
+
+HMODULE LoadUnicodeLayer() {
+  char folder[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, FALSE)) return nullptr;
+  return LoadUnicodeLayerFrom(folder, GetModuleHandleA(nullptr));
+}
+
+HMODULE LoadUnicodeLayerFrom(const std::string& folder, HMODULE resources) {
+  if (folder.empty()) return nullptr;
+  const std::string path = folder + "\\unicows.dll";
+  if (HMODULE layer = LoadLibraryA(path.c_str())) return layer;
+  const auto bytes = LoadCompressedResource(resources, kUnicodeLayerResourceId, kUnicodeLayerResourceType);
+  if (!bytes) return nullptr;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  DWORD written = 0;
+  const bool whole = WriteFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) &&
+                     written == bytes->size();
+  CloseHandle(file);
+  // A library cut short would fail to load at best: nothing is left for a later start to try.
+  if (!whole) {
+    DeleteFileA(path.c_str());
+    return nullptr;
+  }
+  return LoadLibraryA(path.c_str());
 }
 
 }  // namespace zp::services

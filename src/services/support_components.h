@@ -20,14 +20,15 @@ inline constexpr DWORD kRegistrationToolLimitMs = 2000;
 // Files the player writes out of its package or resources are never this large.
 inline constexpr uint32_t kMaxSupportFileSize = 0x1800000;
 
-// Writes the first installer record of `package` into `directory` and runs it ("/Q" when
-// `required`), keeping the interface alive until it and any process of its name have ended.
-// True when the installer could be started; whether it installed anything is for the caller to
-// find out.
+// Writes the first installer record of `package` into `directory` and runs it by its full path
+// ("/Q" when `required`), keeping the interface alive until it and any process of its name have
+// ended. True when the installer ran and ended with exit code 0; whether the control it put in
+// place works is for the caller to find out.
 bool InstallFlashPlayer(const std::u16string& package, const std::u16string& directory, bool required);
 
-// Runs a program and waits as above; true when it could be started.
-bool RunAndWaitResponsive(const std::wstring& program, const std::wstring& parameters);
+// Runs a program and waits as above: its exit code, or nothing when it could not be started or
+// was still running when the wait gave up.
+std::optional<DWORD> RunAndWaitResponsive(const std::wstring& program, const std::wstring& parameters);
 
 // On input `path` is the directory to write into; on success it names the written control
 // file (a unique ".dat" name). A control that cannot be written in full leaves no file.
@@ -42,5 +43,16 @@ bool UnregisterControl(const std::wstring& path);
 // nothing when the resource is missing, too short, declares kMaxSupportFileSize or more, or
 // does not inflate.
 std::optional<std::vector<uint8_t>> LoadCompressedResource(HMODULE module, UINT id, const wchar_t* type);
+
+// The Unicode layer that systems without native Unicode need: "unicows.dll" in the user's
+// personal folder, written there from the program's compressed resource when it is missing.
+// The hook that would call this is never installed here: the NT family has Unicode, and a
+// library from a user-writable folder is loaded only where nothing else will do. It uses
+// narrow-character calls only, since it runs before the layer exists.
+inline constexpr UINT kUnicodeLayerResourceId = 568;
+inline constexpr wchar_t kUnicodeLayerResourceType[] = L"ZLIB_DLL";
+HMODULE LoadUnicodeLayer();
+// The same with the folder, and the module whose resource holds the layer, given.
+HMODULE LoadUnicodeLayerFrom(const std::string& folder, HMODULE resources);
 
 }  // namespace zp::services

@@ -3,7 +3,9 @@
 #include "framework/windowless_site.h"
 
 #include <gtest/gtest.h>
+#include <olectl.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,13 +24,17 @@ std::string RectText(const RECT& r) {
          std::to_string(r.bottom);
 }
 
-// Activates windowless whenever its site allows it, and writes down every call.
-class RecordingControl final : public IOleObject, public IOleInPlaceObjectWindowless, public IViewObject {
+// Activates windowless whenever its site allows it, and writes down every call. Its properties
+// are numbers kept by DISPID.
+class RecordingControl final : public IOleObject, public IOleInPlaceObjectWindowless, public IViewObject,
+                               public IDispatch {
  public:
   explicit RecordingControl(std::string name) : name_(std::move(name)) {}
   std::vector<std::string> calls;
   ComPtr<IOleInPlaceSiteWindowless> site;
   HRESULT messageAnswer = S_OK;
+  DWORD miscStatus = 0;
+  std::map<DISPID, LONG> properties;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     if (iid == IID_IUnknown || iid == IID_IOleObject) {
@@ -37,6 +43,8 @@ class RecordingControl final : public IOleObject, public IOleInPlaceObjectWindow
       *out = static_cast<IOleInPlaceObjectWindowless*>(this);
     } else if (iid == IID_IViewObject) {
       *out = static_cast<IViewObject*>(this);
+    } else if (iid == IID_IDispatch) {
+      *out = static_cast<IDispatch*>(this);
     } else {
       *out = nullptr;
       return E_NOINTERFACE;
@@ -64,8 +72,8 @@ class RecordingControl final : public IOleObject, public IOleInPlaceObjectWindow
   STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
   STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT position) override {
-    if (verb == OLEIVERB_HIDE) {
-      calls.push_back("hide");
+    if (verb == OLEIVERB_HIDE || verb == OLEIVERB_SHOW || verb == OLEIVERB_UIACTIVATE) {
+      calls.push_back(verb == OLEIVERB_HIDE ? "hide" : verb == OLEIVERB_SHOW ? "show" : "ui activate");
       return S_OK;
     }
     calls.push_back("activate " + RectText(*position));
@@ -85,7 +93,7 @@ class RecordingControl final : public IOleObject, public IOleInPlaceObjectWindow
   STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
   STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override {
-    *status = 0;
+    *status = miscStatus;
     return S_OK;
   }
   STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
@@ -123,6 +131,29 @@ class RecordingControl final : public IOleObject, public IOleInPlaceObjectWindow
   STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP SetAdvise(DWORD, DWORD, IAdviseSink*) override { return S_OK; }
   STDMETHODIMP GetAdvise(DWORD*, DWORD*, IAdviseSink**) override { return E_NOTIMPL; }
+  // IDispatch: property reads and writes by DISPID.
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                      UINT*) override {
+    if (flags & DISPATCH_PROPERTYPUT) {
+      VARIANT value;
+      VariantInit(&value);
+      if (params->cArgs != 1 || FAILED(VariantChangeType(&value, &params->rgvarg[0], 0, VT_I4))) return E_INVALIDARG;
+      properties[id] = value.lVal;
+      calls.push_back("put " + std::to_string(id) + " " + std::to_string(value.lVal));
+      return S_OK;
+    }
+    const auto found = properties.find(id);
+    if (found == properties.end()) return DISP_E_MEMBERNOTFOUND;
+    result->vt = VT_I4;
+    result->lVal = found->second;
+    return S_OK;
+  }
 
  private:
   std::string name_;
@@ -168,10 +199,14 @@ class WindowlessContainerTest : public ::testing::Test {
     CoRevokeClassObject(cookie_);
   }
   // Creates a recording control over `position`; the container keeps it alive.
-  RecordingControl* Create(const std::string& name, const RECT& position, bool visible = true) {
+  RecordingControl* Create(const std::string& name, const RECT& position, bool visible = true,
+                           DWORD miscStatus = 0, WindowlessSite** siteOut = nullptr) {
     auto* control = new RecordingControl(name);
+    control->miscStatus = miscStatus;
     factory_.next = control;
-    const bool created = container_->CreateControl(kRecordingClsid, position, visible) != nullptr;
+    const ComPtr<ControlSite> site = container_->CreateControl(kRecordingClsid, position, visible);
+    if (siteOut) *siteOut = dynamic_cast<WindowlessSite*>(site.Get());
+    const bool created = site != nullptr;
     control->Release();
     factory_.next = nullptr;
     return created ? control : nullptr;
@@ -265,6 +300,54 @@ TEST_F(WindowlessContainerTest, DrawingAndDeviceContextsStayWithinTheSite) {
   RECT update{};
   GetUpdateRect(host_, &update, FALSE);
   EXPECT_EQ(RectText(update), "100,30,120,50");
+}
+
+TEST_F(WindowlessContainerTest, WindowOperationsWorkOnTheSitesOwnRecordWithoutAWindow) {
+  WindowlessSite* site = nullptr;
+  RecordingControl* control = Create("c", RECT{10, 10, 60, 40}, true, 0, &site);
+  ASSERT_TRUE(control && site);
+  EXPECT_EQ(site->controlWindow(), nullptr);
+  EXPECT_EQ(site->GetStyle(), static_cast<DWORD>(WS_VISIBLE));
+  control->calls.clear();
+
+  // Only the bits the site keeps stay; disabled, border and client edge become properties.
+  site->ModifyStyle(0, WS_TABSTOP | WS_CHILD | WS_DISABLED | WS_BORDER);
+  site->ModifyStyleEx(0, WS_EX_CLIENTEDGE);
+  EXPECT_EQ(site->GetStyle(), static_cast<DWORD>(WS_VISIBLE | WS_TABSTOP | WS_DISABLED | WS_BORDER));
+  EXPECT_EQ(site->GetExStyle(), static_cast<DWORD>(WS_EX_CLIENTEDGE));
+  site->ModifyStyle(WS_DISABLED | WS_TABSTOP, 0);
+  EXPECT_EQ(site->GetStyle(), static_cast<DWORD>(WS_VISIBLE | WS_BORDER));
+  EXPECT_EQ(control->calls,
+            (std::vector<std::string>{"put " + std::to_string(DISPID_ENABLED) + " 0",
+                                      "put " + std::to_string(DISPID_BORDERSTYLE) + " 1",
+                                      "put " + std::to_string(DISPID_APPEARANCE) + " 1",
+                                      "put " + std::to_string(DISPID_ENABLED) + " -1"}));
+  control->calls.clear();
+
+  // Moves keep what the flags keep, and both kept means no move at all.
+  ValidateRect(host_, nullptr);
+  site->SetWindowPos(nullptr, 100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  site->SetWindowPos(nullptr, 0, 0, 80, 20, SWP_NOMOVE | SWP_NOREDRAW);
+  site->SetWindowPos(nullptr, 1, 1, 1, 1, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(control->calls, (std::vector<std::string>{"rects 100,50,150,80", "rects 100,50,180,70"}));
+  RECT update{};
+  GetUpdateRect(host_, &update, FALSE);
+  EXPECT_EQ(RectText(update), "10,10,150,80") << "where it was and where it went";
+  control->calls.clear();
+
+  // Hidden and shown through the site's record; hidden controls take no mouse.
+  EXPECT_TRUE(site->ShowWindow(SW_HIDE));
+  EXPECT_EQ(container_->WindowlessSiteFromPoint(POINT{120, 60}), nullptr);
+  EXPECT_FALSE(site->ShowWindow(SW_SHOWNOACTIVATE));
+  EXPECT_EQ(container_->WindowlessSiteFromPoint(POINT{120, 60}), site);
+  EXPECT_TRUE(site->ShowWindow(SW_MAXIMIZE)) << "other commands change nothing";
+  site->SetFocus();
+  EXPECT_EQ(control->calls, (std::vector<std::string>{"hide", "show", "ui activate"}));
+
+  // A control invisible at run time never gets the visible bit.
+  WindowlessSite* invisible = nullptr;
+  ASSERT_TRUE(Create("i", RECT{200, 0, 220, 20}, true, OLEMISC_INVISIBLEATRUNTIME, &invisible));
+  EXPECT_EQ(invisible->GetStyle() & WS_VISIBLE, 0u);
 }
 
 // ---- the movie control's windowless twin in this container ---------------------------------

@@ -71,13 +71,20 @@ class MoviePresentation : public ::testing::Test {
   }
 
   // The player with the document and the resource library, as the packer makes it.
-  bool Start(const DocumentModel& document, const std::wstring& name = L"Show.exe") {
+  // With `withInstaller` the package also carries the movie control's installer.
+  bool Start(const DocumentModel& document, const std::wstring& name = L"Show.exe", bool withInstaller = false) {
     program_ = ToWide(directory_.path()) + L"\\" + name;
     if (!WritePackedPlayer(document, program_)) return false;
     std::vector<uint8_t> player = ReadFileBytes(program_);
     const std::vector<uint8_t> library = ReadFileBytes(BinDirectory() + L"\\CommonResources.dll");
     if (library.empty()) return false;
-    const auto record = MakeFileRecord(kResourceLibraryTag, u"CommonResources.dll", library);
+    auto record = MakeFileRecord(kResourceLibraryTag, u"CommonResources.dll", library);
+    if (withInstaller) {
+      const std::vector<uint8_t> installer = ReadFileBytes(BinDirectory() + L"\\InstallFlashPlayer.exe");
+      if (installer.empty()) return false;
+      const auto installerRecord = MakeFileRecord(kInstallerTag, u"InstallFlashPlayer.exe", installer);
+      record.insert(record.end(), installerRecord.begin(), installerRecord.end());
+    }
     player.insert(player.end(), record.begin(), record.end());
     if (!WriteFileBytes(program_, player)) return false;
     const std::wstring temporary = ToWide(directory_.File(u"tmp"));
@@ -204,6 +211,18 @@ TEST_F(MoviePresentation, WithoutTheControlTheInstallerBesideTheProgramRunsAndTh
   EXPECT_NE(test::RegisteredServerPath(), L"");
   HWND window = Window();
   ASSERT_TRUE(window);
+  CloseAndExpectCleanExit(window);
+}
+
+TEST_F(MoviePresentation, WithoutTheControlThePackagesOwnInstallerRunsAtStartAndTheMoviePlays) {
+  ASSERT_TRUE(test::Regsvr32(test::ControlPath(), true));
+  ASSERT_EQ(test::RegisteredServerPath(), L"");
+  ASSERT_TRUE(Start(ThreeColours(true), L"Show.exe", true));
+  EXPECT_TRUE(WaitForColour(kRed, 60s)) << "the movie did not play after the installer";
+  EXPECT_NE(test::RegisteredServerPath(), L"");
+  HWND window = Window();
+  ASSERT_TRUE(window);
+  // The installer was written into the player's temporary folder, which goes at exit.
   CloseAndExpectCleanExit(window);
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/package_format.h"
 #include "core/package_writer.h"
+#include "core/zlib_codec.h"
 #include "movie_test_support.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
@@ -72,6 +73,40 @@ TEST_F(SupportComponents, InstallerFromThePackageRunsAndIsWaitedFor) {
   EXPECT_FALSE(IsProcessRunning(L"ZpSetup").found);
 }
 
+// The installer's switch and exit code, seen through a program that writes down its arguments
+// (beside itself, as "<name>.args") and ends with 1 when it cannot.
+TEST_F(SupportComponents, InstallerGetsItsSwitchByFullPathAndOnlyExitCodeZeroCounts) {
+  const auto recorder = test::ReadBytes(ProgramFolder() + u"\\arg_recorder.exe");
+  ASSERT_TRUE(recorder);
+  const std::u16string package = scratch.File(u"package.exe");
+  ASSERT_TRUE(test::WriteBytes(package, test::Concat({test::RandomBytes(5000, 6),
+                                                      MakeFileRecord(kInstallerTag, u"ZpRecorder.exe", *recorder)})));
+  struct Case {
+    const char16_t* folder;
+    bool required;
+    bool recorderFails;
+    bool result;
+    std::wstring arguments;
+  };
+  for (const Case& c : {Case{u"required here", true, false, true, std::wstring(L"/Q", 3)},
+                        Case{u"optional here", false, false, true, L""},
+                        Case{u"failing here", true, true, false, L""}}) {
+    SCOPED_TRACE(ToWide(c.folder));
+    const std::u16string directory = scratch.File(c.folder);
+    platform::CreateSingleDirectory(directory);
+    // A folder where the recorder's file must go makes it fail.
+    if (c.recorderFails) platform::CreateSingleDirectory(directory + u"\\ZpRecorder.exe.args.partial");
+    EXPECT_EQ(InstallFlashPlayer(package, directory, c.required), c.result);
+    const auto recorded = test::ReadBytes(directory + u"\\ZpRecorder.exe.args");
+    if (c.recorderFails) {
+      EXPECT_FALSE(recorded);
+    } else {
+      ASSERT_TRUE(recorded);
+      EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(recorded->data()), recorded->size() / 2), c.arguments);
+    }
+  }
+}
+
 TEST_F(SupportComponents, TransparencyControlIsWrittenUnderAUniqueDatName) {
   const test::Bytes control = test::RandomBytes(30000, 3);
   const std::u16string package = scratch.File(u"package.exe");
@@ -104,6 +139,52 @@ TEST(CompressedResource, InflatesOnlyWhatIsWhole) {
   EXPECT_FALSE(LoadCompressedResource(nullptr, 3, L"ZLIB_DLL")) << "shorter than its length field";
   EXPECT_FALSE(LoadCompressedResource(nullptr, 4, L"ZLIB_DLL")) << "corrupt stream";
   EXPECT_FALSE(LoadCompressedResource(nullptr, 5, L"ZLIB_DLL")) << "missing";
+}
+
+// The layer is a stand-in library (the resource library) carried compressed in a module made
+// for the test; the layer's folder is a scratch folder in place of the personal folder.
+TEST_F(SupportComponents, UnicodeLayerIsLoadedFromItsFolderOrWrittenThereFromTheResource) {
+  const std::u16string layerSource = ProgramFolder() + u"\\CommonResources.dll";
+  const auto layer = test::ReadBytes(layerSource);
+  ASSERT_TRUE(layer);
+  const std::u16string carrierPath = scratch.File(u"carrier.dll");
+  ASSERT_TRUE(CopyFileW(ToWide(layerSource).c_str(), ToWide(carrierPath).c_str(), FALSE));
+  test::Bytes resource{static_cast<uint8_t>(layer->size()), static_cast<uint8_t>(layer->size() >> 8),
+                       static_cast<uint8_t>(layer->size() >> 16), static_cast<uint8_t>(layer->size() >> 24)};
+  const test::Bytes compressed = Deflate(*layer);
+  resource.insert(resource.end(), compressed.begin(), compressed.end());
+  HANDLE update = BeginUpdateResourceW(ToWide(carrierPath).c_str(), FALSE);
+  ASSERT_TRUE(update);
+  ASSERT_TRUE(UpdateResourceW(update, kUnicodeLayerResourceType, MAKEINTRESOURCEW(kUnicodeLayerResourceId), 0,
+                              resource.data(), static_cast<DWORD>(resource.size())));
+  ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+  HMODULE carrier = LoadLibraryExW(ToWide(carrierPath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_TRUE(carrier);
+
+  const auto folder = [&](const char16_t* name) {
+    const std::u16string path = scratch.File(name);
+    platform::CreateSingleDirectory(path);
+    return path;
+  };
+  const auto narrow = [](const std::u16string& path) { return std::string(path.begin(), path.end()); };
+  // Missing: written from the resource, then loaded from there.
+  const std::u16string empty = folder(u"empty");
+  HMODULE written = LoadUnicodeLayerFrom(narrow(empty), carrier);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(test::ReadBytes(empty + u"\\unicows.dll"), layer);
+  wchar_t loadedFrom[MAX_PATH] = {};
+  GetModuleFileNameW(written, loadedFrom, MAX_PATH);
+  EXPECT_EQ(FromWide(loadedFrom), empty + u"\\unicows.dll");
+  FreeLibrary(written);
+  // Present: loaded without the resource (the test program has none of that number).
+  HMODULE present = LoadUnicodeLayerFrom(narrow(empty), nullptr);
+  EXPECT_TRUE(present);
+  FreeLibrary(present);
+  // Neither there nor in the resources: nothing, and nothing written.
+  const std::u16string bare = folder(u"bare");
+  EXPECT_EQ(LoadUnicodeLayerFrom(narrow(bare), nullptr), nullptr);
+  EXPECT_TRUE(platform::ListDirectory(bare).empty());
+  FreeLibrary(carrier);
 }
 
 std::wstring ItemText(HWND dialog, int id) {
