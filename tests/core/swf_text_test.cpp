@@ -248,6 +248,19 @@ TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
   EXPECT_EQ(items[2].text->origin, (Point{kTextGutter, kTextGutter + DeviceAscent(TextFormat{}) * 200}));
   EXPECT_EQ(items[2].color, (Rgba{0, 0, 255, 255}));
 
+  // Right and centre aligned lines are placed by their end and middle, for the system's font.
+  spec.align = 1;
+  spec.text = "HO  ";
+  items = draw(spec);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[2].text->anchor, DeviceText::Anchor::kEnd);
+  EXPECT_EQ(items[2].text->origin.x, 400 - kTextGutter);
+  EXPECT_EQ(items[2].text->text, u"HO");
+  spec.align = 2;
+  EXPECT_EQ(draw(spec)[2].text->anchor, DeviceText::Anchor::kMiddle);
+  EXPECT_NEAR(draw(spec)[2].text->origin.x, 200, 1e-9);
+  spec.align.reset();
+
   spec.useOutlines = true;
   items = draw(spec);
   ASSERT_EQ(items.size(), 3u);

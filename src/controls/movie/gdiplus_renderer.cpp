@@ -1,5 +1,7 @@
 #include "gdiplus_renderer.h"
 
+#include "device_text.h"
+
 #include <algorithm>
 using std::max;
 using std::min;
@@ -120,6 +122,10 @@ void DrawOn(GpGraphics* graphics, const RECT& bounds, zp::swf::Rgba background,
       case zp::swf::DrawKind::kShape: break;
     }
     clips.Apply();
+    if (item.text) {
+      DrawDeviceText(graphics, item);
+      continue;
+    }
     GpPath* path = MakePath(item);
     if (!path) continue;
     if (item.stroke) {

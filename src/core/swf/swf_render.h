@@ -40,7 +40,12 @@ struct DeviceText {
   bool bold = false;
   bool italic = false;
   bool underline = false;
-  Point origin;     // where the baseline starts, in text units
+  // Where `origin` is on the baseline: the text's start, its middle or its end. A line
+  // aligned to the centre or the right is placed by the font that draws it, so that widths
+  // the layout could only estimate do not move it.
+  enum class Anchor : uint8_t { kStart, kMiddle, kEnd };
+  Anchor anchor = Anchor::kStart;
+  Point origin;     // on the baseline, in text units
   Matrix toDevice;  // text units to device pixels
 };
 

@@ -106,7 +106,8 @@ void AppendEditText(const EditTextDefinition& field, const TextFieldState& state
   TextFormat base = BaseFormat(field, fonts);
   if (state.textColor) base.color = *state.textColor;
   const TextLayout layout = LayoutEditText(field, state.Spans(base), fonts);
-  for (const LaidOutRun& run : layout.runs) {
+  for (size_t r = 0; r < layout.runs.size(); ++r) {
+    const LaidOutRun& run = layout.runs[r];
     const Rgba color = colorTransform.Apply(run.format.color);
     if (color.a == 0) continue;
     DrawItem item;
@@ -130,6 +131,17 @@ void AppendEditText(const EditTextDefinition& field, const TextFieldState& state
     text->underline = run.format.underline;
     text->origin = {run.x.front(), run.baseline};
     text->toDevice = toDevice;
+    const bool wholeLine = (r == 0 || layout.runs[r - 1].baseline != run.baseline) &&
+                           (r + 1 == layout.runs.size() || layout.runs[r + 1].baseline != run.baseline);
+    const TextAlign align = run.format.align;
+    if (wholeLine && (align == TextAlign::kRight || align == TextAlign::kCenter)) {
+      size_t shown = run.text.size();
+      while (shown > 0 && run.text[shown - 1] == u' ') --shown;  // trailing spaces are not aligned
+      const double end = shown == run.text.size() ? run.x.front() + run.width : run.x[shown];
+      text->text.resize(shown);
+      text->anchor = align == TextAlign::kRight ? DeviceText::Anchor::kEnd : DeviceText::Anchor::kMiddle;
+      text->origin.x = align == TextAlign::kRight ? end : (run.x.front() + end) / 2;
+    }
     item.text = std::move(text);
     items.push_back(std::move(item));
   }
