@@ -276,6 +276,16 @@ TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].color, (Rgba{255, 255, 0, 255}));
 
+  // An auto-sized field's box fits its text: H and O (600 twips each) and the gutters wide, one
+  // line (ascent 800, descent 200) and the gutters high, kept on the right.
+  EditTextSpec sized = spec;
+  sized.autoSize = true;
+  sized.height = 1024;
+  sized.align = 1;
+  items = draw(sized);
+  ASSERT_FALSE(items.empty());
+  EXPECT_EQ(items[0].contours[0], (Contour{{50 - 128, 20}, {50, 20}, {50, 20 + 108}, {50 - 128, 20 + 108}}));
+
   // A turned field's box is drawn as it turns, not snapped.
   const auto field = Field(spec);
   std::vector<DrawItem> turned;

@@ -76,6 +76,25 @@ void AppendBorder(const DeviceBox& box, Rgba color, std::vector<DrawItem>& items
   items.push_back(std::move(item));
 }
 
+// An auto-sized field fits its box to its text: as tall as its lines and, without word wrap,
+// as wide as its widest line, keeping the side (or the middle) its alignment keeps.
+TwipsRect AutoSizedBounds(const EditTextDefinition& field, const TextLayout& layout) {
+  TwipsRect bounds = field.bounds;
+  bounds.yMax = bounds.yMin + static_cast<int32_t>(std::lround(layout.textHeight + 2 * kTextGutter));
+  if (field.wordWrap) return bounds;
+  const int32_t width = static_cast<int32_t>(std::lround(layout.textWidth + 2 * kTextGutter + field.leftMargin +
+                                                         field.rightMargin));
+  if (field.align == TextAlign::kRight) {
+    bounds.xMin = bounds.xMax - width;
+  } else if (field.align == TextAlign::kCenter) {
+    bounds.xMin = (field.bounds.xMin + field.bounds.xMax - width) / 2;
+    bounds.xMax = bounds.xMin + width;
+  } else {
+    bounds.xMax = bounds.xMin + width;
+  }
+  return bounds;
+}
+
 }  // namespace
 
 Matrix ViewMatrix(const ViewTransform& view) { return {view.scaleX, 0, 0, view.scaleY, view.offsetX, view.offsetY}; }
@@ -99,13 +118,13 @@ void AppendStaticText(const StaticTextDefinition& text, const FontTable& fonts, 
 
 void AppendEditText(const EditTextDefinition& field, const TextFieldState& state, const FontTable& fonts,
                     const Matrix& toDevice, const ColorTransform& colorTransform, std::vector<DrawItem>& items) {
-  const DeviceBox box = BoxOf(field.bounds, toDevice);
-  if (state.background) AppendBackground(box, colorTransform.Apply(state.backgroundColor), items);
-  if (state.border) AppendBorder(box, colorTransform.Apply(state.borderColor), items);
-
   TextFormat base = BaseFormat(field, fonts);
   if (state.textColor) base.color = *state.textColor;
   const TextLayout layout = LayoutEditText(field, state.Spans(base), fonts);
+
+  const DeviceBox box = BoxOf(field.autoSize ? AutoSizedBounds(field, layout) : field.bounds, toDevice);
+  if (state.background) AppendBackground(box, colorTransform.Apply(state.backgroundColor), items);
+  if (state.border) AppendBorder(box, colorTransform.Apply(state.borderColor), items);
   for (size_t r = 0; r < layout.runs.size(); ++r) {
     const LaidOutRun& run = layout.runs[r];
     const Rgba color = colorTransform.Apply(run.format.color);
