@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/swf/swf_player.h"
 #include "core/swf/swf_text_draw.h"
 #include "core/swf/swf_text_layout.h"
 #include "text_writer.h"
@@ -231,7 +232,7 @@ TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
   auto draw = [&](const EditTextSpec& s, const TextFieldState* changed = nullptr) {
     const auto field = Field(s);
     std::vector<DrawItem> items;
-    AppendEditText(field, changed ? *changed : TextFieldState(field), fonts, toDevice, ColorTransform{}, items);
+    AppendEditText(changed ? *changed : TextFieldState(field), fonts, toDevice, ColorTransform{}, items);
     return items;
   };
   auto items = draw(spec);
@@ -289,10 +290,52 @@ TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
   // A turned field's box is drawn as it turns, not snapped.
   const auto field = Field(spec);
   std::vector<DrawItem> turned;
-  AppendEditText(field, TextFieldState(field), fonts, Matrix{0, 0.1, -0.1, 0, 100, 0}, ColorTransform{}, turned);
+  AppendEditText(TextFieldState(field), fonts, Matrix{0, 0.1, -0.1, 0, 100, 0}, ColorTransform{}, turned);
   ASSERT_GE(turned.size(), 2u);
   EXPECT_TRUE(turned[1].stroke);
   EXPECT_EQ(turned[1].contours[0].size(), 5u);
+}
+
+TEST(SwfText, AMovieDrawsItsTextsAndFieldsKeepTheirOwnState) {
+  swfgen::MovieWriter m(8, 100, 100, 12);
+  const auto font = swfgen::SquareFont(1, "Squares");
+  m.Tag(kTagDefineFont, swfgen::FontBody(kTagDefineFont, font));
+  m.Tag(kTagDefineFontInfo2, swfgen::FontInfoBody(kTagDefineFontInfo2, font));
+  std::vector<swfgen::TextRecordSpec> records(1);
+  records[0] = {1, 400, swfgen::Color{255, 0, 0, 255}, 0, 400, {{1, 300}, {2, 300}}};  // "HI"
+  m.Tag(kTagDefineText2, swfgen::StaticTextBody(kTagDefineText2, 2, {0, 0, 600, 400}, 0, 0, records));
+  EditTextSpec spec;
+  spec.id = 3;
+  spec.fontId = 1;
+  spec.useOutlines = true;
+  spec.border = true;
+  spec.text = "H";
+  m.Tag(kTagDefineEditText, swfgen::EditTextBody(spec));
+  m.Place(1, 2, 200, 200).Place(2, 3, 0, 1000).Place(3, 3, 0, 1500).ShowFrame();
+  auto file = File::Parse(m.Finish(false));
+  ASSERT_TRUE(file);
+  Player player;
+  player.Load(Movie::Build(std::move(*file)), 0);
+  const auto view = ComputeViewTransform({0, 2000, 0, 2000}, std::nullopt, ScaleMode::kNoScale, 100, 100);
+  auto items = BuildDrawList(player, view, 1, 1);
+  // The static text's two glyphs, then each field's background, border and glyph.
+  ASSERT_EQ(items.size(), 1u + 3u + 3u);
+  EXPECT_EQ(items[0].color, (Rgba{255, 0, 0, 255}));
+  ASSERT_EQ(items[0].contours.size(), 2u);
+  EXPECT_EQ(items[0].contours[0][0], (Point{10, 30}));  // (200 + 0, 200 + 400) twips
+  EXPECT_EQ(items[1].contours[0][0], (Point{0, 50}));   // the first field's background
+  EXPECT_EQ(items[3].contours.size(), 1u);
+
+  // Each placed field has its own state: changing one leaves the other as it was.
+  Instance* second = player.root().ChildAt(3);
+  ASSERT_TRUE(second && second->textField);
+  EXPECT_EQ(second->textField->text(), u"H");
+  second->textField->SetText(u"HH");
+  second->textField->border = false;
+  items = BuildDrawList(player, view, 1, 1);
+  ASSERT_EQ(items.size(), 1u + 3u + 2u);
+  EXPECT_EQ(items[6 - 1].contours.size(), 2u);
+  EXPECT_EQ(player.root().ChildAt(2)->textField->text(), u"H");
 }
 
 }  // namespace

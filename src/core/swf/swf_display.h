@@ -17,11 +17,13 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 
 #include "core/swf/swf_geometry.h"
 #include "core/swf/swf_movie.h"
+#include "core/swf/swf_text.h"
 
 namespace zp::swf {
 
@@ -52,6 +54,8 @@ class Instance {
   uint16_t clipDepth = 0;  // non-zero: a mask over the depths above it up to this one
   bool visible = true;
   std::span<const uint8_t> clipActions;  // clip event handlers as stored (see DisplayChange)
+  // Text fields: what the field shows now (scripts read and change it through this).
+  std::shared_ptr<TextFieldState> textField;
 
   // Timeline objects are placed, kept and removed by the frames of their parent; `placeFrame`
   // tells apart two placements of one character at one depth.

@@ -102,6 +102,16 @@ std::shared_ptr<const Movie> Movie::BuildNested(File file, const ImportLoader& l
       case kTagDefineSprite:
         movie->ReadSprite(tag.body);
         break;
+      case kTagDefineFont:
+      case kTagDefineFont2:
+      case kTagDefineFont3:
+      case kTagDefineFontInfo:
+      case kTagDefineFontInfo2:
+      case kTagDefineText:
+      case kTagDefineText2:
+      case kTagDefineEditText:
+        movie->ReadText(tag);
+        break;
       case kTagSetBackgroundColor: {
         BitReader reader(tag.body);
         const Rgba color{reader.U8(), reader.U8(), reader.U8(), 255};
@@ -136,6 +146,37 @@ void Movie::ReadSprite(std::span<const uint8_t> body) {
   // Definitions inside a sprite are not allowed; only its timeline's own tags count.
   for (const Tag& tag : ReadTags(body.subspan(reader.position()))) builder.Take(tag);
   sprites_.emplace(id, SpriteDefinition{id, builder.Finish()});
+}
+
+void Movie::ReadText(const Tag& tag) {
+  switch (tag.code) {
+    case kTagDefineFont:
+    case kTagDefineFont2:
+    case kTagDefineFont3:
+      if (auto font = ParseFont(tag.code, tag.body, version()); font && !fonts_.Find(font->id)) fonts_.Add(std::move(*font));
+      break;
+    case kTagDefineFontInfo:
+    case kTagDefineFontInfo2: {
+      const auto id = FontInfoTarget(tag.body);
+      if (FontDefinition* font = id ? fonts_.FindMutable(*id) : nullptr) ApplyFontInfo(tag.code, tag.body, version(), *font);
+      break;
+    }
+    case kTagDefineText:
+    case kTagDefineText2:
+      if (auto text = ParseStaticText(tag.code, tag.body); text && Define(text->id, CharacterKind::kStaticText)) {
+        const uint16_t id = text->id;
+        texts_.emplace(id, std::move(*text));
+      }
+      break;
+    case kTagDefineEditText:
+      if (auto field = ParseEditText(tag.body, version()); field && Define(field->id, CharacterKind::kEditText)) {
+        const uint16_t id = field->id;
+        editTexts_.emplace(id, std::move(*field));
+      }
+      break;
+    default:
+      break;
+  }
 }
 
 void Movie::ReadExports(std::span<const uint8_t> body) {
@@ -186,6 +227,16 @@ const ShapeDefinition* Movie::FindShape(uint16_t id) const {
 const SpriteDefinition* Movie::FindSprite(uint16_t id) const {
   const auto it = sprites_.find(id);
   return it == sprites_.end() ? nullptr : &it->second;
+}
+
+const StaticTextDefinition* Movie::FindStaticText(uint16_t id) const {
+  const auto it = texts_.find(id);
+  return it == texts_.end() ? nullptr : &it->second;
+}
+
+const EditTextDefinition* Movie::FindEditText(uint16_t id) const {
+  const auto it = editTexts_.find(id);
+  return it == editTexts_.end() ? nullptr : &it->second;
 }
 
 std::optional<uint16_t> Movie::FindExport(std::u16string_view name) const {

@@ -16,6 +16,8 @@
 #include "core/swf/swf_geometry.h"
 #include "core/swf/swf_place.h"
 #include "core/swf/swf_shape.h"
+#include "core/swf/swf_font.h"
+#include "core/swf/swf_text.h"
 
 namespace zp::swf {
 
@@ -48,7 +50,7 @@ struct SpriteDefinition {
 
 // The kinds of character a dictionary holds. Each kind has its own table in `Movie` and its
 // own Find; a new kind adds both.
-enum class CharacterKind : uint8_t { kShape, kSprite };
+enum class CharacterKind : uint8_t { kShape, kSprite, kStaticText, kEditText };
 
 class Movie;
 
@@ -86,6 +88,10 @@ class Movie {
   // Characters defined in this movie itself.
   const ShapeDefinition* FindShape(uint16_t id) const;
   const SpriteDefinition* FindSprite(uint16_t id) const;
+  const StaticTextDefinition* FindStaticText(uint16_t id) const;
+  const EditTextDefinition* FindEditText(uint16_t id) const;
+  // The fonts this movie defines, which its texts are drawn with.
+  const FontTable& fonts() const { return fonts_; }
   // The character exported under `name` (ExportAssets; exact name first, then without regard
   // to case).
   std::optional<uint16_t> FindExport(std::u16string_view name) const;
@@ -97,6 +103,7 @@ class Movie {
   void ReadSprite(std::span<const uint8_t> body);
   void ReadExports(std::span<const uint8_t> body);
   void ReadImports(uint16_t tagCode, std::span<const uint8_t> body, const ImportLoader& loader, int importDepth);
+  void ReadText(const Tag& tag);
 
   File file_;
   Timeline timeline_;
@@ -104,6 +111,9 @@ class Movie {
   std::map<uint16_t, CharacterRef> characters_;
   std::map<uint16_t, ShapeDefinition> shapes_;
   std::map<uint16_t, SpriteDefinition> sprites_;
+  std::map<uint16_t, StaticTextDefinition> texts_;
+  std::map<uint16_t, EditTextDefinition> editTexts_;
+  FontTable fonts_;
   std::map<std::u16string, uint16_t> exports_;
   std::vector<std::shared_ptr<const Movie>> imports_;  // kept alive for the characters taken from them
 };

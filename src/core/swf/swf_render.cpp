@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/swf/swf_text_draw.h"
+
 namespace zp::swf {
 
 Point ViewTransform::ToTwips(Point device) const {
@@ -100,7 +102,21 @@ class DrawListBuilder {
         items_.push_back(Item(DrawKind::kShape, true, c, width, Map(stroke.polylines, m)));
       }
     }
+    Text(instance, m, color, items_);
     Children(instance, m, color);
+  }
+
+  // Static text and text fields, in the fonts of the movie that defines them.
+  void Text(const Instance& instance, const Matrix& m, const ColorTransform& color, std::vector<DrawItem>& out) const {
+    if (!instance.movie || !instance.parent) return;
+    const Matrix toDevice = m.Then(ViewMatrix(view_));
+    if (instance.kind == CharacterKind::kStaticText) {
+      if (const StaticTextDefinition* text = instance.movie->FindStaticText(instance.character)) {
+        AppendStaticText(*text, instance.movie->fonts(), toDevice, color, out);
+      }
+    } else if (instance.textField) {
+      AppendEditText(*instance.textField, instance.movie->fonts(), toDevice, color, out);
+    }
   }
 
   // The filled area of a mask and of everything under it.
@@ -109,6 +125,13 @@ class DrawListBuilder {
       for (const ShapeFill& fill : shape->geometry.fills) {
         items_.push_back(Item(DrawKind::kClipArea, false, {}, 0, Map(fill.contours, m)));
       }
+    }
+    // Text masks by its glyphs and its fields' boxes (text in a font of the system cannot).
+    std::vector<DrawItem> text;
+    Text(instance, m, ColorTransform{}, text);
+    for (DrawItem& item : text) {
+      if (item.text || item.stroke) continue;
+      items_.push_back(Item(DrawKind::kClipArea, false, {}, 0, std::move(item.contours)));
     }
     for (const auto& [depth, child] : instance.children) {
       if (child.clipDepth == 0) Area(child, child.matrix.Then(m));

@@ -380,11 +380,9 @@ TextFieldState::TextFieldState(const EditTextDefinition& definition)
     : border(definition.border),
       background(definition.border),
       textColor(definition.color),
+      definition_(definition),
       source_(definition.initialText),
-      sourceIsHtml_(definition.html),
-      html_(definition.html),
-      variableName_(definition.variableName),
-      maxLength_(definition.maxLength) {}
+      sourceIsHtml_(definition.html) {}
 
 std::u16string TextFieldState::text() const {
   std::u16string plain;
@@ -401,7 +399,8 @@ std::u16string TextFieldState::text() const {
 
 void TextFieldState::SetText(std::u16string_view text) {
   source_ = text;
-  if (maxLength_ && *maxLength_ > 0 && source_.size() > *maxLength_) source_.resize(*maxLength_);
+  const auto& maxLength = definition_.maxLength;
+  if (maxLength && *maxLength > 0 && source_.size() > *maxLength) source_.resize(*maxLength);
   sourceIsHtml_ = false;
 }
 
@@ -418,7 +417,7 @@ std::u16string TextFieldState::htmlText() const {
 }
 
 void TextFieldState::SetHtmlText(std::u16string_view html) {
-  if (!html_) {
+  if (!definition_.html) {
     SetText(html);  // a field that is not HTML shows the markup as it is
     return;
   }

@@ -92,12 +92,17 @@ struct StyledSpan {
 // size, colour), bold, italic and underline; other tags are dropped and entities decoded.
 std::vector<StyledSpan> ParseHtmlText(std::u16string_view html, const TextFormat& base);
 
-// The state of one placed text field. Actions set and read its text (the `text` and
-// `htmlText` of the field, and the variable bound to it) and its appearance.
+// The state of one placed text field: a copy of its definition (so that a field made by a
+// script has one too, and scripts may change its flags and bounds), the text that actions set
+// and read (the `text` and `htmlText` of the field, and the variable bound to it) and its
+// appearance.
 class TextFieldState {
  public:
   TextFieldState() = default;
   explicit TextFieldState(const EditTextDefinition& definition);
+
+  const EditTextDefinition& definition() const { return definition_; }
+  EditTextDefinition& definition() { return definition_; }
 
   // The field's text without formatting; paragraphs end with '\r', as actions see them.
   std::u16string text() const;
@@ -109,7 +114,7 @@ class TextFieldState {
   std::u16string htmlText() const;
   void SetHtmlText(std::u16string_view html);
   // The variable this field shows (empty for none), as the file names it.
-  const std::u16string& variableName() const { return variableName_; }
+  const std::u16string& variableName() const { return definition_.variableName; }
 
   // The text as formatted spans, starting from `base`.
   std::vector<StyledSpan> Spans(const TextFormat& base) const;
@@ -122,11 +127,9 @@ class TextFieldState {
   std::optional<Rgba> textColor;
 
  private:
+  EditTextDefinition definition_;
   std::u16string source_;
   bool sourceIsHtml_ = false;
-  bool html_ = false;
-  std::u16string variableName_;
-  std::optional<uint16_t> maxLength_;
 };
 
 }  // namespace zp::swf

@@ -116,8 +116,9 @@ void AppendStaticText(const StaticTextDefinition& text, const FontTable& fonts, 
   }
 }
 
-void AppendEditText(const EditTextDefinition& field, const TextFieldState& state, const FontTable& fonts,
-                    const Matrix& toDevice, const ColorTransform& colorTransform, std::vector<DrawItem>& items) {
+void AppendEditText(const TextFieldState& state, const FontTable& fonts, const Matrix& toDevice,
+                    const ColorTransform& colorTransform, std::vector<DrawItem>& items) {
+  const EditTextDefinition& field = state.definition();
   TextFormat base = BaseFormat(field, fonts);
   if (state.textColor) base.color = *state.textColor;
   const TextLayout layout = LayoutEditText(field, state.Spans(base), fonts);

@@ -18,7 +18,7 @@ void AppendStaticText(const StaticTextDefinition& text, const FontTable& fonts, 
                       const ColorTransform& colorTransform, std::vector<DrawItem>& items);
 
 // Appends a field: its background, its border, then its text as it is now.
-void AppendEditText(const EditTextDefinition& field, const TextFieldState& state, const FontTable& fonts,
-                    const Matrix& toDevice, const ColorTransform& colorTransform, std::vector<DrawItem>& items);
+void AppendEditText(const TextFieldState& state, const FontTable& fonts, const Matrix& toDevice,
+                    const ColorTransform& colorTransform, std::vector<DrawItem>& items);
 
 }  // namespace zp::swf

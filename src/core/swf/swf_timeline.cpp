@@ -151,6 +151,9 @@ class DisplayTreeBuilder {
     child.kind = ref->kind;
     child.placedCharacter = planned.character;
     child.placeFrame = planned.placeFrame;
+    if (const EditTextDefinition* field = ref->kind == CharacterKind::kEditText ? ref->movie->FindEditText(ref->id) : nullptr) {
+      child.textField = std::make_shared<TextFieldState>(*field);
+    }
     Dress(child, planned);
     player_.redraw_ = true;
     if (sprite) {

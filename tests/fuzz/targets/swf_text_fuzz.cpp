@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       field.bounds = {0, 2000, 0, 2000};
       TextFieldState state(field);
       state.SetText(u"AB CD\rEF");
-      AppendEditText(field, state, fonts, toDevice, ColorTransform{}, items);
+      AppendEditText(state, fonts, toDevice, ColorTransform{}, items);
       break;
     }
     case 3: {
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 4: {
       if (auto field = ParseEditText(body, 8)) {
         TextFieldState state(*field);
-        AppendEditText(*field, state, fonts, toDevice, ColorTransform{}, items);
+        AppendEditText(state, fonts, toDevice, ColorTransform{}, items);
         (void)state.text();
         (void)state.htmlText();
       }
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       field.bounds = {0, 1000, 0, 1000};
       TextFieldState state(field);
       state.SetHtmlText(html);
-      AppendEditText(field, state, fonts, toDevice, ColorTransform{}, items);
+      AppendEditText(state, fonts, toDevice, ColorTransform{}, items);
       break;
     }
   }

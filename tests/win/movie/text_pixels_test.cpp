@@ -53,7 +53,7 @@ TEST(MovieTextPixels, FieldsInFontsOfTheSystemDrawWhereTheLayoutSays) {
       fonts.Add(named);
       field.fontId = 1;
       std::vector<swf::DrawItem> items;
-      swf::AppendEditText(field, swf::TextFieldState(field), fonts, swf::Matrix{0.05, 0, 0, 0.05, 10, 20},
+      swf::AppendEditText(swf::TextFieldState(field), fonts, swf::Matrix{0.05, 0, 0, 0.05, 10, 20},
                           swf::ColorTransform{}, items);
       ASSERT_EQ(items.size(), 1u);
       ASSERT_TRUE(items[0].text);
