@@ -1,8 +1,11 @@
 // Runs the movie reader, the timeline, the action machine and the draw list over arbitrary
 // bytes: parse, build, play a few frames with every control operation, draw.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "core/swf/swf_file.h"
 #include "core/swf/swf_movie.h"
@@ -13,7 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto file = zp::swf::File::Parse(std::span(data, size));
   if (!file) return 0;
   const auto stage = file->header().stage;
-  const auto movie = zp::swf::Movie::Build(std::move(*file));
+  // Every import reads these same bytes again: imports of imports must end all the same.
+  const std::vector<uint8_t> self(data, data + size);
+  const auto movie =
+      zp::swf::Movie::Build(std::move(*file), [&](std::u16string_view) { return std::optional(self); });
   zp::swf::Player player;
   player.SetActionBudget(500);  // endless loops are bounded either way; keep runs fast
   player.Load(movie, 0);
@@ -21,6 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (uint64_t t = 0; t < 12; ++t) {
     player.Advance(t * 100);
     (void)zp::swf::BuildDrawList(player, view, 1, 1);
+  }
+  player.StepFrames(3);
+  // Walk the display tree by names, as scripts address it: a child with a plain name (letters
+  // and digits only, so no step like "_parent") is found by the path it reports.
+  for (const auto& [depth, child] : player.displayList()) {
+    const bool plain = !child.name.empty() && std::all_of(child.name.begin(), child.name.end(), [](char16_t c) {
+      return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    });
+    if (plain && player.root().FindByPath(child.Path().substr(8), size % 2) == nullptr) std::abort();
   }
   player.Back();
   player.Forward();
