@@ -179,6 +179,36 @@ TEST(SwfDisplayTree, MasksClipTheDepthsUpToTheirClipDepthAndTransformsCompose) {
   EXPECT_EQ(alphas, (std::vector<uint8_t>{255, 63, 255, 255, 255}));  // 1/2 of 1/2 inside the sprite
 }
 
+TEST(SwfDisplayTree, ScriptsMakeAndRemoveInstancesTheTimelineLeavesAlone) {
+  MovieWriter m(6, 100, 100, 10);
+  m.DefineRect(1, {0, 0, 200, 200}, {255, 0, 0});
+  m.DefineSprite(10, Walker());
+  m.PlaceObject3(Placement(1).Character(10).At(1000, 0).OpaqueBackground({0, 255, 0}));
+  m.ShowFrame().ShowFrame();
+  Player p;
+  p.Load(Build(m), 0);
+  // The opaque background fills the sprite's bounds, behind its square.
+  const auto items = BuildDrawList(p, kPixels);
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].color, (Rgba{0, 255, 0, 255}));
+  EXPECT_EQ(LeftOfShapes(items), (std::vector<double>{50, 50}));
+
+  Instance* made = p.CreateInstance(p.root(), kScriptDepthOffset + 5, 10, u"made");
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->currentFrame, 0u);
+  EXPECT_EQ(p.root().FindByPath(u"made", true), made);
+  EXPECT_EQ(p.CreateInstance(p.root(), 7, 99, u"unknown"), nullptr);
+  EXPECT_EQ(p.CreateInstance(p.root(), 1, 1, u"over")->name, u"over");  // replaces the timeline's
+  p.GotoFrameAndStop(1);
+  p.GotoFrameAndStop(0);  // the timeline takes its depth back and leaves the script's alone
+  EXPECT_EQ(p.displayList().at(1).character, 10);
+  EXPECT_EQ(p.root().ChildByName(u"made", true), made);
+  const uint32_t serial = made->serial;
+  p.RemoveInstance(*made);
+  EXPECT_EQ(p.FindBySerial(serial), nullptr);
+  EXPECT_EQ(p.root().ChildByName(u"made", true), nullptr);
+}
+
 TEST(SwfDisplayTree, InitActionsRunOnceBeforeTheFrameAndChildrenAfterTheirParent) {
   MovieWriter inner(6, 1, 1, 1);
   inner.Actions(TraceText("sprite")).ShowFrame();

@@ -425,7 +425,7 @@ MovieWriter& MovieWriter::PlaceObject3(const Placement& p) {
   BitWriter w;
   w.U8(PlaceFlags(p));
   w.U8(static_cast<uint8_t>((p.filters.empty() ? 0 : 0x01) | (p.blendMode ? 0x02 : 0) | (p.cacheAsBitmap ? 0x04 : 0) |
-                            (p.className ? 0x08 : 0) | (p.visible ? 0x20 : 0)));
+                            (p.className ? 0x08 : 0) | (p.visible ? 0x20 : 0) | (p.opaqueBackground ? 0x40 : 0)));
   w.U16(p.depth);
   if (p.className) w.String(*p.className);
   WritePlacementFields(w, p);
@@ -433,6 +433,7 @@ MovieWriter& MovieWriter::PlaceObject3(const Placement& p) {
   if (p.blendMode) w.U8(*p.blendMode);
   if (p.cacheAsBitmap) w.U8(*p.cacheAsBitmap);
   if (p.visible) w.U8(*p.visible ? 1 : 0);
+  if (p.opaqueBackground) WriteColor(w, *p.opaqueBackground);
   w.Append(p.clipActions);
   return Tag(70, w.bytes());
 }

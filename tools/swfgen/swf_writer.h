@@ -119,6 +119,7 @@ struct Placement {
   Placement& BlendMode(uint8_t value) { return blendMode = value, *this; }
   Placement& CacheAsBitmap(uint8_t value) { return cacheAsBitmap = value, *this; }
   Placement& Visible(bool value) { return visible = value, *this; }
+  Placement& OpaqueBackground(Color value) { return opaqueBackground = value, *this; }
 
   uint16_t depth;
   bool move = false;
@@ -136,6 +137,7 @@ struct Placement {
   std::optional<uint8_t> blendMode;
   std::optional<uint8_t> cacheAsBitmap;
   std::optional<bool> visible;
+  std::optional<Color> opaqueBackground;
 };
 
 class MovieWriter {

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -53,6 +54,7 @@ class Instance {
   std::u16string name;
   uint16_t clipDepth = 0;  // non-zero: a mask over the depths above it up to this one
   bool visible = true;
+  std::optional<Rgba> opaqueBackground;  // fills its bounds behind it
   std::span<const uint8_t> clipActions;  // clip event handlers as stored (see DisplayChange)
   // Text fields: what the field shows now (scripts read and change it through this).
   std::shared_ptr<TextFieldState> textField;

@@ -131,6 +131,14 @@ bool Player::StepTimeline(Instance& clip) {
 
 void Player::ShowFrame(Instance& clip, size_t frame) { DisplayTreeEditor::ShowFrame(*this, clip, frame); }
 
+Instance* Player::CreateInstance(Instance& parent, int32_t depth, uint16_t character, std::u16string name) {
+  return DisplayTreeEditor::Create(*this, parent, depth, character, std::move(name));
+}
+
+void Player::RemoveInstance(Instance& instance) {
+  if (instance.parent) DisplayTreeEditor::Remove(*this, *instance.parent, instance.depth);
+}
+
 Instance* Player::FindBySerial(uint32_t serial) {
   if (serial == root_->serial) return root_.get();
   const auto it = instances_.find(serial);

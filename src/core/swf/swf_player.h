@@ -75,6 +75,12 @@ class Player final : private ActionHost {
   // Puts `clip` (a sprite or the root) on `frame` (0-based, clamped to its last), as a goto
   // does: its display list as that frame has it, its actions queued. Runs nothing by itself.
   void ShowFrame(Instance& clip, size_t frame);
+  // What scripts make and remove (attachMovie, duplicateMovieClip, removeMovieClip): a new
+  // instance of `character` (an id of `parent`'s movie) at `depth`, replacing what stood
+  // there, or null when nothing can be made (an unknown id, a budget reached). The timeline
+  // leaves such instances alone.
+  Instance* CreateInstance(Instance& parent, int32_t depth, uint16_t character, std::u16string name);
+  void RemoveInstance(Instance& instance);
 
   // A movie that places more objects than this, or nests sprites deeper, is cut off there:
   // what lies beyond is not created.
@@ -135,6 +141,7 @@ class Player final : private ActionHost {
   uint32_t nextSerial_ = 1;
   std::unordered_map<uint32_t, Instance*> instances_;  // by serial, every instance but the root
   Instance* target_ = nullptr;                         // whose actions run now
+  Instance removedTarget_{nullptr, 0, 0};              // stands in for a target removed by its own actions
   std::set<std::pair<const Movie*, uint16_t>> initializedSprites_;
   std::map<std::u16string, Value> variables_;
   std::vector<QueuedBlock> actionQueue_;

@@ -88,6 +88,7 @@ class DrawListBuilder {
 
  private:
   void Draw(const Instance& instance, const Matrix& m, const ColorTransform& color) {
+    if (instance.opaqueBackground) Background(instance, m, *instance.opaqueBackground);
     if (const ShapeDefinition* shape = FindShape(instance)) {
       const double matrixScale = std::sqrt(std::abs(m.a * m.d - m.b * m.c));
       for (const ShapeFill& fill : shape->geometry.fills) {
@@ -117,6 +118,45 @@ class DrawListBuilder {
     } else if (instance.textField) {
       AppendEditText(*instance.textField, instance.movie->fonts(), toDevice, color, out);
     }
+  }
+
+  // The rectangle around what an instance shows, filled behind it.
+  void Background(const Instance& instance, const Matrix& m, Rgba color) {
+    Box box;
+    Extend(box, instance, Matrix{});
+    if (box.empty || color.a == 0) return;
+    Contour corners;
+    for (const Point& p : {Point{box.x0, box.y0}, Point{box.x1, box.y0}, Point{box.x1, box.y1}, Point{box.x0, box.y1}}) {
+      corners.push_back(p);
+    }
+    items_.push_back(Item(DrawKind::kShape, false, color, 0, Map({corners}, m)));
+  }
+
+  struct Box {
+    bool empty = true;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    void Add(Point p) {
+      if (empty) {
+        x0 = x1 = p.x;
+        y0 = y1 = p.y;
+        empty = false;
+        return;
+      }
+      x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
+      y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+    }
+  };
+
+  // Adds the bounds of an instance and of everything in it, mapped by `m`, to `box`.
+  static void Extend(Box& box, const Instance& instance, const Matrix& m) {
+    if (const ShapeDefinition* shape = FindShape(instance)) {
+      const TwipsRect& r = shape->bounds;
+      for (const Point& p : {Point{double(r.xMin), double(r.yMin)}, Point{double(r.xMax), double(r.yMin)},
+                             Point{double(r.xMax), double(r.yMax)}, Point{double(r.xMin), double(r.yMax)}}) {
+        box.Add(m.Apply(p));
+      }
+    }
+    for (const auto& [depth, child] : instance.children) Extend(box, child, child.matrix.Then(m));
   }
 
   // The filled area of a mask and of everything under it.

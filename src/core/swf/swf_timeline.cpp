@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <string>
 
 #include "core/swf/swf_player.h"
 
@@ -18,6 +20,7 @@ struct Planned {
   std::u16string name;
   uint16_t clipDepth = 0;
   bool visible = true;
+  std::optional<Rgba> opaqueBackground;
   std::span<const uint8_t> clipActions;
 };
 
@@ -30,6 +33,7 @@ void Decorate(Planned& planned, const DisplayChange& change) {
   if (change.name) planned.name = *change.name;
   if (change.clipDepth) planned.clipDepth = *change.clipDepth;
   if (change.visible) planned.visible = *change.visible;
+  if (change.opaqueBackground) planned.opaqueBackground = *change.opaqueBackground;
   if (!change.clipActions.empty()) planned.clipActions = change.clipActions;
 }
 
@@ -58,21 +62,22 @@ void ApplyToPlan(Plan& plan, const Frame& frame, size_t frameIndex) {
 }
 
 Planned PlannedOf(const Instance& child) {
-  return {child.placedCharacter, child.placeFrame, child.matrix,  child.colorTransform, child.ratio,
-          child.name,            child.clipDepth,  child.visible, child.clipActions};
+  return {child.placedCharacter, child.placeFrame, child.matrix,  child.colorTransform,   child.ratio,
+          child.name,            child.clipDepth,  child.visible, child.opaqueBackground, child.clipActions};
 }
 
 // Copies the planned looks onto a child; true when anything changed.
 bool Dress(Instance& child, const Planned& planned) {
   const bool changed = !(child.matrix == planned.matrix) || !(child.colorTransform == planned.colorTransform) ||
                        child.ratio != planned.ratio || child.clipDepth != planned.clipDepth ||
-                       child.visible != planned.visible;
+                       child.visible != planned.visible || child.opaqueBackground != planned.opaqueBackground;
   child.matrix = planned.matrix;
   child.colorTransform = planned.colorTransform;
   child.ratio = planned.ratio;
   child.name = planned.name;
   child.clipDepth = planned.clipDepth;
   child.visible = planned.visible;
+  child.opaqueBackground = planned.opaqueBackground;
   child.clipActions = planned.clipActions;
   return changed;
 }
@@ -108,7 +113,6 @@ class DisplayTreeBuilder {
     player_.redraw_ = true;
   }
 
- private:
   // A clip has been shown once its first frame was entered; the root counts from its load.
   static bool shown(const Instance& clip) { return clip.currentFrame > 0 || !clip.children.empty(); }
 
@@ -138,12 +142,23 @@ class DisplayTreeBuilder {
     }
   }
 
-  void Create(Instance& parent, int32_t depth, const Planned& planned) {
-    if (player_.instances_.size() >= Player::kMaxInstances) return;
+  Instance* CreateByScript(Instance& parent, int32_t depth, uint16_t character, std::u16string name) {
+    Remove(parent, depth);
+    Planned planned;
+    planned.character = character;
+    planned.name = std::move(name);
+    Instance* child = Create(parent, depth, planned);
+    if (child) child->fromTimeline = false;
+    return child;
+  }
+
+ private:
+  Instance* Create(Instance& parent, int32_t depth, const Planned& planned) {
+    if (player_.instances_.size() >= Player::kMaxInstances) return nullptr;
     const auto ref = parent.movie->FindCharacter(planned.character);
-    if (!ref) return;  // nothing defined under that id: nothing to show
+    if (!ref) return nullptr;  // nothing defined under that id: nothing to show
     const SpriteDefinition* sprite = ref->kind == CharacterKind::kSprite ? ref->movie->FindSprite(ref->id) : nullptr;
-    if (sprite && parent.Nesting() + 1 >= Player::kMaxNesting) return;
+    if (sprite && parent.Nesting() + 1 >= Player::kMaxNesting) return nullptr;
     Instance& child = parent.children.try_emplace(depth, &parent, depth, player_.nextSerial_++).first->second;
     player_.instances_.emplace(child.serial, &child);
     child.movie = ref->movie;
@@ -161,9 +176,12 @@ class DisplayTreeBuilder {
       child.playing = true;
       Show(child, 0);
     }
+    return &child;
   }
 
   void Forget(Instance& instance) {
+    // Actions of an instance that goes while they run go on acting on nothing.
+    if (player_.target_ == &instance) player_.target_ = &player_.removedTarget_;
     for (auto& [depth, child] : instance.children) Forget(child);
     player_.instances_.erase(instance.serial);
   }
@@ -177,6 +195,12 @@ void DisplayTreeEditor::ShowFrame(Player& player, Instance& clip, size_t frame) 
 
 void DisplayTreeEditor::Remove(Player& player, Instance& parent, int32_t depth) {
   DisplayTreeBuilder(player).Remove(parent, depth);
+}
+
+Instance* DisplayTreeEditor::Create(Player& player, Instance& parent, int32_t depth, uint16_t character,
+                                    std::u16string name) {
+  if (!parent.movie) return nullptr;
+  return DisplayTreeBuilder(player).CreateByScript(parent, depth, character, std::move(name));
 }
 
 }  // namespace zp::swf

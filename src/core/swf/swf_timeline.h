@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace zp::swf {
 
@@ -17,6 +18,8 @@ class DisplayTreeEditor {
   static void ShowFrame(Player& player, Instance& clip, size_t frame);
   // Removes the child at `depth` of `parent` and everything under it.
   static void Remove(Player& player, Instance& parent, int32_t depth);
+  // A child made by a script (the timeline leaves it alone), replacing what stood at `depth`.
+  static Instance* Create(Player& player, Instance& parent, int32_t depth, uint16_t character, std::u16string name);
 };
 
 }  // namespace zp::swf
