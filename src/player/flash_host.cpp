@@ -51,6 +51,7 @@ bool CFlashHost::CreateHost(HWND topWindow, bool transparent, const RECT& rect) 
   transparent_ = transparent;
   if (!RegisterHostClass()) return false;
   if (!Create(0, L"", WS_CHILD | WS_VISIBLE, rect, topWindow, 0, kHostClass)) return false;
+  picture_.SetRenderInBackground([window = hwnd()] { PostMessageW(window, kPictureRenderedMessage, 0, 0); });
   switch (kind_) {
     case kPicture:
       SwitchToPicture();
@@ -391,6 +392,12 @@ LRESULT CFlashHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     case WM_PAINT:
       Paint();
+      return 0;
+    case kPictureRenderedMessage:
+      if (picture_.TakeFinishedRendering() && kind_ == kPicture) {
+        ApplyPictureShape();
+        if (pictureWindow_.hwnd()) InvalidateRect(pictureWindow_.hwnd(), nullptr, FALSE);
+      }
       return 0;
     case WM_EXITSIZEMOVE:
       if (kind_ == kPicture) {

@@ -42,6 +42,8 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   enum Kind { kMovie = 0, kPicture = 1, kWeb = 2 };
   static constexpr UINT kPictureWindowId = 23415;
   static constexpr UINT kWebFrameId = 27531;
+  // Posted to the host by the picture view's rendering thread when a new view is ready.
+  static constexpr UINT kPictureRenderedMessage = WM_APP + 0x51;
 
   bool CreateHost(HWND topWindow, bool transparent, const RECT& rect);
   bool ShowItem(const std::wstring& path);

@@ -22,7 +22,9 @@ bool PictureView::Load(const std::wstring& path) {
   metafile_.reset();
   rendered_.reset();
   layout_.reset();
-  holder_.ReleaseNaturalSize();
+  pending_.reset();
+  // A rendering of the previous picture may still be under way: it keeps its own holder.
+  holder_ = std::make_shared<pictures::PictureHolder>();
   picture_ = {};
   path_ = path;
   renderedPath_.clear();
@@ -43,7 +45,13 @@ std::optional<pictures::Interpolation> PictureView::lastInterpolation() const {
 }
 
 bool PictureView::SetView(const RECT& view) {
-  if (rendered_ && renderedPath_ == path_ && SameRect(renderedView_, view) && renderedWindow_ == window_) return true;
+  if (rendered_ && renderedPath_ == path_ && SameRect(renderedView_, view) && renderedWindow_ == window_) {
+    pending_.reset();  // back to what is on show: a rendering under way is of no use
+    return true;
+  }
+  if (pending_ && SameRect(pending_->view, view) && pending_->window == window_) return true;
+  if (background_ && rendered_ && renderedPath_ == path_ && !metafile_ && RenderInBackground(view)) return true;
+  pending_.reset();
   rendered_.reset();
   layout_.reset();
   renderedPath_.clear();
@@ -51,19 +59,60 @@ bool PictureView::SetView(const RECT& view) {
   return !renderFailed_;
 }
 
+void PictureView::SetRenderInBackground(std::function<void()> finished) {
+  background_ = std::make_unique<BackgroundRendering>(std::move(finished));
+}
+
+bool PictureView::RenderInBackground(const RECT& view) {
+  const auto layout = pictures::LayOutPictureView(
+      {picture_, {view.left, view.top, view.right, view.bottom}, window_, keepAspect_, allowScale_, false});
+  if (!layout || !layout->rendering) return false;
+  const auto& r = *layout->rendering;
+  const uint64_t ticket = nextTicket_++;
+  if (!background_->Submit({holder_, r.output, r.source, r.interpolation, r.sharpen, ticket})) return false;
+  pending_ = Pending {ticket, view, window_, *layout};
+  return true;
+}
+
+bool PictureView::TakeFinishedRendering() {
+  if (!background_) return false;
+  auto result = background_->Take();
+  if (!result || !pending_ || result->ticket != pending_->ticket) return false;
+  Pending taken = *pending_;
+  pending_.reset();
+  ++renderCount_;
+  layout_ = taken.layout;
+  rendered_ = std::move(result->bitmap);
+  renderFailed_ = !rendered_;
+  if (renderFailed_) {
+    renderedPath_.clear();
+    return true;
+  }
+  renderedPath_ = path_;
+  renderedView_ = taken.view;
+  renderedWindow_ = taken.window;
+  return true;
+}
+
+bool PictureView::AwaitRendering(DWORD timeoutMs) {
+  if (!background_ || !pending_) return true;
+  if (!background_->AwaitIdle(timeoutMs)) return false;
+  TakeFinishedRendering();
+  return true;
+}
+
 bool PictureView::Render(const RECT& view) {
   if (picture_.width <= 0 || picture_.height <= 0) return false;
   const bool metafile = static_cast<bool>(metafile_);
-  if (!metafile && !holder_.LoadNaturalSize(path_)) return false;
+  if (!metafile && !holder_->LoadNaturalSize(path_)) return false;
   layout_ = pictures::LayOutPictureView(
       {picture_, {view.left, view.top, view.right, view.bottom}, window_, keepAspect_, allowScale_, metafile});
   if (metafile) return layout_.has_value();  // played by Draw
   if (!layout_ || !layout_->rendering) return false;
   const auto& r = *layout_->rendering;
-  rendered_ = holder_.RenderPart(r.output, r.source, r.interpolation);
+  rendered_ = RenderView(*holder_, r.output, r.source, r.interpolation, r.sharpen);
   ++renderCount_;
   if (!rendered_) return false;
-  if (r.sharpen) pictures::SharpenBitmap(static_cast<HBITMAP>(rendered_.get()));
   renderedPath_ = path_;
   renderedView_ = view;
   renderedWindow_ = window_;
@@ -71,8 +120,10 @@ bool PictureView::Render(const RECT& view) {
 }
 
 POINT PictureView::MapPoint(POINT point) const {
-  if (!layout_) return point;
-  const layout::Point mapped = pictures::MapWindowPoint(*layout_, window_, {point.x, point.y});
+  // The view asked for, though its rendering may not be on show yet.
+  const pictures::PictureViewLayout* layout = pending_ ? &pending_->layout : layout_ ? &*layout_ : nullptr;
+  if (!layout) return point;
+  const layout::Point mapped = pictures::MapWindowPoint(*layout, window_, {point.x, point.y});
   return POINT{mapped.x, mapped.y};
 }
 

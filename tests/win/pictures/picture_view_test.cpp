@@ -2,6 +2,8 @@
 // again, and the pictures it refuses or still shows.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "pictures_test_support.h"
 #include "player/picture_view.h"
 
@@ -56,6 +58,52 @@ TEST_F(PictureViewTest, WidePictureIsLetterboxedRenderedOnceAndZoomedWithSquareP
   view_.SetWindowSize(300, 300);
   ASSERT_TRUE(view_.SetView(RECT{230, 100, 280, 150}));
   EXPECT_EQ(view_.renderCount(), 3);
+}
+
+TEST_F(PictureViewTest, InTheBackgroundTheLastFinishedRenderingShowsUntilTheNewViewIsReady) {
+  const auto path = WritePicture(scratch_, u"wide.bmp", TwoColourBmp(1000, 500, kRed, kBlue, {250, 125, 750, 375}));
+  std::atomic<int> finished {0};
+  view_.SetRenderInBackground([&] { ++finished; });
+  ASSERT_TRUE(view_.Load(path));
+  view_.SetWindowSize(400, 400);
+  // The first view of a picture is rendered at once: there is nothing else to show.
+  ASSERT_TRUE(view_.SetView(RECT{0, 0, 1000, 500}));
+  EXPECT_FALSE(view_.renderPending());
+  EXPECT_TRUE(Near(DrawnAt(200, 50), Colour(kGreen)));
+
+  // Two steps in a row: only the last is shown, and until then the whole picture is.
+  ASSERT_TRUE(view_.SetView(RECT{0, 0, 500, 250}));
+  ASSERT_TRUE(view_.SetView(RECT{230, 100, 280, 150}));
+  EXPECT_TRUE(view_.renderPending());
+  EXPECT_EQ(view_.MapPoint(POINT{200, 200}).x, 255) << "points map to the view asked for";
+  EXPECT_TRUE(Near(DrawnAt(200, 50), Colour(kGreen)));
+  ASSERT_TRUE(view_.AwaitRendering(30000));
+  EXPECT_FALSE(view_.renderPending());
+  EXPECT_GE(finished.load(), 1);
+  EXPECT_EQ(view_.renderCount(), 2);
+  EXPECT_EQ(view_.lastInterpolation(), pictures::Interpolation::kNearestNeighbour);
+  EXPECT_TRUE(Near(DrawnAt(155, 300), Colour(kRed)));
+  EXPECT_TRUE(Near(DrawnAt(165, 300), Colour(kBlue)));
+  RECT occupied{};
+  ASSERT_TRUE(view_.GetOccupiedRect(&occupied));
+  EXPECT_EQ(occupied.top, 0);
+
+  // Asked for and then back to what is on show: the rendering under way is dropped.
+  ASSERT_TRUE(view_.SetView(RECT{0, 0, 1000, 500}));
+  ASSERT_TRUE(view_.SetView(RECT{230, 100, 280, 150}));
+  EXPECT_FALSE(view_.renderPending());
+  ASSERT_TRUE(view_.AwaitRendering(30000));
+  EXPECT_FALSE(view_.TakeFinishedRendering());
+  EXPECT_TRUE(Near(DrawnAt(165, 300), Colour(kBlue)));
+
+  // Another picture while a rendering of this one is under way: the old one never shows.
+  const auto other = WritePicture(scratch_, u"plain.bmp", TwoColourBmp(200, 100, kGreen, kGreen, {0, 0, 1, 1}));
+  ASSERT_TRUE(view_.SetView(RECT{0, 0, 1000, 500}));
+  ASSERT_TRUE(view_.Load(other));
+  ASSERT_TRUE(view_.SetView(RECT{0, 0, 200, 100}));
+  ASSERT_TRUE(view_.AwaitRendering(30000));
+  EXPECT_FALSE(view_.TakeFinishedRendering());
+  EXPECT_TRUE(Near(DrawnAt(200, 200, 400, 400), Colour(kGreen)));
 }
 
 TEST_F(PictureViewTest, TinyHugeAndMetafilePictures) {
