@@ -155,6 +155,13 @@ TEST(SwfText, FieldStateIsWhatActionsReadAndWrite) {
   EXPECT_EQ(state.text(), u"xy");
   ASSERT_EQ(state.Spans(TextFormat{}).size(), 2u);
 
+  // A field a script makes starts empty, without border, in 12-point serif.
+  TextFieldState made(ScriptFieldDefinition({0, 2000, 0, 400}));
+  EXPECT_EQ(made.text(), u"");
+  EXPECT_FALSE(made.border || made.background || made.definition().html);
+  EXPECT_EQ(BaseFormat(made.definition(), FontTable{}).face, u"Times New Roman");
+  EXPECT_EQ(made.definition().height, 240);
+
   spec.html = false;
   spec.maxLength.reset();
   TextFieldState plain(Field(spec));

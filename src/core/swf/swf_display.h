@@ -56,7 +56,9 @@ class Instance {
   bool visible = true;
   std::optional<Rgba> opaqueBackground;  // fills its bounds behind it
   std::span<const uint8_t> clipActions;  // clip event handlers as stored (see DisplayChange)
-  // Text fields: what the field shows now (scripts read and change it through this).
+  // Text fields: what the field shows now (scripts read and change it through this; a
+  // field a script makes sets one from ScriptFieldDefinition). A duplicate of an instance
+  // takes a copy of the state, not the same one.
   std::shared_ptr<TextFieldState> textField;
 
   // Timeline objects are placed, kept and removed by the frames of their parent; `placeFrame`

@@ -349,6 +349,15 @@ std::optional<EditTextDefinition> ParseEditText(std::span<const uint8_t> body, u
   return field;
 }
 
+EditTextDefinition ScriptFieldDefinition(const TwipsRect& bounds) {
+  EditTextDefinition field;
+  field.bounds = bounds;
+  field.fontClass = u"Times New Roman";
+  field.height = 240;
+  field.color = Rgba{0, 0, 0, 255};
+  return field;
+}
+
 std::vector<StyledSpan> ParseHtmlText(std::u16string_view html, const TextFormat& base) {
   HtmlSpanBuilder builder(base);
   const std::u16string text = NormalizeLineEnds(html);

@@ -69,6 +69,10 @@ struct EditTextDefinition {
 // ends before the flags.
 std::optional<EditTextDefinition> ParseEditText(std::span<const uint8_t> body, uint8_t version);
 
+// The definition of a field a script makes (createTextField): these bounds, no text, no
+// border, a single line in the system's serif font of 12 points, black.
+EditTextDefinition ScriptFieldDefinition(const TwipsRect& bounds);
+
 // The look of a stretch of text.
 struct TextFormat {
   std::u16string face;  // a font name, or "_sans", "_serif", "_typewriter"
