@@ -117,7 +117,7 @@ TEST(SwfText, HtmlBecomesFormattedSpans) {
       base);
   std::u16string all;
   for (const auto& s : spans) all += s.text;
-  EXPECT_EQ(all, u"Big bold\na<b&A\u00a0itu\nxy");
+  EXPECT_EQ(all, u"Big bold\na<b&A\u00a0itu\nxy\n");
   ASSERT_GE(spans.size(), 5u);
   EXPECT_EQ(spans[0].format.face, u"Arial");
   EXPECT_EQ(spans[0].format.size, 600);
@@ -128,6 +128,16 @@ TEST(SwfText, HtmlBecomesFormattedSpans) {
   EXPECT_EQ(spans[2].format.face, u"Base");  // the paragraph break, after the font closed
   EXPECT_EQ(spans[2].format.align, TextAlign::kCenter);
   EXPECT_TRUE(spans[3].format.italic || spans[4].format.italic);
+  // Markup laid out with white space shows none of it; line ends in text end paragraphs.
+  const std::pair<std::u16string_view, std::u16string_view> plain[] = {
+      {u"test\ntest\n\ntest", u"test\ntest\n\ntest"}, {u"<p>test</p>\n", u"test\n"},
+      {u" <p>test</p>  <p>test</p> ", u"test\ntest\n"}, {u"<b> </b>", u""}, {u"<b> test </b>", u" test "},
+      {u"<p>\ntest\r\n</p>", u"\ntest\n\n"}, {u"\n \n", u""}};
+  for (const auto& [html, expected] : plain) {
+    std::u16string text;
+    for (const auto& span : ParseHtmlText(html, base)) text += span.text;
+    EXPECT_EQ(text, expected);
+  }
   // Unclosed tags, a stray '<' and relative sizes do no harm.
   base.size = 200;
   const auto odd = ParseHtmlText(u"<font size=\"+2\">a</b>b<c", base);
@@ -144,7 +154,7 @@ TEST(SwfText, FieldStateIsWhatActionsReadAndWrite) {
   spec.variable = "_root.name";
   spec.text = "<p>one</p><p>two &amp; more</p>";
   TextFieldState state(Field(spec));
-  EXPECT_EQ(state.text(), u"one\rtwo & more");
+  EXPECT_EQ(state.text(), u"one\rtwo & more\r");
   EXPECT_EQ(state.htmlText(), u"<p>one</p><p>two &amp; more</p>");
   EXPECT_EQ(state.variableName(), u"_root.name");
   EXPECT_TRUE(state.border && state.background);

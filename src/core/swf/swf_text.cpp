@@ -246,13 +246,7 @@ class HtmlSpanBuilder {
     if (stack_.size() < kMaxDepth) stack_.push_back({tag.name, format});
   }
 
-  std::vector<StyledSpan> Finish() {
-    if (!spans_.empty() && !spans_.back().text.empty() && spans_.back().text.back() == u'\n') {
-      spans_.back().text.pop_back();
-      if (spans_.back().text.empty()) spans_.pop_back();
-    }
-    return std::move(spans_);
-  }
+  std::vector<StyledSpan> Finish() { return std::move(spans_); }
 
  private:
   static constexpr size_t kMaxDepth = 256;
@@ -361,27 +355,29 @@ EditTextDefinition ScriptFieldDefinition(const TwipsRect& bounds) {
 std::vector<StyledSpan> ParseHtmlText(std::u16string_view html, const TextFormat& base) {
   HtmlSpanBuilder builder(base);
   const std::u16string text = NormalizeLineEnds(html);
-  for (size_t i = 0; i < text.size();) {
-    const char16_t c = text[i];
-    if (c == u'<') {
-      const size_t end = text.find(u'>', i);
-      if (end != std::u16string::npos) {
-        builder.Tag(ParseTag(std::u16string_view(text).substr(i + 1, end - i - 1)));
-        i = end + 1;
-        continue;
-      }
-    } else if (c == u'&') {
+  const std::u16string_view all(text);
+  // Text between tags that is nothing but white space (the layout of the markup) shows
+  // nothing; in other text a line end ends a paragraph.
+  auto addText = [&](std::u16string_view part) {
+    if (std::all_of(part.begin(), part.end(), [](char16_t c) { return IsWhiteSpace(c); })) return;
+    for (size_t i = 0; i < part.size();) {
       size_t length = 0;
-      const char16_t decoded = DecodeEntity(std::u16string_view(text).substr(i), length);
-      if (length > 0) {
-        builder.Text(decoded);
-        i += length;
-        continue;
-      }
+      const char16_t decoded = part[i] == u'&' ? DecodeEntity(part.substr(i), length) : 0;
+      builder.Text(length > 0 ? decoded : part[i]);
+      i += length > 0 ? length : 1;
     }
-    builder.Text(c);
-    ++i;
+  };
+  size_t start = 0;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i] != u'<') continue;
+    const size_t end = all.find(u'>', i);
+    if (end == std::u16string_view::npos) break;  // a '<' that opens no tag is text
+    addText(all.substr(start, i - start));
+    builder.Tag(ParseTag(all.substr(i + 1, end - i - 1)));
+    start = end + 1;
+    i = end;
   }
+  addText(all.substr(start));
   return builder.Finish();
 }
 
