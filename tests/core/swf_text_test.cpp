@@ -132,7 +132,7 @@ TEST(SwfText, HtmlBecomesFormattedSpans) {
   const std::pair<std::u16string_view, std::u16string_view> plain[] = {
       {u"test\ntest\n\ntest", u"test\ntest\n\ntest"}, {u"<p>test</p>\n", u"test\n"},
       {u" <p>test</p>  <p>test</p> ", u"test\ntest\n"}, {u"<b> </b>", u""}, {u"<b> test </b>", u" test "},
-      {u"<p>\ntest\r\n</p>", u"\ntest\n\n"}, {u"\n \n", u""}};
+      {u"<p>\ntest\r\n</p>", u"\ntest\n\n"}, {u"\n \n", u""}, {u"<p>a<b> </b>b</p>", u"a b\n"}};
   for (const auto& [html, expected] : plain) {
     std::u16string text;
     for (const auto& span : ParseHtmlText(html, base)) text += span.text;
@@ -201,7 +201,8 @@ TEST(SwfText, LayoutWrapsAlignsAndKeepsToTheBounds) {
       {"right", 1, true, u"HH HH", {{gutter + 2000 - 1200, first}, {gutter + 2000 - 1200, next}}},
       {"centre", 2, false, u"H", {{gutter + 700, first}}},
       {"paragraphs", 0, false, u"H\rH\r\nH", {{gutter, first}, {gutter, next}, {gutter, next + 1000}}},
-      {"lines below the bounds are left out", 0, false, u"H\nH\nH\nH\nH", {{gutter, first}, {gutter, next}, {gutter, next + 1000}}},
+      {"lines starting below the bounds are left out", 0, false, u"H\nH\nH\nH\nH",
+       {{gutter, first}, {gutter, next}, {gutter, next + 1000}, {gutter, next + 2000}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -253,37 +254,42 @@ TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
     return items;
   };
   auto items = draw(spec);
-  ASSERT_EQ(items.size(), 3u);
+  ASSERT_EQ(items.size(), 6u);
   EXPECT_EQ(items[0].color, (Rgba{255, 255, 255, 255}));  // the background: the box's pixels
   EXPECT_EQ(items[0].contours[0], (Contour{{10, 20}, {50, 20}, {50, 60}, {10, 60}}));
   EXPECT_EQ(items[1].color, (Rgba{0, 0, 0, 255}));  // the border: a pixel wide on each edge
   ASSERT_EQ(items[1].contours.size(), 4u);
   EXPECT_EQ(items[1].contours[0], (Contour{{10, 20}, {51, 20}, {51, 21}, {10, 21}}));
   EXPECT_EQ(items[1].contours[2], (Contour{{50, 21}, {51, 21}, {51, 40 + 20}, {50, 60}}));
-  ASSERT_TRUE(items[2].text);  // without "use outlines": a font of the system
-  EXPECT_EQ(items[2].text->text, u"HO");
-  EXPECT_EQ(items[2].text->face, u"Squares");
-  EXPECT_EQ(items[2].text->origin, (Point{kTextGutter, kTextGutter + DeviceAscent(TextFormat{}) * 200}));
-  EXPECT_EQ(items[2].color, (Rgba{0, 0, 255, 255}));
+  // The text draws inside the box only.
+  EXPECT_EQ(items[2].kind, DrawKind::kClipBegin);
+  EXPECT_EQ(items[3].kind, DrawKind::kClipArea);
+  EXPECT_EQ(items[3].contours, items[0].contours);
+  EXPECT_EQ(items[5].kind, DrawKind::kClipEnd);
+  ASSERT_TRUE(items[4].text);  // without "use outlines": a font of the system
+  EXPECT_EQ(items[4].text->text, u"HO");
+  EXPECT_EQ(items[4].text->face, u"Squares");
+  EXPECT_EQ(items[4].text->origin, (Point{kTextGutter, kTextGutter + DeviceAscent(TextFormat{}) * 200}));
+  EXPECT_EQ(items[4].color, (Rgba{0, 0, 255, 255}));
 
   // Right and centre aligned lines are placed by their end and middle, for the system's font.
   spec.align = 1;
   spec.text = "HO  ";
   items = draw(spec);
-  ASSERT_EQ(items.size(), 3u);
-  EXPECT_EQ(items[2].text->anchor, DeviceText::Anchor::kEnd);
-  EXPECT_EQ(items[2].text->origin.x, 400 - kTextGutter);
-  EXPECT_EQ(items[2].text->text, u"HO");
+  ASSERT_EQ(items.size(), 6u);
+  EXPECT_EQ(items[4].text->anchor, DeviceText::Anchor::kEnd);
+  EXPECT_EQ(items[4].text->origin.x, 400 - kTextGutter);
+  EXPECT_EQ(items[4].text->text, u"HO");
   spec.align = 2;
-  EXPECT_EQ(draw(spec)[2].text->anchor, DeviceText::Anchor::kMiddle);
-  EXPECT_NEAR(draw(spec)[2].text->origin.x, 200, 1e-9);
+  EXPECT_EQ(draw(spec)[4].text->anchor, DeviceText::Anchor::kMiddle);
+  EXPECT_NEAR(draw(spec)[4].text->origin.x, 200, 1e-9);
   spec.align.reset();
 
   spec.useOutlines = true;
   items = draw(spec);
-  ASSERT_EQ(items.size(), 3u);
-  EXPECT_FALSE(items[2].text);
-  EXPECT_EQ(items[2].contours.size(), 3u);  // H, and O with its hole
+  ASSERT_EQ(items.size(), 6u);
+  EXPECT_FALSE(items[4].text);
+  EXPECT_EQ(items[4].contours.size(), 3u);  // H, and O with its hole
 
   // Actions change the look: no border, a coloured background, another text.
   TextFieldState state(Field(spec));
@@ -335,13 +341,13 @@ TEST(SwfText, AMovieDrawsItsTextsAndFieldsKeepTheirOwnState) {
   player.Load(Movie::Build(std::move(*file)), 0);
   const auto view = ComputeViewTransform({0, 2000, 0, 2000}, std::nullopt, ScaleMode::kNoScale, 100, 100);
   auto items = BuildDrawList(player, view, 1, 1);
-  // The static text's two glyphs, then each field's background, border and glyph.
-  ASSERT_EQ(items.size(), 1u + 3u + 3u);
+  // The static text's two glyphs, then each field's background, border and clipped glyph.
+  ASSERT_EQ(items.size(), 1u + 6u + 6u);
   EXPECT_EQ(items[0].color, (Rgba{255, 0, 0, 255}));
   ASSERT_EQ(items[0].contours.size(), 2u);
   EXPECT_EQ(items[0].contours[0][0], (Point{10, 30}));  // (200 + 0, 200 + 400) twips
   EXPECT_EQ(items[1].contours[0][0], (Point{0, 50}));   // the first field's background
-  EXPECT_EQ(items[3].contours.size(), 1u);
+  EXPECT_EQ(items[5].contours.size(), 1u);
 
   // Each placed field has its own state: changing one leaves the other as it was.
   Instance* second = player.root().ChildAt(3);
@@ -350,8 +356,8 @@ TEST(SwfText, AMovieDrawsItsTextsAndFieldsKeepTheirOwnState) {
   second->textField->SetText(u"HH");
   second->textField->border = false;
   items = BuildDrawList(player, view, 1, 1);
-  ASSERT_EQ(items.size(), 1u + 3u + 2u);
-  EXPECT_EQ(items[6 - 1].contours.size(), 2u);
+  ASSERT_EQ(items.size(), 1u + 6u + 5u);
+  EXPECT_EQ(items[1 + 6 + 3].contours.size(), 2u);
   EXPECT_EQ(player.root().ChildAt(2)->textField->text(), u"H");
 }
 

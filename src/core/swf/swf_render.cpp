@@ -170,7 +170,7 @@ class DrawListBuilder {
     std::vector<DrawItem> text;
     Text(instance, m, ColorTransform{}, text);
     for (DrawItem& item : text) {
-      if (item.text || item.stroke) continue;
+      if (item.kind != DrawKind::kShape || item.text || item.stroke) continue;
       items_.push_back(Item(DrawKind::kClipArea, false, {}, 0, std::move(item.contours)));
     }
     for (const auto& [depth, child] : instance.children) {

@@ -353,31 +353,64 @@ EditTextDefinition ScriptFieldDefinition(const TwipsRect& bounds) {
 }
 
 std::vector<StyledSpan> ParseHtmlText(std::u16string_view html, const TextFormat& base) {
-  HtmlSpanBuilder builder(base);
   const std::u16string text = NormalizeLineEnds(html);
   const std::u16string_view all(text);
-  // Text between tags that is nothing but white space (the layout of the markup) shows
-  // nothing; in other text a line end ends a paragraph.
-  auto addText = [&](std::u16string_view part) {
-    if (std::all_of(part.begin(), part.end(), [](char16_t c) { return IsWhiteSpace(c); })) return;
+  // The markup as tags and the text between them.
+  struct Piece {
+    bool isTag = false;
+    std::u16string_view raw;  // a tag without its angle brackets, or text
+  };
+  std::vector<Piece> pieces;
+  size_t start = 0;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i] != u'<') continue;
+    const size_t end = all.find(u'>', i);
+    if (end == std::u16string_view::npos) break;  // a '<' that opens no tag is text
+    if (i > start) pieces.push_back({false, all.substr(start, i - start)});
+    pieces.push_back({true, all.substr(i + 1, end - i - 1)});
+    start = end + 1;
+    i = end;
+  }
+  if (start < all.size()) pieces.push_back({false, all.substr(start)});
+
+  // White space that only lays out the markup shows nothing: text of nothing but white space
+  // counts only in a paragraph that has other text.
+  auto blank = [](std::u16string_view part) {
+    return std::all_of(part.begin(), part.end(), [](char16_t c) { return IsWhiteSpace(c); });
+  };
+  auto breaks = [](const HtmlTag& tag) { return tag.name == u"p" || tag.name == u"li" || tag.name == u"br"; };
+  std::vector<HtmlTag> tags(pieces.size());
+  std::vector<bool> shown(pieces.size(), true);
+  for (size_t begin = 0; begin < pieces.size();) {
+    size_t end = begin;
+    bool hasText = false;
+    for (; end < pieces.size(); ++end) {
+      if (pieces[end].isTag) {
+        tags[end] = ParseTag(pieces[end].raw);
+        if (breaks(tags[end])) break;
+      } else {
+        hasText = hasText || !blank(pieces[end].raw);
+      }
+    }
+    for (size_t i = begin; i < end; ++i) shown[i] = pieces[i].isTag || hasText;
+    begin = end + 1;
+  }
+
+  HtmlSpanBuilder builder(base);
+  for (size_t p = 0; p < pieces.size(); ++p) {
+    if (pieces[p].isTag) {
+      builder.Tag(tags[p]);
+      continue;
+    }
+    if (!shown[p]) continue;
+    const std::u16string_view part = pieces[p].raw;
     for (size_t i = 0; i < part.size();) {
       size_t length = 0;
       const char16_t decoded = part[i] == u'&' ? DecodeEntity(part.substr(i), length) : 0;
       builder.Text(length > 0 ? decoded : part[i]);
       i += length > 0 ? length : 1;
     }
-  };
-  size_t start = 0;
-  for (size_t i = 0; i < all.size(); ++i) {
-    if (all[i] != u'<') continue;
-    const size_t end = all.find(u'>', i);
-    if (end == std::u16string_view::npos) break;  // a '<' that opens no tag is text
-    addText(all.substr(start, i - start));
-    builder.Tag(ParseTag(all.substr(i + 1, end - i - 1)));
-    start = end + 1;
-    i = end;
   }
-  addText(all.substr(start));
   return builder.Finish();
 }
 

@@ -95,7 +95,7 @@ struct StyledSpan {
 // The text of an HTML field as formatted spans: paragraphs (a paragraph's end and a line end
 // in the text both end one) and line breaks, fonts (face, size, colour), bold, italic and
 // underline; other tags are dropped, entities decoded, and text of nothing but white space
-// between tags left out.
+// left out unless its paragraph has other text.
 std::vector<StyledSpan> ParseHtmlText(std::u16string_view html, const TextFormat& base);
 
 // The state of one placed text field: a copy of its definition (so that a field made by a

@@ -95,37 +95,9 @@ TwipsRect AutoSizedBounds(const EditTextDefinition& field, const TextLayout& lay
   return bounds;
 }
 
-}  // namespace
-
-Matrix ViewMatrix(const ViewTransform& view) { return {view.scaleX, 0, 0, view.scaleY, view.offsetX, view.offsetY}; }
-
-void AppendStaticText(const StaticTextDefinition& text, const FontTable& fonts, const Matrix& toDevice,
-                      const ColorTransform& colorTransform, std::vector<DrawItem>& items) {
-  const Matrix m = text.matrix.Then(toDevice);
-  for (const StaticTextRun& run : text.runs) {
-    const FontDefinition* font = fonts.Find(run.fontId);
-    const Rgba color = colorTransform.Apply(run.color);
-    if (!font || color.a == 0) continue;
-    DrawItem item;
-    item.color = color;
-    const double scale = run.height / kEmUnits;
-    for (const StaticTextRun::Entry& entry : run.glyphs) {
-      if (entry.index < font->glyphs.size()) AppendGlyph(font->glyphs[entry.index], entry.x, run.y, scale, m, item.contours);
-    }
-    if (!item.contours.empty()) items.push_back(std::move(item));
-  }
-}
-
-void AppendEditText(const TextFieldState& state, const FontTable& fonts, const Matrix& toDevice,
-                    const ColorTransform& colorTransform, std::vector<DrawItem>& items) {
-  const EditTextDefinition& field = state.definition();
-  TextFormat base = BaseFormat(field, fonts);
-  if (state.textColor) base.color = *state.textColor;
-  const TextLayout layout = LayoutEditText(field, state.Spans(base), fonts);
-
-  const DeviceBox box = BoxOf(field.autoSize ? AutoSizedBounds(field, layout) : field.bounds, toDevice);
-  if (state.background) AppendBackground(box, colorTransform.Apply(state.backgroundColor), items);
-  if (state.border) AppendBorder(box, colorTransform.Apply(state.borderColor), items);
+// The laid-out runs: glyphs for embedded fonts, device-text items for fonts of the system.
+void AppendRuns(const TextLayout& layout, const Matrix& toDevice, const ColorTransform& colorTransform,
+                std::vector<DrawItem>& items) {
   for (size_t r = 0; r < layout.runs.size(); ++r) {
     const LaidOutRun& run = layout.runs[r];
     const Rgba color = colorTransform.Apply(run.format.color);
@@ -165,6 +137,56 @@ void AppendEditText(const TextFieldState& state, const FontTable& fonts, const M
     item.text = std::move(text);
     items.push_back(std::move(item));
   }
+}
+
+}  // namespace
+
+Matrix ViewMatrix(const ViewTransform& view) { return {view.scaleX, 0, 0, view.scaleY, view.offsetX, view.offsetY}; }
+
+void AppendStaticText(const StaticTextDefinition& text, const FontTable& fonts, const Matrix& toDevice,
+                      const ColorTransform& colorTransform, std::vector<DrawItem>& items) {
+  const Matrix m = text.matrix.Then(toDevice);
+  for (const StaticTextRun& run : text.runs) {
+    const FontDefinition* font = fonts.Find(run.fontId);
+    const Rgba color = colorTransform.Apply(run.color);
+    if (!font || color.a == 0) continue;
+    DrawItem item;
+    item.color = color;
+    const double scale = run.height / kEmUnits;
+    for (const StaticTextRun::Entry& entry : run.glyphs) {
+      if (entry.index < font->glyphs.size()) AppendGlyph(font->glyphs[entry.index], entry.x, run.y, scale, m, item.contours);
+    }
+    if (!item.contours.empty()) items.push_back(std::move(item));
+  }
+}
+
+void AppendEditText(const TextFieldState& state, const FontTable& fonts, const Matrix& toDevice,
+                    const ColorTransform& colorTransform, std::vector<DrawItem>& items) {
+  const EditTextDefinition& field = state.definition();
+  TextFormat base = BaseFormat(field, fonts);
+  if (state.textColor) base.color = *state.textColor;
+  const TextLayout layout = LayoutEditText(field, state.Spans(base), fonts);
+
+  const DeviceBox box = BoxOf(field.autoSize ? AutoSizedBounds(field, layout) : field.bounds, toDevice);
+  if (state.background) AppendBackground(box, colorTransform.Apply(state.backgroundColor), items);
+  if (state.border) AppendBorder(box, colorTransform.Apply(state.borderColor), items);
+  if (layout.runs.empty()) return;
+  // Text shows only inside the field's box: lines that run past it are cut there.
+  DrawItem clip;
+  clip.kind = DrawKind::kClipBegin;
+  items.push_back(clip);
+  clip.kind = DrawKind::kClipArea;
+  clip.contours.push_back(box.snapped ? Box(box.x0, box.y0, box.x1, box.y1) : box.corners);
+  items.push_back(std::move(clip));
+  const size_t before = items.size();
+  AppendRuns(layout, toDevice, colorTransform, items);
+  if (items.size() == before) {
+    items.resize(before - 2);  // nothing drawn: no group either
+    return;
+  }
+  DrawItem end;
+  end.kind = DrawKind::kClipEnd;
+  items.push_back(end);
 }
 
 }  // namespace zp::swf

@@ -211,9 +211,8 @@ TextLayout LayoutEditText(const EditTextDefinition& field, const std::vector<Sty
       ascent = std::max(ascent, styles[chars[i].style].ascent);
       descent = std::max(descent, styles[chars[i].style].descent);
     }
+    if (!field.autoSize && top >= field.bounds.yMax) break;  // below the box: not shown
     const double baseline = top + ascent;
-    // The field shows the lines that fit (and the first, however tall); there is no clip.
-    if (!field.autoSize && &line != &lines.front() && baseline + descent > field.bounds.yMax) break;
     top = baseline + descent + field.leading;
     layout.textHeight = baseline + descent - firstTop;
 

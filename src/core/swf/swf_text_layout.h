@@ -29,8 +29,8 @@ struct TextLayout {
   double textHeight = 0;  // from the first line's top to the last line's bottom
 };
 
-// The field's text `spans` set inside its bounds. Lines after the first that do not fit
-// inside the bounds are left out; an auto-sized field keeps them all.
+// The field's text `spans` set inside its bounds. Lines that start below the bounds are left
+// out (the drawing cuts the text at the box); an auto-sized field keeps them all.
 TextLayout LayoutEditText(const EditTextDefinition& field, const std::vector<StyledSpan>& spans,
                           const FontTable& fonts);
 
