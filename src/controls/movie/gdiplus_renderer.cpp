@@ -1,8 +1,10 @@
 #include "gdiplus_renderer.h"
 
 #include "device_text.h"
+#include "layer_targets.h"
 
 #include <algorithm>
+#include <memory>
 using std::max;
 using std::min;
 #include <objidl.h>  // PROPID, which the lean Windows headers leave out
@@ -92,9 +94,10 @@ class ClipGroups {
   Gdiplus::GpRegion* pending_ = nullptr;
 };
 
-// Draws background and items on a prepared graphics object, within `bounds`.
+// Draws background and items on a prepared graphics object, within `bounds`; layer groups need
+// the pixels it draws on (`pixels`, showing `bounds`), else they are drawn straight.
 void DrawOn(GpGraphics* graphics, const RECT& bounds, zp::swf::Rgba background,
-            const std::vector<zp::swf::DrawItem>& items) {
+            const std::vector<zp::swf::DrawItem>& items, zp::swf::PixelView pixels = {}) {
   gp::GdipSetSmoothingMode(graphics, Gdiplus::SmoothingModeAntiAlias);
   gp::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
   gp::GdipSetClipRectI(graphics, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
@@ -108,9 +111,26 @@ void DrawOn(GpGraphics* graphics, const RECT& bounds, zp::swf::Rgba background,
   }
   gp::GdipTranslateWorldTransform(graphics, static_cast<float>(bounds.left), static_cast<float>(bounds.top),
                                   Gdiplus::MatrixOrderPrepend);
-  ClipGroups clips(graphics);
+  LayerTargets layers(graphics, pixels, bounds.left, bounds.top);
+  // Each layer has clip groups of its own: a group opened outside a layer ends outside it.
+  std::vector<std::unique_ptr<ClipGroups>> clipStack;
+  clipStack.push_back(std::make_unique<ClipGroups>(graphics));
   for (const auto& item : items) {
+    ClipGroups& clips = *clipStack.back();
+    graphics = layers.graphics();
     switch (item.kind) {
+      case zp::swf::DrawKind::kLayerBegin:
+        if (item.layer) {
+          layers.Begin(*item.layer);
+          clipStack.push_back(std::make_unique<ClipGroups>(layers.graphics()));
+        }
+        continue;
+      case zp::swf::DrawKind::kLayerEnd:
+        if (clipStack.size() > 1) {
+          clipStack.pop_back();
+          layers.End();
+        }
+        continue;
       case zp::swf::DrawKind::kClipBegin: clips.Begin(); continue;
       case zp::swf::DrawKind::kClipEnd: clips.End(); continue;
       case zp::swf::DrawKind::kClipArea:
@@ -151,7 +171,16 @@ void DrawOn(GpGraphics* graphics, const RECT& bounds, zp::swf::Rgba background,
 
 }  // namespace
 
+namespace {
+void DrawThroughPixels(HDC hdc, const RECT& bounds, zp::swf::Rgba background,
+                       const std::vector<zp::swf::DrawItem>& items);
+}  // namespace
+
 void DrawMovie(HDC hdc, const RECT& bounds, zp::swf::Rgba background, const std::vector<zp::swf::DrawItem>& items) {
+  if (HasLayers(items)) {
+    DrawThroughPixels(hdc, bounds, background, items);
+    return;
+  }
   GpGraphics* graphics = nullptr;
   if (gp::GdipCreateFromHDC(hdc, &graphics) != Gdiplus::Ok) return;
   DrawOn(graphics, bounds, background, items);
@@ -169,7 +198,7 @@ bool DrawMovieToPixels(uint32_t* pixels, int width, int height, int stride, zp::
   GpGraphics* graphics = nullptr;
   const bool ok = gp::GdipGetImageGraphicsContext(bitmap, &graphics) == Gdiplus::Ok;
   if (ok) {
-    DrawOn(graphics, RECT{0, 0, width, height}, background, items);
+    DrawOn(graphics, RECT{0, 0, width, height}, background, items, {pixels, width, height, stride / 4});
     gp::GdipDeleteGraphics(graphics);
   }
   gp::GdipDisposeImage(bitmap);
@@ -177,6 +206,14 @@ bool DrawMovieToPixels(uint32_t* pixels, int width, int height, int stride, zp::
 }
 
 void DrawMovieBlended(HDC hdc, const RECT& bounds, const std::vector<zp::swf::DrawItem>& items) {
+  DrawThroughPixels(hdc, bounds, zp::swf::Rgba{0, 0, 0, 0}, items);
+}
+
+namespace {
+
+// Draws background and items into premultiplied pixels, then blends those onto `hdc`.
+void DrawThroughPixels(HDC hdc, const RECT& bounds, zp::swf::Rgba background,
+                       const std::vector<zp::swf::DrawItem>& items) {
   const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
   if (width <= 0 || height <= 0) return;
   BITMAPINFO info{};
@@ -192,7 +229,7 @@ void DrawMovieBlended(HDC hdc, const RECT& bounds, const std::vector<zp::swf::Dr
   HDC memory = CreateCompatibleDC(hdc);
   if (memory) {
     // A fresh section is all zeros: fully transparent until the movie draws on it.
-    if (DrawMovieToPixels(static_cast<uint32_t*>(bits), width, height, width * 4, zp::swf::Rgba{0, 0, 0, 0}, items)) {
+    if (DrawMovieToPixels(static_cast<uint32_t*>(bits), width, height, width * 4, background, items)) {
       HGDIOBJ old = SelectObject(memory, picture);
       const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
       AlphaBlend(hdc, bounds.left, bounds.top, width, height, memory, 0, 0, width, height, blend);
@@ -202,5 +239,7 @@ void DrawMovieBlended(HDC hdc, const RECT& bounds, const std::vector<zp::swf::Dr
   }
   DeleteObject(picture);
 }
+
+}  // namespace
 
 }  // namespace zp::movie

@@ -21,7 +21,9 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "core/swf/swf_effects.h"
 #include "core/swf/swf_geometry.h"
 #include "core/swf/swf_movie.h"
 #include "core/swf/swf_text.h"
@@ -55,6 +57,9 @@ class Instance {
   uint16_t clipDepth = 0;  // non-zero: a mask over the depths above it up to this one
   bool visible = true;
   std::optional<Rgba> opaqueBackground;  // fills its bounds behind it
+  // Drawn into a layer of its own, filtered and blended, when either is not plain.
+  BlendMode blendMode = BlendMode::kNormal;
+  std::vector<Filter> filters;
   std::span<const uint8_t> clipActions;  // clip event handlers as stored (see DisplayChange)
   // Text fields: what the field shows now (scripts read and change it through this; a
   // field a script makes sets one from ScriptFieldDefinition). A duplicate of an instance

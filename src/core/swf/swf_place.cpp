@@ -1,6 +1,7 @@
 #include "core/swf/swf_place.h"
 
 #include "core/swf/swf_bits.h"
+#include "core/swf/swf_effects.h"
 #include "core/swf/swf_file.h"
 #include "core/swf/swf_movie.h"
 #include "core/swf/swf_shape.h"
@@ -30,43 +31,6 @@ enum PlaceFlags3 : uint8_t {
   kPlaceHasVisible = 0x20,
   kPlaceHasOpaqueBackground = 0x40,
 };
-
-enum FilterId : uint8_t {
-  kFilterDropShadow = 0,
-  kFilterBlur = 1,
-  kFilterGlow = 2,
-  kFilterBevel = 3,
-  kFilterGradientGlow = 4,
-  kFilterConvolution = 5,
-  kFilterColorMatrix = 6,
-  kFilterGradientBevel = 7,
-};
-
-// Skips a filter list: each filter's length follows from its kind and its own counts.
-void SkipFilters(BitReader& reader) {
-  const uint8_t count = reader.U8();
-  for (uint8_t i = 0; i < count && reader.ok(); ++i) {
-    switch (reader.U8()) {
-      case kFilterDropShadow: reader.Skip(23); break;
-      case kFilterBlur: reader.Skip(9); break;
-      case kFilterGlow: reader.Skip(15); break;
-      case kFilterBevel: reader.Skip(27); break;
-      case kFilterGradientGlow:
-      case kFilterGradientBevel: {
-        const uint8_t colors = reader.U8();
-        reader.Skip(colors * 5u + 19);  // colours and ratios, then blur, angle, distance, strength, flags
-        break;
-      }
-      case kFilterConvolution: {
-        const uint8_t columns = reader.U8(), rows = reader.U8();
-        reader.Skip(8 + 4u * columns * rows + 4 + 1);  // divisor and bias, matrix, default colour, flags
-        break;
-      }
-      case kFilterColorMatrix: reader.Skip(80); break;
-      default: reader.Fail(); break;  // an unknown filter has no known length
-    }
-  }
-}
 
 // The fields PlaceObject2 and 3 share after the depth (and PlaceObject3's class name).
 void ReadPlacementFields(BitReader& reader, uint8_t flags, uint8_t version, DisplayChange& change) {
@@ -115,8 +79,8 @@ std::optional<DisplayChange> ReadPlaceObject3(std::span<const uint8_t> body, uin
   ReadPlacementFields(reader, flags, version, change);
   if (!reader.ok()) return std::nullopt;
   // What follows only decorates the placement; damage there loses the decoration, not the object.
-  if (flags3 & kPlaceHasFilterList) SkipFilters(reader);
-  if (flags3 & kPlaceHasBlendMode) reader.U8();
+  if (flags3 & kPlaceHasFilterList) change.filters = ReadFilterList(reader);
+  if (flags3 & kPlaceHasBlendMode) change.blendMode = BlendModeFromByte(reader.U8());
   if (flags3 & kPlaceHasCacheAsBitmap) reader.U8();
   if (flags3 & kPlaceHasVisible) change.visible = reader.U8() != 0;
   if (flags3 & kPlaceHasOpaqueBackground) {
@@ -124,6 +88,8 @@ std::optional<DisplayChange> ReadPlaceObject3(std::span<const uint8_t> body, uin
     change.opaqueBackground = Rgba{r, g, b, a};
   }
   if (!reader.ok()) {
+    change.filters.reset();
+    change.blendMode.reset();
     change.visible.reset();
     change.opaqueBackground.reset();
     return change;

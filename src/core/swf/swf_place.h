@@ -6,7 +6,9 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "core/swf/swf_effects.h"
 #include "core/swf/swf_geometry.h"
 
 namespace zp::swf {
@@ -26,6 +28,8 @@ struct DisplayChange {
   std::optional<uint16_t> clipDepth;     // a mask over the depths above it up to this one
   std::optional<bool> visible;
   std::optional<Rgba> opaqueBackground;
+  std::optional<BlendMode> blendMode;
+  std::optional<std::vector<Filter>> filters;
   // The clip event handlers of PlaceObject2 and 3 as stored (the record after the clip depth),
   // pointing into the file; empty when there are none. Their layout depends on the version.
   std::span<const uint8_t> clipActions;
@@ -35,8 +39,8 @@ struct DisplayChange {
 // movie's, for decoding the instance name.
 std::optional<DisplayChange> ReadPlaceObject(std::span<const uint8_t> body);
 std::optional<DisplayChange> ReadPlaceObject2(std::span<const uint8_t> body, uint8_t version);
-// PlaceObject2's fields plus those PlaceObject3 adds: the class name, filters, blend mode and
-// bitmap caching are skipped; visibility and the opaque background are kept.
+// PlaceObject2's fields plus those PlaceObject3 adds: filters, blend mode, visibility and the
+// opaque background are kept; the class name and bitmap caching are skipped.
 std::optional<DisplayChange> ReadPlaceObject3(std::span<const uint8_t> body, uint8_t version);
 // RemoveObject (`tagCode` 5, with a character id) or RemoveObject2 (28, depth only).
 std::optional<DisplayChange> ReadRemoveObject(uint16_t tagCode, std::span<const uint8_t> body);

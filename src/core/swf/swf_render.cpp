@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/swf/swf_layers.h"
 #include "core/swf/swf_text_draw.h"
 
 namespace zp::swf {
@@ -35,6 +36,8 @@ ViewTransform ComputeViewTransform(const TwipsRect& stage, const std::optional<T
   // Centre the shown rectangle in the view.
   t.offsetX = (width - shownW * t.scaleX) / 2 - shown.xMin * t.scaleX;
   t.offsetY = (height - shownH * t.scaleY) / 2 - shown.yMin * t.scaleY;
+  t.width = width;
+  t.height = height;
   return t;
 }
 
@@ -88,6 +91,24 @@ class DrawListBuilder {
 
  private:
   void Draw(const Instance& instance, const Matrix& m, const ColorTransform& color) {
+    if (openLayers_ < kMaxLayerNesting && NeedsLayer(instance, openLayers_ > 0)) {
+      DrawLayered(instance, m, color);
+      return;
+    }
+    DrawContent(instance, m, color);
+  }
+
+  // The instance drawn into a layer of its own, which takes its colour transform as a whole.
+  void DrawLayered(const Instance& instance, const Matrix& m, const ColorTransform& color) {
+    const size_t begin = items_.size();
+    items_.push_back(Marker(DrawKind::kLayerBegin));
+    ++openLayers_;
+    DrawContent(instance, m, ColorTransform{});
+    --openLayers_;
+    CloseLayer(items_, begin, EffectsOf(instance, view_, color), view_);
+  }
+
+  void DrawContent(const Instance& instance, const Matrix& m, const ColorTransform& color) {
     if (instance.opaqueBackground) Background(instance, m, *instance.opaqueBackground);
     if (const ShapeDefinition* shape = FindShape(instance)) {
       const double matrixScale = std::sqrt(std::abs(m.a * m.d - m.b * m.c));
@@ -198,6 +219,7 @@ class DrawListBuilder {
   const ViewTransform& view_;
   std::vector<DrawItem>& items_;
   double strokeScale_;
+  int openLayers_ = 0;
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/swf/swf_effects.h"
 #include "core/swf/swf_file.h"
 #include "core/swf/swf_geometry.h"
 #include "core/swf/swf_player.h"
@@ -21,6 +22,7 @@ enum class ScaleMode : int32_t { kShowAll = 0, kNoBorder = 1, kExactFit = 2, kNo
 struct ViewTransform {
   double scaleX = 1.0 / 20, scaleY = 1.0 / 20;
   double offsetX = 0, offsetY = 0;
+  int32_t width = 0, height = 0;  // the view's size in pixels, when known
   Point ToDevice(Point twips) const { return {twips.x * scaleX + offsetX, twips.y * scaleY + offsetY}; }
   Point ToTwips(Point device) const;
 };
@@ -53,7 +55,21 @@ struct DeviceText {
 // items after it add filled areas to it (each item's contours filled even-odd, the items
 // together as a union), the items up to the matching kClipEnd draw only inside that area (and
 // inside any group around it). A group with no area shows nothing.
-enum class DrawKind : uint8_t { kShape, kClipBegin, kClipArea, kClipEnd };
+//
+// Objects with a blend mode or filters make layer groups: kLayerBegin opens one, carrying how
+// the layer is finished; the items up to the matching kLayerEnd draw into a transparent layer
+// covering `LayerEffects::left/top/width/height` of the view (the items keep view coordinates),
+// which is then filtered, colour-transformed and composited onto what lies below with its
+// blend mode. Layer and clip groups nest within each other, never across.
+enum class DrawKind : uint8_t { kShape, kClipBegin, kClipArea, kClipEnd, kLayerBegin, kLayerEnd };
+
+struct LayerEffects {
+  int32_t left = 0, top = 0, width = 0, height = 0;  // device pixels of the view
+  BlendMode blendMode = BlendMode::kNormal;
+  std::vector<Filter> filters;
+  double filterScaleX = 1, filterScaleY = 1;  // device pixels per stage pixel, for filter sizes
+  ColorTransform colorTransform;              // applied to the finished layer as a whole
+};
 
 struct DrawItem {
   DrawKind kind = DrawKind::kShape;
@@ -62,12 +78,14 @@ struct DrawItem {
   double width = 0;                // stroke width in device pixels (at least 1)
   std::vector<Contour> contours;   // device pixels; closed for fills, open for strokes
   std::shared_ptr<const DeviceText> text;  // when set, the item is this text, not contours
+  std::shared_ptr<const LayerEffects> layer;  // kLayerBegin only
 };
 
 // The display tree of the player, drawn through `view`, back to front: each instance's matrix
 // and colour transform apply within its parent's; invisible instances are left out with
 // everything under them; masks (objects with a clip depth) become clip groups over the
-// depths they cover. `rootScaleX/Y` are the root timeline's _xscale/_yscale as fractions
+// depths they cover; objects with a blend mode or filters become layer groups (a layer is at
+// most the view and what its filters reach beyond it). `rootScaleX/Y` are the root timeline's _xscale/_yscale as fractions
 // (1 = 100 %), applied about the stage origin.
 std::vector<DrawItem> BuildDrawList(const Player& player, const ViewTransform& view, double rootScaleX = 1,
                                     double rootScaleY = 1);

@@ -21,6 +21,8 @@ struct Planned {
   uint16_t clipDepth = 0;
   bool visible = true;
   std::optional<Rgba> opaqueBackground;
+  BlendMode blendMode = BlendMode::kNormal;
+  std::vector<Filter> filters;
   std::span<const uint8_t> clipActions;
 };
 
@@ -34,6 +36,8 @@ void Decorate(Planned& planned, const DisplayChange& change) {
   if (change.clipDepth) planned.clipDepth = *change.clipDepth;
   if (change.visible) planned.visible = *change.visible;
   if (change.opaqueBackground) planned.opaqueBackground = *change.opaqueBackground;
+  if (change.blendMode) planned.blendMode = *change.blendMode;
+  if (change.filters) planned.filters = *change.filters;
   if (!change.clipActions.empty()) planned.clipActions = change.clipActions;
 }
 
@@ -63,14 +67,16 @@ void ApplyToPlan(Plan& plan, const Frame& frame, size_t frameIndex) {
 
 Planned PlannedOf(const Instance& child) {
   return {child.placedCharacter, child.placeFrame, child.matrix,  child.colorTransform,   child.ratio,
-          child.name,            child.clipDepth,  child.visible, child.opaqueBackground, child.clipActions};
+          child.name,            child.clipDepth,  child.visible, child.opaqueBackground, child.blendMode,
+          child.filters,         child.clipActions};
 }
 
 // Copies the planned looks onto a child; true when anything changed.
 bool Dress(Instance& child, const Planned& planned) {
   const bool changed = !(child.matrix == planned.matrix) || !(child.colorTransform == planned.colorTransform) ||
                        child.ratio != planned.ratio || child.clipDepth != planned.clipDepth ||
-                       child.visible != planned.visible || child.opaqueBackground != planned.opaqueBackground;
+                       child.visible != planned.visible || child.opaqueBackground != planned.opaqueBackground ||
+                       child.blendMode != planned.blendMode || child.filters != planned.filters;
   child.matrix = planned.matrix;
   child.colorTransform = planned.colorTransform;
   child.ratio = planned.ratio;
@@ -78,6 +84,8 @@ bool Dress(Instance& child, const Planned& planned) {
   child.clipDepth = planned.clipDepth;
   child.visible = planned.visible;
   child.opaqueBackground = planned.opaqueBackground;
+  child.blendMode = planned.blendMode;
+  child.filters = planned.filters;
   child.clipActions = planned.clipActions;
   return changed;
 }
