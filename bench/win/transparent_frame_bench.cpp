@@ -102,7 +102,7 @@ int main() {
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - copyStart).count() / kFrames;
       std::printf("transparent frame %dx%d (%s): %.2f ms, %.0f%% of a 24 fps frame period (goal 25%%); "
                   "%.1f times a memcpy of its pixels (%.3f ms)\n",
-                  kWidth, kHeight, view.screenIs32Bit() ? "one pass" : "two passes", frameMs,
+                  kWidth, kHeight, view.screenIs32Bit() ? "32-bit display" : "display without an alpha byte", frameMs,
                   100.0 * frameMs / kFramePeriodMs, frameMs / copyMs, copyMs);
       result = 0;
     } else {

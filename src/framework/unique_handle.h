@@ -68,5 +68,6 @@ using UniqueFont = UniqueHandle<NullInvalidTraits<HGDIOBJ, DeleteGdiObject>>;
 using UniqueBitmap = UniqueHandle<NullInvalidTraits<HGDIOBJ, DeleteGdiObject>>;
 using UniqueEnhMetafile = UniqueHandle<NullInvalidTraits<HENHMETAFILE, DeleteEnhMetaFile>>;
 using UniqueKey = UniqueHandle<NullInvalidTraits<HKEY, CloseRegistryKey>>;
+using UniqueMemoryDc = UniqueHandle<NullInvalidTraits<HDC, DeleteDC>>;  // from CreateCompatibleDC
 
 }  // namespace zp::win

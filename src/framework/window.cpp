@@ -25,7 +25,7 @@ bool RegisterPlainClass(WNDPROC procedure) {
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
-bool RegisterWindowClass(const wchar_t* name, UINT style) {
+bool RegisterWindowClass(const wchar_t* name, UINT style, const wchar_t* cursor) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   if (GetClassInfoExW(ModuleInstance(), name, &wc)) return true;
@@ -34,7 +34,7 @@ bool RegisterWindowClass(const wchar_t* name, UINT style) {
   wc.style = style;
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = ModuleInstance();
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hCursor = LoadCursorW(nullptr, cursor);
   wc.lpszClassName = name;
   return RegisterClassExW(&wc) != 0;
 }

@@ -67,8 +67,9 @@ class Window {
 HINSTANCE ModuleInstance();
 
 // Registers a window class of the module, unless it exists already, for windows the framework
-// subclasses once created: the system's default procedure, the arrow cursor, no background
-// brush, no icon, and the given class style. True when the class exists afterwards.
-bool RegisterWindowClass(const wchar_t* name, UINT style);
+// subclasses once created: the system's default procedure, the given cursor (the arrow unless
+// said), no background brush, no icon, and the given class style. True when the class exists
+// afterwards.
+bool RegisterWindowClass(const wchar_t* name, UINT style, const wchar_t* cursor = IDC_ARROW);
 
 }  // namespace zp::win

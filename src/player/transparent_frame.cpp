@@ -16,26 +16,14 @@ constexpr UINT kFirstPaneId = 0xE900;
 // No picture larger than this is drawn: a size beyond any screen is a mistake, not a movie.
 constexpr int kLargestSide = 16384;
 
-bool RegisterFrameClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(win::ModuleInstance(), kFrameClass, &wc)) return true;
-  wc = WNDCLASSEXW{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_BYTEALIGNCLIENT;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = win::ModuleInstance();
-  wc.hCursor = LoadCursorW(nullptr, IDC_SIZEALL);
-  wc.lpszClassName = kFrameClass;
-  return RegisterClassExW(&wc) != 0;
-}
-
 }  // namespace
 
 // ---- the frame ------------------------------------------------------------------------------
 
 bool TransparentFrame::Create(const RECT& rect) {
-  if (!RegisterFrameClass()) return false;
+  // No background and the four-headed arrow: the window is drawn only by its picture, and it
+  // drags.
+  if (!win::RegisterWindowClass(kFrameClass, CS_BYTEALIGNCLIENT, IDC_SIZEALL)) return false;
   const auto* application = win::Application::Current();
   HWND owner = application ? application->mainWindow() : nullptr;
   if (!Window::Create(WS_EX_LAYERED, L"", WS_POPUP | WS_VISIBLE, rect, owner, 0, kFrameClass)) return false;
@@ -126,40 +114,35 @@ void FlashCView::OnDraw() {
   const int width = area.right - area.left, height = area.bottom - area.top;
   if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return;
   if (!EnsurePictures(width, height)) return;
-  HDC screen = GetDC(nullptr);
-  HDC memory = screen ? CreateCompatibleDC(screen) : nullptr;
-  if (!memory) {
-    if (screen) ReleaseDC(nullptr, screen);
-    return;
-  }
+  const win::UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+  if (!memory) return;
   const RECT all{0, 0, width, height};
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  HGDIOBJ old = nullptr;
-  if (!screenIs32Bit_) {
-    // Without an alpha byte on the display, the frame is drawn twice and the alpha is read
-    // from how much of the white shows through.
-    old = SelectObject(memory, dibWhite_.get());
-    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    container_->DrawWindowlessControls(memory);
-    SelectObject(memory, dibBlack_.get());
-  } else {
-    old = SelectObject(memory, dibBlack_.get());
-  }
-  FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  container_->DrawWindowlessControls(memory);
+  HGDIOBJ old = SelectObject(memory.get(), dibBlack_.get());
+  FillRect(memory.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  container_->DrawWindowlessControls(memory.get());
   GdiFlush();
-  if (screenIs32Bit_) {
+  // The pictures are 32-bit whatever the display: a control that fills in the alpha byte itself
+  // (the movie control's twin does) has given all there is with one drawing. Only one that
+  // leaves the byte empty, where the display keeps none, is drawn again over white, and its
+  // alpha read from how much of the white shows through.
+  if (screenIs32Bit_ || transparency::CarriesAlpha(pixelsBlack_, count)) {
     transparency::MakeColouredPixelsOpaque(pixelsBlack_, count);
   } else {
+    SelectObject(memory.get(), dibWhite_.get());
+    FillRect(memory.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    container_->DrawWindowlessControls(memory.get());
+    GdiFlush();
+    SelectObject(memory.get(), dibBlack_.get());
     transparency::AlphaFromBlackAndWhite(pixelsBlack_, pixelsWhite_, count);
   }
+  HDC screen = GetDC(nullptr);
   POINT destination{area.left, area.top}, source{0, 0};
   SIZE size{width, height};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  updateLayeredWindow_(host, screen, &destination, &size, memory, &source, 0, &blend, ULW_ALPHA);
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  updateLayeredWindow_(host, screen, &destination, &size, memory.get(), &source, 0, &blend, ULW_ALPHA);
+  if (screen) ReleaseDC(nullptr, screen);
+  SelectObject(memory.get(), old);
 }
 
 void FlashCView::OnSysColorChange() {

@@ -69,5 +69,14 @@ TEST(LayeredAlpha, BulkWalksAgreeWithOnePixelFormsAtEveryLength) {
   }
 }
 
+// A drawing that filled in any alpha byte needs no second drawing; colour alone, or nothing at
+// all, does not count, and nothing past the count is read.
+TEST(LayeredAlpha, OnlyAnAlphaByteShowsTheDrawingCarriesAlpha) {
+  const uint32_t pixels[] = {0x00FFFFFFu, 0x00000000u, 0x01000000u};
+  EXPECT_FALSE(CarriesAlpha(pixels, 2));
+  EXPECT_TRUE(CarriesAlpha(pixels, 3));
+  EXPECT_FALSE(CarriesAlpha(pixels, 0));
+}
+
 }  // namespace
 }  // namespace zp::transparency

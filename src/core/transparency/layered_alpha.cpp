@@ -71,4 +71,11 @@ void AlphaFromBlackAndWhite(uint32_t* overBlack, const uint32_t* overWhite, size
   for (; i < count; ++i) overBlack[i] = BlendedPixel(overBlack[i], overWhite[i]);
 }
 
+bool CarriesAlpha(const uint32_t* pixels, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (pixels[i] & 0xFF000000u) return true;
+  }
+  return false;
+}
+
 }  // namespace zp::transparency

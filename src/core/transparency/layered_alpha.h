@@ -5,15 +5,18 @@
 // alpha byte. Plain GDI drawing leaves that byte 0, so a pixel with colour but alpha 0 was
 // drawn opaque.
 //
-// Two passes: on a 16- or 24-bit display the alpha byte is lost, so the control draws the
-// same frame over white and over black; how far a pixel's red moved between the two is how
-// much of the background shows through it.
+// Two passes: for a control that leaves the alpha byte empty where a display has none, the
+// control draws the same frame over white and over black; how far a pixel's red moved between
+// the two is how much of the background shows through it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 namespace zp::transparency {
+
+// Whether any pixel has a non-zero alpha byte: the drawing filled the byte in itself.
+bool CarriesAlpha(const uint32_t* pixels, size_t count);
 
 // Makes opaque every pixel that has colour (low 24 bits not 0) but alpha 0. Black pixels with
 // alpha 0 stay transparent. Returns whether any pixel changed.
