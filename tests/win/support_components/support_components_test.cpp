@@ -28,6 +28,17 @@ std::u16string SpacedFolder(const test::ScratchDirectory& scratch) {
   return folder;
 }
 
+// A package: a program's worth of other bytes, then the record.
+bool WritePackage(const std::u16string& path, uint32_t seed, const test::Bytes& record) {
+  return test::WriteBytes(path, test::Concat({test::RandomBytes(5000, seed), record}));
+}
+
+// A package carrying a program of the build's folder as its installer, under `storedName`.
+bool WritePackageWithInstaller(const std::u16string& path, const char16_t* program, const char16_t* storedName) {
+  const auto bytes = test::ReadBytes(ProgramFolder() + u"\\" + program);
+  return bytes && WritePackage(path, 1, MakeFileRecord(kInstallerTag, storedName, *bytes));
+}
+
 class SupportComponents : public ::testing::Test {
  protected:
   void TearDown() override { test::Regsvr32(test::ControlPath(), false); }  // the build's copy again
@@ -53,11 +64,8 @@ TEST_F(SupportComponents, RegistrationToolTakesQuotedPathsAndItsExitCodeCounts) 
 }
 
 TEST_F(SupportComponents, InstallerFromThePackageRunsAndIsWaitedFor) {
-  const auto installer = test::ReadBytes(ProgramFolder() + u"\\InstallFlashPlayer.exe");
-  ASSERT_TRUE(installer);
   const std::u16string withInstaller = scratch.File(u"with installer.exe");
-  ASSERT_TRUE(test::WriteBytes(withInstaller, test::Concat({test::RandomBytes(5000, 1),
-                                                            MakeFileRecord(kInstallerTag, u"ZpSetup.exe", *installer)})));
+  ASSERT_TRUE(WritePackageWithInstaller(withInstaller, u"InstallFlashPlayer.exe", u"ZpSetup.exe"));
   const std::u16string without = scratch.File(u"without.exe");
   ASSERT_TRUE(test::WriteBytes(without, test::RandomBytes(5000, 2)));
   const std::u16string directory = SpacedFolder(scratch);
@@ -76,11 +84,8 @@ TEST_F(SupportComponents, InstallerFromThePackageRunsAndIsWaitedFor) {
 // The installer's switch and exit code, seen through a program that writes down its arguments
 // (beside itself, as "<name>.args") and ends with 1 when it cannot.
 TEST_F(SupportComponents, InstallerGetsItsSwitchByFullPathAndOnlyExitCodeZeroCounts) {
-  const auto recorder = test::ReadBytes(ProgramFolder() + u"\\arg_recorder.exe");
-  ASSERT_TRUE(recorder);
   const std::u16string package = scratch.File(u"package.exe");
-  ASSERT_TRUE(test::WriteBytes(package, test::Concat({test::RandomBytes(5000, 6),
-                                                      MakeFileRecord(kInstallerTag, u"ZpRecorder.exe", *recorder)})));
+  ASSERT_TRUE(WritePackageWithInstaller(package, u"arg_recorder.exe", u"ZpRecorder.exe"));
   struct Case {
     const char16_t* folder;
     bool required;
@@ -110,8 +115,7 @@ TEST_F(SupportComponents, InstallerGetsItsSwitchByFullPathAndOnlyExitCodeZeroCou
 TEST_F(SupportComponents, TransparencyControlIsWrittenUnderAUniqueDatName) {
   const test::Bytes control = test::RandomBytes(30000, 3);
   const std::u16string package = scratch.File(u"package.exe");
-  ASSERT_TRUE(test::WriteBytes(package, test::Concat({test::RandomBytes(5000, 4),
-                                                      MakeFileRecord(kToolsTag, u"stored-name.ocx", control)})));
+  ASSERT_TRUE(WritePackage(package, 4, MakeFileRecord(kToolsTag, u"stored-name.ocx", control)));
   const std::u16string directory = SpacedFolder(scratch);
   std::u16string path = directory;
   ASSERT_TRUE(ExtractFernwikControl(package, path));
@@ -122,7 +126,7 @@ TEST_F(SupportComponents, TransparencyControlIsWrittenUnderAUniqueDatName) {
   test::Bytes broken = MakeFileRecord(kToolsTag, u"stored-name.ocx", control);
   broken[kFileHeaderSize + 40] ^= 0xFF;
   const std::u16string brokenPackage = scratch.File(u"broken.exe");
-  ASSERT_TRUE(test::WriteBytes(brokenPackage, test::Concat({test::RandomBytes(5000, 5), broken})));
+  ASSERT_TRUE(WritePackage(brokenPackage, 5, broken));
   std::u16string brokenPath = scratch.File(u"empty");
   platform::CreateSingleDirectory(brokenPath);
   EXPECT_FALSE(ExtractFernwikControl(brokenPackage, brokenPath));
