@@ -2,6 +2,8 @@
 // imports: movies written by the movie writer, played by the player, drawn into a draw list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/swf/swf_player.h"
 #include "core/swf/swf_render.h"
 #include "core/text.h"
@@ -43,6 +45,12 @@ std::vector<double> LeftOfShapes(const std::vector<DrawItem>& items) {
     xs.push_back(left);
   }
   return xs;
+}
+
+// A clip area as a shape, to measure it.
+DrawItem Item(DrawItem item) {
+  item.kind = DrawKind::kShape;
+  return item;
 }
 
 const ViewTransform kPixels;  // 1/20: twips to pixels, no offset
@@ -177,6 +185,22 @@ TEST(SwfDisplayTree, MasksClipTheDepthsUpToTheirClipDepthAndTransformsCompose) {
   EXPECT_EQ(kinds, (std::vector<DrawKind>{kClipBegin, kClipArea, kShape, kShape, kClipEnd, kShape, kClipBegin, kClipArea,
                                           kClipBegin, kClipArea, kShape, kClipEnd, kClipEnd, kShape}));
   EXPECT_EQ(alphas, (std::vector<uint8_t>{255, 63, 255, 255, 255}));  // 1/2 of 1/2 inside the sprite
+
+  // A mask set by a script: the masked object is drawn within the mask's area on the stage,
+  // which is found through the mask's parents; the mask is not drawn.
+  Instance& masked = p.root().children.at(30);
+  Instance& sprite = p.root().children.at(3);
+  masked.scriptMask = sprite.children.at(1).serial;
+  sprite.matrix.tx = 2000;
+  const std::vector<DrawItem> items = BuildDrawList(p, kPixels);
+  kinds.clear();
+  for (const DrawItem& item : items) kinds.push_back(item.kind);
+  ASSERT_GE(kinds.size(), 4u);
+  EXPECT_EQ(std::vector<DrawKind>(kinds.end() - 4, kinds.end()),
+            (std::vector<DrawKind>{kClipBegin, kClipArea, kShape, kClipEnd}));
+  EXPECT_EQ(std::count(kinds.begin(), kinds.end(), kShape), 4);  // 2, 4, 7 and 30: not the mask
+  const DrawItem& area = items[items.size() - 3];
+  EXPECT_EQ(LeftOfShapes({Item(area)}), std::vector<double>{100});  // where the sprite moved it
 }
 
 TEST(SwfDisplayTree, ScriptsMakeAndRemoveInstancesTheTimelineLeavesAlone) {

@@ -60,6 +60,9 @@ class Instance {
   // Drawn into a layer of its own, filtered and blended, when either is not plain.
   BlendMode blendMode = BlendMode::kNormal;
   std::vector<Filter> filters;
+  // A mask a script set (setMask): the serial of the instance whose filled area this one is
+  // drawn within, 0 for none. An instance that masks another this way is not drawn itself.
+  uint32_t scriptMask = 0;
   std::span<const uint8_t> clipActions;  // clip event handlers as stored (see DisplayChange)
   // Text fields: what the field shows now (scripts read and change it through this; a
   // field a script makes sets one from ScriptFieldDefinition). A duplicate of an instance

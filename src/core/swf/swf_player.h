@@ -72,6 +72,7 @@ class Player final : private ActionHost {
   const Instance& root() const { return *root_; }
   const std::map<int32_t, Instance>& displayList() const { return root_->children; }
   Instance* FindBySerial(uint32_t serial);
+  const Instance* FindBySerial(uint32_t serial) const { return const_cast<Player*>(this)->FindBySerial(serial); }
   // Puts `clip` (a sprite or the root) on `frame` (0-based, clamped to its last), as a goto
   // does: its display list as that frame has it, its actions queued. Runs nothing by itself.
   void ShowFrame(Instance& clip, size_t frame);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "core/swf/swf_layers.h"
 #include "core/swf/swf_text_draw.h"
@@ -64,8 +65,11 @@ DrawItem Item(DrawKind kind, bool stroke, Rgba color, double width, std::vector<
 
 class DrawListBuilder {
  public:
-  DrawListBuilder(const ViewTransform& view, std::vector<DrawItem>& items)
-      : view_(view), items_(items), strokeScale_(std::sqrt(std::abs(view.scaleX * view.scaleY))) {}
+  DrawListBuilder(const Player& player, const ViewTransform& view, const Matrix& rootMatrix, std::vector<DrawItem>& items)
+      : player_(player), view_(view), rootMatrix_(rootMatrix), items_(items),
+        strokeScale_(std::sqrt(std::abs(view.scaleX * view.scaleY))) {
+    FindScriptMasks(player.root());
+  }
 
   void Children(const Instance& parent, const Matrix& matrix, const ColorTransform& color) {
     std::vector<uint16_t> openMasks;  // clip depths, innermost last
@@ -83,8 +87,14 @@ class DrawListBuilder {
         openMasks.push_back(end);
         continue;
       }
-      if (child.clipDepth > 0 || !child.visible) continue;  // a mask over nothing shows nothing itself
+      if (child.clipDepth > 0 || !child.visible || scriptMasks_.count(child.serial)) continue;  // masks are not drawn
+      const Instance* mask = child.scriptMask ? player_.FindBySerial(child.scriptMask) : nullptr;
+      if (mask && mask != &child) {
+        items_.push_back(Marker(DrawKind::kClipBegin));
+        Area(*mask, WorldMatrix(*mask));
+      }
       Draw(child, m, child.colorTransform.Then(color));
+      if (mask && mask != &child) items_.push_back(Marker(DrawKind::kClipEnd));
     }
     for (size_t i = 0; i < openMasks.size(); ++i) items_.push_back(Marker(DrawKind::kClipEnd));
   }
@@ -180,6 +190,20 @@ class DrawListBuilder {
     for (const auto& [depth, child] : instance.children) Extend(box, child, child.matrix.Then(m));
   }
 
+  void FindScriptMasks(const Instance& instance) {
+    for (const auto& [depth, child] : instance.children) {
+      if (child.scriptMask && child.scriptMask != child.serial) scriptMasks_.insert(child.scriptMask);
+      FindScriptMasks(child);
+    }
+  }
+
+  // Where an instance stands on the stage, through all its parents.
+  Matrix WorldMatrix(const Instance& instance) const {
+    Matrix m = instance.matrix;
+    for (const Instance* p = instance.parent; p && p->parent; p = p->parent) m = m.Then(p->matrix);
+    return m.Then(rootMatrix_);
+  }
+
   // The filled area of a mask and of everything under it.
   void Area(const Instance& instance, const Matrix& m) {
     if (const ShapeDefinition* shape = FindShape(instance)) {
@@ -216,8 +240,11 @@ class DrawListBuilder {
     return out;
   }
 
+  const Player& player_;
   const ViewTransform& view_;
+  Matrix rootMatrix_;
   std::vector<DrawItem>& items_;
+  std::set<uint32_t> scriptMasks_;  // instances that mask others by script
   double strokeScale_;
   int openLayers_ = 0;
 };
@@ -231,7 +258,7 @@ std::vector<DrawItem> BuildDrawList(const Player& player, const ViewTransform& v
   Matrix root;
   root.a = rootScaleX;
   root.d = rootScaleY;
-  DrawListBuilder(view, items).Children(player.root(), root, ColorTransform{});
+  DrawListBuilder(player, view, root, items).Children(player.root(), root, ColorTransform{});
   return items;
 }
 
