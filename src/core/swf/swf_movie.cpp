@@ -213,31 +213,30 @@ void Movie::ReadImports(uint16_t tagCode, std::span<const uint8_t> body, const I
   if (used) imports_.push_back(std::move(source));
 }
 
+namespace {
+
+// One table of the dictionary: the definition under `id`, or null.
+template <typename Table>
+const typename Table::mapped_type* FindIn(const Table& table, uint16_t id) {
+  const auto it = table.find(id);
+  return it == table.end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
 std::optional<CharacterRef> Movie::FindCharacter(uint16_t id) const {
   const auto it = characters_.find(id);
   if (it == characters_.end()) return std::nullopt;
   return it->second;
 }
 
-const ShapeDefinition* Movie::FindShape(uint16_t id) const {
-  const auto it = shapes_.find(id);
-  return it == shapes_.end() ? nullptr : &it->second;
-}
+const ShapeDefinition* Movie::FindShape(uint16_t id) const { return FindIn(shapes_, id); }
 
-const SpriteDefinition* Movie::FindSprite(uint16_t id) const {
-  const auto it = sprites_.find(id);
-  return it == sprites_.end() ? nullptr : &it->second;
-}
+const SpriteDefinition* Movie::FindSprite(uint16_t id) const { return FindIn(sprites_, id); }
 
-const StaticTextDefinition* Movie::FindStaticText(uint16_t id) const {
-  const auto it = texts_.find(id);
-  return it == texts_.end() ? nullptr : &it->second;
-}
+const StaticTextDefinition* Movie::FindStaticText(uint16_t id) const { return FindIn(texts_, id); }
 
-const EditTextDefinition* Movie::FindEditText(uint16_t id) const {
-  const auto it = editTexts_.find(id);
-  return it == editTexts_.end() ? nullptr : &it->second;
-}
+const EditTextDefinition* Movie::FindEditText(uint16_t id) const { return FindIn(editTexts_, id); }
 
 std::optional<uint16_t> Movie::FindExport(std::u16string_view name) const {
   if (const auto it = exports_.find(std::u16string(name)); it != exports_.end()) return it->second;

@@ -1,7 +1,6 @@
 // Drawing into premultiplied pixels, as a layered window takes them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "controls/movie/gdiplus_renderer.h"
@@ -13,6 +12,13 @@ namespace zp::test {
 namespace {
 
 using swfgen::MovieWriter;
+
+// The items drawn on a transparent 100 × 100 stage; empty when drawing fails.
+std::vector<uint32_t> DrawTransparent(const std::vector<zp::swf::DrawItem>& items) {
+  std::vector<uint32_t> pixels(100 * 100, 0);
+  if (!zp::movie::DrawMovieToPixels(pixels.data(), 100, 100, 400, zp::swf::Rgba{0, 0, 0, 0}, items)) pixels.clear();
+  return pixels;
+}
 
 TEST(MoviePixels, TransparentBackgroundKeepsAlphaPerPixel) {
   const GdiplusSession gdiplus;
@@ -26,9 +32,8 @@ TEST(MoviePixels, TransparentBackgroundKeepsAlphaPerPixel) {
   zp::swf::MovieSession session;
   ASSERT_TRUE(session.LoadBytes(m.Finish(false), 0));
 
-  std::vector<uint32_t> pixels(100 * 100, 0);
-  ASSERT_TRUE(zp::movie::DrawMovieToPixels(pixels.data(), 100, 100, 400, zp::swf::Rgba{0, 0, 0, 0},
-                                           session.DrawList(100, 100)));
+  const std::vector<uint32_t> pixels = DrawTransparent(session.DrawList(100, 100));
+  ASSERT_EQ(pixels.size(), 100u * 100);
   auto at = [&](int x, int y) { return pixels[y * 100 + x]; };
   EXPECT_EQ(at(20, 20), 0xFFFF0000u);  // opaque red, ARGB in memory order B G R A
   const uint32_t half = at(80, 20);
@@ -43,7 +48,7 @@ TEST(MoviePixels, MasksClipByTheirFilledAreaOnly) {
   const GdiplusSession gdiplus;
   ASSERT_TRUE(gdiplus.started());
   // A mask over the left half clips a red square that fills the stage; a blue one above the
-  // mask's depths is not clipped. A second mask over an unknown character shows nothing.
+  // mask's depths is not clipped. A clip group without any area shows nothing.
   MovieWriter m(6, 100, 100, 12);
   m.DefineRect(1, {0, 0, 50 * 20, 100 * 20}, {0, 255, 0});
   m.DefineRect(2, {0, 0, 100 * 20, 50 * 20}, {255, 0, 0});
@@ -52,9 +57,8 @@ TEST(MoviePixels, MasksClipByTheirFilledAreaOnly) {
   m.ShowFrame();
   zp::swf::MovieSession session;
   ASSERT_TRUE(session.LoadBytes(m.Finish(false), 0));
-  std::vector<uint32_t> pixels(100 * 100, 0);
-  ASSERT_TRUE(zp::movie::DrawMovieToPixels(pixels.data(), 100, 100, 400, zp::swf::Rgba{0, 0, 0, 0},
-                                           session.DrawList(100, 100)));
+  std::vector<uint32_t> pixels = DrawTransparent(session.DrawList(100, 100));
+  ASSERT_EQ(pixels.size(), 100u * 100);
   auto at = [&](int x, int y) { return pixels[y * 100 + x]; };
   EXPECT_EQ(at(25, 25), 0xFFFF0000u);  // red inside the mask
   EXPECT_EQ(at(75, 25), 0u);           // clipped away; the mask itself is not drawn
@@ -63,8 +67,8 @@ TEST(MoviePixels, MasksClipByTheirFilledAreaOnly) {
 
   std::vector<zp::swf::DrawItem> empty = session.DrawList(100, 100);
   empty.erase(empty.begin() + 1);  // the mask's only area
-  std::fill(pixels.begin(), pixels.end(), 0);
-  ASSERT_TRUE(zp::movie::DrawMovieToPixels(pixels.data(), 100, 100, 400, zp::swf::Rgba{0, 0, 0, 0}, empty));
+  pixels = DrawTransparent(empty);
+  ASSERT_EQ(pixels.size(), 100u * 100);
   EXPECT_EQ(at(25, 25), 0u);
   EXPECT_EQ(at(25, 75), 0xFF0000FFu);
 }
