@@ -100,11 +100,12 @@ class BlockDeflater : public zp::ByteSink {
     pending_.push_back(std::async(std::launch::async, DeflateBlock, std::move(current_), last));
     current_ = {};
     current_.reserve(kBlockSize);
-    // Until the first blocks have shown whether compression pays, one block at a time: noise
-    // then costs the deflate of one block before it is stored, not of a block per thread.
-    // Otherwise one more than there are threads, so that the next block is being gathered
-    // while every thread deflates.
-    const size_t limit = probe_ && blocks_ < kProbeBlocks ? 1 : inFlight_ + 1;
+    // Until the first blocks have shown whether compression pays, the next block is deflated
+    // while they are judged, and no more: noise then costs the deflate of one block beyond them
+    // before it is stored, not of a block per thread, and compressible bytes do not wait for
+    // the judgement on one core. Otherwise one more than there are threads, so that the next
+    // block is being gathered while every thread deflates.
+    const size_t limit = probe_ && blocks_ < kProbeBlocks ? kProbeBlocks + 1 : inFlight_ + 1;
     while (ok_ && pending_.size() >= limit) WriteOldest();
   }
 
