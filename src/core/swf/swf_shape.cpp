@@ -21,15 +21,6 @@ struct LineStyle {
   Rgba color;
 };
 
-Rgba ReadColor(BitReader& reader, bool withAlpha) {
-  Rgba c;
-  c.r = reader.U8();
-  c.g = reader.U8();
-  c.b = reader.U8();
-  c.a = withAlpha ? reader.U8() : 255;
-  return c;
-}
-
 FillStyle ReadFillStyle(BitReader& reader, int shapeVersion) {
   const bool alpha = shapeVersion >= 3;
   FillStyle style;
@@ -136,6 +127,15 @@ std::vector<Contour> ChainFill(const std::vector<std::vector<Point>>& pieces) {
 }
 
 }  // namespace
+
+Rgba ReadColor(BitReader& reader, bool withAlpha) {
+  Rgba c;
+  c.r = reader.U8();
+  c.g = reader.U8();
+  c.b = reader.U8();
+  c.a = withAlpha ? reader.U8() : 255;
+  return c;
+}
 
 TwipsRect ReadRect(BitReader& reader) {
   reader.AlignToByte();

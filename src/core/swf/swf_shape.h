@@ -27,6 +27,7 @@ TwipsRect ReadRect(BitReader& reader);
 Matrix ReadMatrix(BitReader& reader);
 // `withAlpha`: the CXFORMWITHALPHA form of PlaceObject2; otherwise the CXFORM of PlaceObject.
 ColorTransform ReadColorTransform(BitReader& reader, bool withAlpha);
+Rgba ReadColor(BitReader& reader, bool withAlpha);
 
 // Curves are flattened into this many straight pieces.
 inline constexpr int kCurveSegments = 8;

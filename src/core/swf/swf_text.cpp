@@ -45,15 +45,6 @@ enum EditFlags2 : uint8_t {
   kEditUseOutlines = 0x01,
 };
 
-Rgba ReadRgb(BitReader& reader, bool withAlpha) {
-  Rgba c;
-  c.r = reader.U8();
-  c.g = reader.U8();
-  c.b = reader.U8();
-  c.a = withAlpha ? reader.U8() : 255;
-  return c;
-}
-
 // Line ends of every convention become '\n'.
 std::u16string NormalizeLineEnds(std::u16string_view text) {
   std::u16string out;
@@ -287,7 +278,7 @@ std::optional<StaticTextDefinition> ParseStaticText(uint16_t tagCode, std::span<
     const uint8_t flags = reader.U8();
     if (!reader.ok() || flags == 0 || !(flags & kRecordIsText)) break;
     if (flags & kRecordHasFont) state.fontId = reader.U16();
-    if (flags & kRecordHasColor) state.color = ReadRgb(reader, tagCode == kTagDefineText2);
+    if (flags & kRecordHasColor) state.color = ReadColor(reader, tagCode == kTagDefineText2);
     if (flags & kRecordHasX) x = reader.S16();
     if (flags & kRecordHasY) state.y = reader.S16();
     if (flags & kRecordHasFont) state.height = reader.U16();
@@ -327,7 +318,7 @@ std::optional<EditTextDefinition> ParseEditText(std::span<const uint8_t> body, u
   if (flags1 & kEditHasFont) field.fontId = reader.U16();
   if (flags2 & kEditHasFontClass) field.fontClass = DecodeMovieText(reader.CString(), version);
   if ((flags1 & kEditHasFont) || (flags2 & kEditHasFontClass)) field.height = reader.U16();
-  if (flags1 & kEditHasColor) field.color = ReadRgb(reader, true);
+  if (flags1 & kEditHasColor) field.color = ReadColor(reader, true);
   if (flags1 & kEditHasMaxLength) field.maxLength = reader.U16();
   if (flags2 & kEditHasLayout) {
     const uint8_t align = reader.U8();
