@@ -125,10 +125,10 @@ TEST(SwfMovie, BuildsFramesLabelsAndShapes) {
   const ShapeDefinition* shape = movie->FindShape(1);
   ASSERT_NE(shape, nullptr);
   EXPECT_EQ(shape->bounds, (TwipsRect{0, 2000, 0, 1000}));
-  ASSERT_EQ(shape->geometry.fills.size(), 1u);
-  EXPECT_EQ(shape->geometry.fills[0].color, (Rgba{255, 0, 0, 255}));
-  ASSERT_EQ(shape->geometry.fills[0].contours.size(), 1u);
-  EXPECT_EQ(shape->geometry.fills[0].contours[0].size(), 5u);  // closed rectangle
+  ASSERT_EQ(shape->geometry.parts.size(), 1u);
+  EXPECT_EQ(shape->geometry.parts[0].paint.color, (Rgba{255, 0, 0, 255}));
+  ASSERT_EQ(shape->geometry.parts[0].contours.size(), 1u);
+  EXPECT_EQ(shape->geometry.parts[0].contours[0].size(), 5u);  // closed rectangle
 }
 
 TEST(SwfMovie, CurvedEdgesCloseIntoOneContour) {
@@ -140,11 +140,11 @@ TEST(SwfMovie, CurvedEdgesCloseIntoOneContour) {
   const auto movie = Movie::Build(std::move(*file));
   const ShapeDefinition* shape = movie->FindShape(7);
   ASSERT_NE(shape, nullptr);
-  ASSERT_EQ(shape->geometry.fills.size(), 1u);
-  const auto& contour = shape->geometry.fills[0].contours.at(0);
+  ASSERT_EQ(shape->geometry.parts.size(), 1u);
+  const auto& contour = shape->geometry.parts[0].contours.at(0);
   EXPECT_EQ(contour.size(), 8u * kCurveSegments + 1);
   EXPECT_EQ(contour.front(), contour.back());
-  EXPECT_EQ(shape->geometry.fills[0].color.a, 128);
+  EXPECT_EQ(shape->geometry.parts[0].paint.color.a, 128);
   for (const Point& p : contour) {
     EXPECT_GE(p.x, -1);
     EXPECT_LE(p.x, 2001);
@@ -157,11 +157,12 @@ TEST(SwfMovie, OutlinedRectangleHasAStroke) {
   m.ShowFrame();
   auto file = File::Parse(m.Finish(false));
   const auto movie = Movie::Build(std::move(*file));
-  const auto& strokes = movie->FindShape(1)->geometry.strokes;
-  ASSERT_EQ(strokes.size(), 1u);
-  EXPECT_EQ(strokes[0].width, 40);
-  ASSERT_EQ(strokes[0].polylines.size(), 1u);
-  EXPECT_EQ(strokes[0].polylines[0].size(), 5u);
+  const auto& parts = movie->FindShape(1)->geometry.parts;
+  ASSERT_EQ(parts.size(), 2u);
+  ASSERT_TRUE(parts[1].stroke);
+  EXPECT_EQ(parts[1].line.width, 40);
+  ASSERT_EQ(parts[1].contours.size(), 1u);
+  EXPECT_EQ(parts[1].contours[0].size(), 5u);
 }
 
 TEST(SwfMovie, ContentAfterTheLastShowFrameIsAFinalFrameAndEmptyMovieHasOne) {

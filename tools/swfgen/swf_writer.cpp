@@ -132,7 +132,174 @@ void WriteStart(BitWriter& w, int32_t x, int32_t y, bool line) {
   if (line) w.UB(1, 1);
 }
 
+void WriteMatrix(BitWriter& w, const MatrixSpec& m) {
+  auto fixed = [](double v) { return static_cast<int32_t>(std::lround(v * 65536)); };
+  const bool scale = m.a != 1 || m.d != 1, rotate = m.b != 0 || m.c != 0;
+  w.UB(scale ? 1 : 0, 1);
+  if (scale) {
+    const unsigned bits = std::max(SignedBits(fixed(m.a)), SignedBits(fixed(m.d)));
+    w.UB(bits, 5);
+    w.SB(fixed(m.a), bits);
+    w.SB(fixed(m.d), bits);
+  }
+  w.UB(rotate ? 1 : 0, 1);
+  if (rotate) {
+    const unsigned bits = std::max(SignedBits(fixed(m.b)), SignedBits(fixed(m.c)));
+    w.UB(bits, 5);
+    w.SB(fixed(m.b), bits);
+    w.SB(fixed(m.c), bits);
+  }
+  const unsigned bits = std::max(SignedBits(m.tx), SignedBits(m.ty));
+  w.UB(bits, 5);
+  w.SB(m.tx, bits);
+  w.SB(m.ty, bits);
+  w.Flush();
+}
+
+unsigned IndexBits(size_t count) {
+  unsigned bits = 0;
+  while ((size_t{1} << bits) <= count) ++bits;
+  return bits;
+}
+
+void WriteMoveTo(BitWriter& w, int32_t x, int32_t y) {
+  const unsigned bits = std::max(SignedBits(x), SignedBits(y));
+  w.UB(bits, 5);
+  w.SB(x, bits);
+  w.SB(y, bits);
+}
+
 }  // namespace
+
+Bytes SolidFillStyle(Color c, bool alpha) {
+  Bytes out{0x00, c.r, c.g, c.b};
+  if (alpha) out.push_back(c.a);
+  return out;
+}
+
+Bytes GradientFillStyle(const GradientSpec& g, bool alpha) {
+  BitWriter w;
+  w.U8(g.type);
+  WriteMatrix(w, g.matrix);
+  w.UB(g.spread, 2);
+  w.UB(g.interpolation, 2);
+  w.UB(static_cast<uint32_t>(g.stops.size()), 4);
+  for (const auto& [ratio, c] : g.stops) {
+    w.U8(ratio);
+    w.U8(c.r);
+    w.U8(c.g);
+    w.U8(c.b);
+    if (alpha) w.U8(c.a);
+  }
+  if (g.type == 0x13) w.U16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(g.focalPoint * 256))));
+  return w.bytes();
+}
+
+Bytes BitmapFillStyle(uint8_t type, uint16_t bitmapId, const MatrixSpec& matrix) {
+  BitWriter w;
+  w.U8(type);
+  w.U16(bitmapId);
+  WriteMatrix(w, matrix);
+  return w.bytes();
+}
+
+ShapeWriter& ShapeWriter::Fill(Bytes style) {
+  fills_.push_back(std::move(style));
+  return *this;
+}
+
+ShapeWriter& ShapeWriter::Line(uint16_t width, Color c) {
+  BitWriter w;
+  w.U16(width);
+  w.U8(c.r);
+  w.U8(c.g);
+  w.U8(c.b);
+  if (version_ >= 3) w.U8(c.a);
+  lines_.push_back(w.bytes());
+  return *this;
+}
+
+ShapeWriter& ShapeWriter::Line(uint16_t width, Color c, const LineStyle2& style) {
+  BitWriter w;
+  w.U16(width);
+  w.UB(style.startCap, 2);
+  w.UB(style.join, 2);
+  w.UB(style.fill ? 1 : 0, 1);
+  w.UB(style.noScale ? 1 : 0, 1);  // no horizontal scale
+  w.UB(style.noScale ? 1 : 0, 1);  // no vertical scale
+  w.UB(0, 1);                      // pixel hinting
+  w.UB(0, 5);
+  w.UB(0, 1);  // no close
+  w.UB(style.endCap, 2);
+  if (style.join == 2) w.U16(static_cast<uint16_t>(std::lround(style.miterLimit * 256)));
+  if (style.fill) {
+    w.Append(*style.fill);
+  } else {
+    WriteColor(w, c);
+  }
+  lines_.push_back(w.bytes());
+  return *this;
+}
+
+ShapeWriter& ShapeWriter::Rect(swfgen::Rect twips, uint32_t fill, uint32_t line) {
+  pieces_.push_back({twips, fill, line});
+  return *this;
+}
+
+uint16_t ShapeWriter::TagCode() const {
+  switch (version_) {
+    case 1:
+      return 2;
+    case 2:
+      return 22;
+    case 3:
+      return 32;
+    default:
+      return 83;
+  }
+}
+
+Bytes ShapeWriter::Body(uint16_t id, swfgen::Rect bounds) const {
+  BitWriter w;
+  w.U16(id);
+  WriteRect(w, bounds);
+  if (version_ >= 4) {
+    WriteRect(w, bounds);  // edge bounds
+    w.U8(nonZero_ ? 0x04 : 0x00);
+  }
+  auto count = [&](size_t n) {
+    if (n >= 0xFF && version_ >= 2) {
+      w.U8(0xFF);
+      w.U16(static_cast<uint16_t>(n));
+    } else {
+      w.U8(static_cast<uint8_t>(n));
+    }
+  };
+  count(fills_.size());
+  for (const Bytes& f : fills_) w.Append(f);
+  count(lines_.size());
+  for (const Bytes& l : lines_) w.Append(l);
+  const unsigned fillBits = IndexBits(fills_.size()), lineBits = IndexBits(lines_.size());
+  w.UB(fillBits, 4);
+  w.UB(lineBits, 4);
+  for (const Piece& p : pieces_) {
+    w.UB(0, 1);
+    w.UB(0, 1);  // new styles
+    w.UB(1, 1);  // line style
+    w.UB(0, 1);  // fill style 1
+    w.UB(1, 1);  // fill style 0
+    w.UB(1, 1);  // move to
+    WriteMoveTo(w, p.r.xMin, p.r.yMin);
+    w.UB(p.fill, fillBits);
+    w.UB(p.line, lineBits);
+    WriteLine(w, p.r.xMax - p.r.xMin, 0);
+    WriteLine(w, 0, p.r.yMax - p.r.yMin);
+    WriteLine(w, p.r.xMin - p.r.xMax, 0);
+    WriteLine(w, 0, p.r.yMin - p.r.yMax);
+  }
+  w.UB(0, 6);
+  return w.bytes();
+}
 
 ActionWriter& ActionWriter::Raw(uint8_t code, const Bytes& data) {
   code_.push_back(code);
@@ -337,6 +504,59 @@ MovieWriter& MovieWriter::DefineEllipse(uint16_t id, Rect r, Color fill) {
   }
   w.UB(0, 6);
   return Tag(32, w.bytes());
+}
+
+MovieWriter& MovieWriter::DefineShape(uint16_t id, swfgen::Rect bounds, const ShapeWriter& shape) {
+  return Tag(shape.TagCode(), shape.Body(id, bounds));
+}
+
+MovieWriter& MovieWriter::DefineMorphRect(uint16_t id, swfgen::Rect start, swfgen::Rect end, Color from, Color to) {
+  auto edges = [](swfgen::Rect r, bool styled) {
+    BitWriter w;
+    w.UB(styled ? 1 : 0, 4);  // fill bits
+    w.UB(0, 4);               // line bits
+    w.UB(0, 1);
+    w.UB(0, 3);               // no new styles, line style or fill style 1
+    w.UB(styled ? 1 : 0, 1);  // fill style 0
+    w.UB(1, 1);               // move to
+    WriteMoveTo(w, r.xMin, r.yMin);
+    if (styled) w.UB(1, 1);
+    WriteLine(w, r.xMax - r.xMin, 0);
+    WriteLine(w, 0, r.yMax - r.yMin);
+    WriteLine(w, r.xMin - r.xMax, 0);
+    WriteLine(w, 0, r.yMin - r.yMax);
+    w.UB(0, 6);
+    return w.bytes();
+  };
+  BitWriter styles;
+  styles.U8(1);
+  styles.U8(0x00);
+  WriteColor(styles, from);
+  WriteColor(styles, to);
+  styles.U8(0);  // no line styles
+  const Bytes startEdges = edges(start, true);
+  BitWriter w;
+  w.U16(id);
+  WriteRect(w, start);
+  WriteRect(w, end);
+  const Bytes& styleBytes = styles.bytes();
+  w.U32(static_cast<uint32_t>(styleBytes.size() + startEdges.size()));
+  w.Append(styleBytes);
+  w.Append(startEdges);
+  w.Append(edges(end, false));
+  return Tag(46, w.bytes());
+}
+
+MovieWriter& MovieWriter::DefineBitsLossless(uint16_t id, bool alpha, uint8_t format, uint16_t width,
+                                             uint16_t height, const Bytes& pixels, uint8_t tableSize) {
+  BitWriter w;
+  w.U16(id);
+  w.U8(format);
+  w.U16(width);
+  w.U16(height);
+  if (format == 3) w.U8(static_cast<uint8_t>(tableSize - 1));
+  w.Append(Deflate(pixels));
+  return Tag(alpha ? 36 : 20, w.bytes());
 }
 
 MovieWriter& MovieWriter::Place(uint16_t depth, uint16_t id, int32_t tx, int32_t ty) {

@@ -140,6 +140,60 @@ struct Placement {
   std::optional<Color> opaqueBackground;
 };
 
+// A matrix as the file stores it (scale and rotation as 16.16, translation in twips).
+struct MatrixSpec {
+  double a = 1, b = 0, c = 0, d = 1;
+  int32_t tx = 0, ty = 0;
+};
+
+struct GradientSpec {
+  uint8_t type = 0x10;  // 0x10 linear, 0x12 radial, 0x13 focal
+  MatrixSpec matrix;
+  std::vector<std::pair<uint8_t, Color>> stops;
+  uint8_t spread = 0;         // 0 pad, 1 reflect, 2 repeat
+  uint8_t interpolation = 0;  // 0 RGB, 1 linear RGB
+  double focalPoint = 0;
+};
+
+// Fill style records; `alpha` for shapes of version 3 and later.
+Bytes SolidFillStyle(Color c, bool alpha);
+Bytes GradientFillStyle(const GradientSpec& gradient, bool alpha);
+Bytes BitmapFillStyle(uint8_t type, uint16_t bitmapId, const MatrixSpec& matrix);
+
+// A shape of rectangles, each with a fill style on its inside and a line style around it,
+// written as DefineShape `version` (1-4).
+class ShapeWriter {
+ public:
+  struct LineStyle2 {
+    uint8_t startCap = 0, join = 0, endCap = 0;  // 0 round, 1 none/bevel, 2 square/miter
+    double miterLimit = 3;
+    bool noScale = false;
+    std::optional<Bytes> fill;  // a fill style instead of the colour
+  };
+  explicit ShapeWriter(int version) : version_(version) {}
+  ShapeWriter& Fill(Bytes style);
+  ShapeWriter& Line(uint16_t width, Color c);
+  ShapeWriter& Line(uint16_t width, Color c, const LineStyle2& style);  // version 4
+  ShapeWriter& NonZeroWinding() {
+    nonZero_ = true;
+    return *this;
+  }
+  // Style indices count from 1; 0 is none.
+  ShapeWriter& Rect(swfgen::Rect twips, uint32_t fill, uint32_t line);
+  Bytes Body(uint16_t id, swfgen::Rect bounds) const;
+  uint16_t TagCode() const;
+
+ private:
+  int version_;
+  bool nonZero_ = false;
+  std::vector<Bytes> fills_, lines_;
+  struct Piece {
+    swfgen::Rect r;
+    uint32_t fill, line;
+  };
+  std::vector<Piece> pieces_;
+};
+
 class MovieWriter {
  public:
   // `frameRate` in frames per second; stored as 8.8 fixed point. The stage is in pixels.
@@ -151,6 +205,13 @@ class MovieWriter {
                           uint16_t lineWidth = 20);
   // A shape of one filled ellipse made of eight curves.
   MovieWriter& DefineEllipse(uint16_t id, Rect twips, Color fill);
+  MovieWriter& DefineShape(uint16_t id, swfgen::Rect bounds, const ShapeWriter& shape);
+  // A morph shape from one rectangle to another, filled with a colour going from `from` to `to`.
+  MovieWriter& DefineMorphRect(uint16_t id, swfgen::Rect start, swfgen::Rect end, Color from, Color to);
+  // DefineBitsLossless (or 2 with `alpha`): `format` 3 (colour-mapped; `pixels` holds the table
+  // of `tableSize` entries then the rows), 4 or 5, with the unpacked bytes as the tag stores them.
+  MovieWriter& DefineBitsLossless(uint16_t id, bool alpha, uint8_t format, uint16_t width, uint16_t height,
+                                  const Bytes& pixels, uint8_t tableSize = 0);
   MovieWriter& Place(uint16_t depth, uint16_t id, int32_t txTwips = 0, int32_t tyTwips = 0);
   MovieWriter& PlaceWithAlpha(uint16_t depth, uint16_t id, int32_t txTwips, int32_t tyTwips, int16_t alphaMult);
   MovieWriter& Move(uint16_t depth, int32_t txTwips, int32_t tyTwips);

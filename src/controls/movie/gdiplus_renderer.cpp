@@ -4,11 +4,14 @@
 #include "layer_targets.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <memory>
 using std::max;
 using std::min;
 #include <objidl.h>  // PROPID, which the lean Windows headers leave out
 #include <gdiplus.h>
+#include <shlwapi.h>
 
 namespace zp::movie {
 
@@ -34,15 +37,136 @@ std::vector<Gdiplus::PointF> ToPoints(const zp::swf::Contour& contour) {
 
 namespace {
 
+Gdiplus::LineCap ToCap(zp::swf::LineCap cap) {
+  switch (cap) {
+    case zp::swf::LineCap::kNone:
+      return Gdiplus::LineCapFlat;
+    case zp::swf::LineCap::kSquare:
+      return Gdiplus::LineCapSquare;
+    case zp::swf::LineCap::kRound:
+    default:
+      return Gdiplus::LineCapRound;
+  }
+}
+
+Gdiplus::LineJoin ToJoin(zp::swf::LineJoin join) {
+  switch (join) {
+    case zp::swf::LineJoin::kBevel:
+      return Gdiplus::LineJoinBevel;
+    case zp::swf::LineJoin::kMiter:
+      return Gdiplus::LineJoinMiterClipped;  // cut off at the limit, not turned into a bevel
+    case zp::swf::LineJoin::kRound:
+    default:
+      return Gdiplus::LineJoinRound;
+  }
+}
+
+// JPEG (or PNG, GIF) data decoded by the system into premultiplied pixels.
+bool DecodeImage(const std::vector<uint8_t>& file, zp::swf::BitmapPixels& out) {
+  if (file.empty() || file.size() > UINT_MAX) return false;
+  IStream* stream = SHCreateMemStream(file.data(), static_cast<UINT>(file.size()));
+  if (!stream) return false;
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  bool ok = gp::GdipCreateBitmapFromStream(stream, &bitmap) == Gdiplus::Ok;
+  UINT width = 0, height = 0;
+  if (ok) {
+    gp::GdipGetImageWidth(bitmap, &width);
+    gp::GdipGetImageHeight(bitmap, &height);
+    ok = width > 0 && height > 0 && uint64_t{width} * height <= zp::swf::kMaxBitmapPixels;
+  }
+  if (ok) {
+    out.width = static_cast<int>(width);
+    out.height = static_cast<int>(height);
+    out.argb.assign(size_t{width} * height, 0);
+    Gdiplus::BitmapData data{};
+    data.Width = width;
+    data.Height = height;
+    data.Stride = static_cast<INT>(width * 4);
+    data.PixelFormat = PixelFormat32bppPARGB;
+    data.Scan0 = out.argb.data();
+    const Gdiplus::GpRect rect(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+    ok = gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                                PixelFormat32bppPARGB, &data) == Gdiplus::Ok;
+    if (ok) gp::GdipBitmapUnlockBits(bitmap, &data);
+  }
+  if (bitmap) gp::GdipDisposeImage(bitmap);
+  stream->Release();
+  return ok;
+}
+
+// The device box (in item coordinates) an item can touch, within the view of `width` × `height`.
+bool ItemBox(const zp::swf::DrawItem& item, int width, int height, RECT& box) {
+  double left = 1e30, top = 1e30, right = -1e30, bottom = -1e30;
+  for (const auto& contour : item.contours) {
+    for (const auto& p : contour) {
+      left = min(left, p.x);
+      top = min(top, p.y);
+      right = max(right, p.x);
+      bottom = max(bottom, p.y);
+    }
+  }
+  const double margin = 1 + (item.stroke ? item.width * max(1.0, item.miterLimit) / 2 : 0);
+  box.left = static_cast<LONG>(max(0.0, std::floor(left - margin)));
+  box.top = static_cast<LONG>(max(0.0, std::floor(top - margin)));
+  box.right = static_cast<LONG>(min(static_cast<double>(width), std::ceil(right + margin)));
+  box.bottom = static_cast<LONG>(min(static_cast<double>(height), std::ceil(bottom + margin)));
+  return box.right > box.left && box.bottom > box.top;
+}
+
+// A brush for a gradient or bitmap: the paint drawn into a texture over the part of the view
+// the item can touch. `pixels` must outlive the brush.
+Gdiplus::GpBrush* CreatePaintBrush(const zp::swf::DrawItem& item, int width, int height,
+                                   std::vector<uint32_t>& pixels) {
+  const zp::swf::Paint& paint = *item.paint;
+  const zp::swf::BitmapPixels* bitmap = nullptr;
+  if (paint.kind == zp::swf::PaintKind::kBitmap) {
+    if (!paint.bitmap) return nullptr;
+    bitmap = paint.bitmap->Pixels(DecodeImage);
+    if (!bitmap) return nullptr;
+  }
+  RECT box;
+  if (!ItemBox(item, width, height, box)) return nullptr;
+  const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
+  if (!zp::swf::RasterisePaint(paint, bitmap, box.left, box.top, boxWidth, boxHeight, pixels)) return nullptr;
+  Gdiplus::GpBitmap* image = nullptr;
+  if (gp::GdipCreateBitmapFromScan0(boxWidth, boxHeight, boxWidth * 4, PixelFormat32bppPARGB,
+                                    reinterpret_cast<BYTE*>(pixels.data()), &image) != Gdiplus::Ok) {
+    return nullptr;
+  }
+  Gdiplus::GpTexture* texture = nullptr;
+  if (gp::GdipCreateTexture(image, Gdiplus::WrapModeClamp, &texture) == Gdiplus::Ok) {
+    gp::GdipTranslateTextureTransform(texture, static_cast<float>(box.left), static_cast<float>(box.top),
+                                      Gdiplus::MatrixOrderAppend);
+  }
+  gp::GdipDisposeImage(image);
+  return texture;
+}
+
+Gdiplus::GpBrush* CreateItemBrush(const zp::swf::DrawItem& item, int width, int height,
+                                  std::vector<uint32_t>& pixels) {
+  if (item.paint) return CreatePaintBrush(item, width, height, pixels);
+  Gdiplus::GpSolidFill* fill = nullptr;
+  return gp::GdipCreateSolidFill(ToArgb(item.color), &fill) == Gdiplus::Ok ? fill : nullptr;
+}
+
 // The outlines of one item as a path (closed figures for fills, open ones for strokes); null
 // when GDI+ cannot make one.
 GpPath* MakePath(const zp::swf::DrawItem& item) {
   GpPath* path = nullptr;
-  if (gp::GdipCreatePath(Gdiplus::FillModeAlternate, &path) != Gdiplus::Ok) return nullptr;
+  const auto mode = item.nonZeroWinding ? Gdiplus::FillModeWinding : Gdiplus::FillModeAlternate;
+  if (gp::GdipCreatePath(mode, &path) != Gdiplus::Ok) return nullptr;
   for (const auto& contour : item.contours) {
     if (contour.size() < 2) continue;
-    const auto points = ToPoints(contour);
+    auto points = ToPoints(contour);
     if (item.stroke) {
+      // A stroke that comes back to where it started is joined there, not capped: it starts
+      // and ends half way along its first edge, where the caps hide under the stroke. (Closing
+      // the figure would say the same, but not every GDI+ joins a figure's ends.)
+      if (points.size() > 2 && contour.front() == contour.back()) {
+        const Gdiplus::PointF middle((points[0].X + points[1].X) / 2, (points[0].Y + points[1].Y) / 2);
+        points.front() = middle;
+        points.push_back(middle);
+      }
       gp::GdipStartPathFigure(path);
       gp::GdipAddPathLine2(path, points.data(), static_cast<INT>(points.size()));
     } else if (points.size() >= 3) {
@@ -94,12 +218,36 @@ class ClipGroups {
   Gdiplus::GpRegion* pending_ = nullptr;
 };
 
+void DrawOneItem(GpGraphics* graphics, const zp::swf::DrawItem& item, int width, int height) {
+  GpPath* path = MakePath(item);
+  if (!path) return;
+  std::vector<uint32_t> texture;
+  Gdiplus::GpBrush* brush = CreateItemBrush(item, width, height, texture);
+  if (brush && item.stroke) {
+    Gdiplus::GpPen* pen = nullptr;
+    if (gp::GdipCreatePen2(brush, static_cast<float>(item.width), Gdiplus::UnitPixel, &pen) == Gdiplus::Ok) {
+      gp::GdipSetPenLineJoin(pen, ToJoin(item.join));
+      gp::GdipSetPenMiterLimit(pen, static_cast<float>(max(1.0, item.miterLimit)));
+      gp::GdipSetPenStartCap(pen, ToCap(item.startCap));
+      gp::GdipSetPenEndCap(pen, ToCap(item.endCap));
+      gp::GdipDrawPath(graphics, pen, path);
+      gp::GdipDeletePen(pen);
+    }
+  } else if (brush) {
+    gp::GdipFillPath(graphics, brush, path);
+  }
+  if (brush) gp::GdipDeleteBrush(brush);
+  gp::GdipDeletePath(path);
+}
+
 // Draws background and items on a prepared graphics object, within `bounds`; layer groups need
 // the pixels it draws on (`pixels`, showing `bounds`), else they are drawn straight.
 void DrawOn(GpGraphics* graphics, const RECT& bounds, zp::swf::Rgba background,
             const std::vector<zp::swf::DrawItem>& items, zp::swf::PixelView pixels = {}) {
   gp::GdipSetSmoothingMode(graphics, Gdiplus::SmoothingModeAntiAlias);
   gp::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
+  // Textures are made at the view's own pixels: sampling them needs no blending.
+  gp::GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeNearestNeighbor);
   gp::GdipSetClipRectI(graphics, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
                        Gdiplus::CombineModeReplace);
 
@@ -146,26 +294,7 @@ void DrawOn(GpGraphics* graphics, const RECT& bounds, zp::swf::Rgba background,
       DrawDeviceText(graphics, item);
       continue;
     }
-    GpPath* path = MakePath(item);
-    if (!path) continue;
-    if (item.stroke) {
-      Gdiplus::GpPen* pen = nullptr;
-      if (gp::GdipCreatePen1(ToArgb(item.color), static_cast<float>(item.width), Gdiplus::UnitPixel, &pen) ==
-          Gdiplus::Ok) {
-        gp::GdipSetPenLineJoin(pen, Gdiplus::LineJoinRound);
-        gp::GdipSetPenStartCap(pen, Gdiplus::LineCapRound);
-        gp::GdipSetPenEndCap(pen, Gdiplus::LineCapRound);
-        gp::GdipDrawPath(graphics, pen, path);
-        gp::GdipDeletePen(pen);
-      }
-    } else {
-      Gdiplus::GpSolidFill* fill = nullptr;
-      if (gp::GdipCreateSolidFill(ToArgb(item.color), &fill) == Gdiplus::Ok) {
-        gp::GdipFillPath(graphics, fill, path);
-        gp::GdipDeleteBrush(fill);
-      }
-    }
-    gp::GdipDeletePath(path);
+    DrawOneItem(graphics, item, bounds.right - bounds.left, bounds.bottom - bounds.top);
   }
 }
 

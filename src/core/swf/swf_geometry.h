@@ -1,5 +1,5 @@
-// Colours, matrices and colour transforms of the movie format, and the shape geometry built
-// from shape definitions. Coordinates are twips; nothing here knows a device.
+// Colours, matrices, colour transforms and outlines of the movie format. Coordinates are
+// twips; nothing here knows a device.
 #pragma once
 
 #include <cstdint>
@@ -38,24 +38,5 @@ struct ColorTransform {
 };
 
 using Contour = std::vector<Point>;
-
-// One filled region of a shape: closed contours filled with one colour (even-odd rule).
-struct ShapeFill {
-  Rgba color;
-  std::vector<Contour> contours;
-};
-
-// Open polylines stroked with one colour and width.
-struct ShapeStroke {
-  Rgba color;
-  double width = 20;  // twips
-  std::vector<Contour> polylines;
-};
-
-// A shape ready to draw: fills first, then strokes, each in definition order.
-struct ShapeGeometry {
-  std::vector<ShapeFill> fills;
-  std::vector<ShapeStroke> strokes;
-};
 
 }  // namespace zp::swf

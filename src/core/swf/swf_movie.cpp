@@ -1,5 +1,6 @@
 #include "core/swf/swf_movie.h"
 
+#include "core/swf/swf_bitmap.h"
 #include "core/swf/swf_bits.h"
 #include "core/text.h"
 
@@ -87,9 +88,25 @@ std::shared_ptr<const Movie> Movie::Build(File file, const ImportLoader& loader)
 std::shared_ptr<const Movie> Movie::BuildNested(File file, const ImportLoader& loader, int importDepth) {
   std::shared_ptr<Movie> movie(new Movie(std::move(file)));
   TimelineBuilder root(movie->version());
+  std::span<const uint8_t> jpegTables;
   for (const Tag& tag : movie->file_.tags()) {
     if (root.Take(tag)) continue;
+    if (IsBitmapTag(tag.code)) {
+      if (auto bitmap = ParseBitmap(tag.code, tag.body, jpegTables)) movie->bitmaps_.try_emplace(bitmap->id, bitmap);
+      continue;
+    }
     switch (tag.code) {
+      case kTagJpegTables:
+        jpegTables = tag.body;
+        break;
+      case kTagDefineMorphShape:
+      case kTagDefineMorphShape2:
+        if (auto morph = ParseMorphShape(tag.code, tag.body);
+            morph && movie->Define(morph->id, CharacterKind::kMorphShape)) {
+          const uint16_t id = morph->id;
+          movie->morphShapes_.emplace(id, std::move(*morph));
+        }
+        break;
       case kTagDefineShape:
       case kTagDefineShape2:
       case kTagDefineShape3:
@@ -237,6 +254,16 @@ const SpriteDefinition* Movie::FindSprite(uint16_t id) const { return FindIn(spr
 const StaticTextDefinition* Movie::FindStaticText(uint16_t id) const { return FindIn(texts_, id); }
 
 const EditTextDefinition* Movie::FindEditText(uint16_t id) const { return FindIn(editTexts_, id); }
+
+const MorphShapeDefinition* Movie::FindMorphShape(uint16_t id) const {
+  const auto it = morphShapes_.find(id);
+  return it == morphShapes_.end() ? nullptr : &it->second;
+}
+
+std::shared_ptr<const MovieBitmap> Movie::FindBitmap(uint16_t id) const {
+  const auto it = bitmaps_.find(id);
+  return it == bitmaps_.end() ? nullptr : it->second;
+}
 
 std::optional<uint16_t> Movie::FindExport(std::u16string_view name) const {
   if (const auto it = exports_.find(std::u16string(name)); it != exports_.end()) return it->second;

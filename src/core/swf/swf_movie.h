@@ -14,6 +14,8 @@
 
 #include "core/swf/swf_file.h"
 #include "core/swf/swf_geometry.h"
+#include "core/swf/swf_morph.h"
+#include "core/swf/swf_paint.h"
 #include "core/swf/swf_place.h"
 #include "core/swf/swf_shape.h"
 #include "core/swf/swf_font.h"
@@ -50,7 +52,7 @@ struct SpriteDefinition {
 
 // The kinds of character a dictionary holds. Each kind has its own table in `Movie` and its
 // own Find; a new kind adds both.
-enum class CharacterKind : uint8_t { kShape, kSprite, kStaticText, kEditText };
+enum class CharacterKind : uint8_t { kShape, kSprite, kStaticText, kEditText, kMorphShape };
 
 class Movie;
 
@@ -92,6 +94,9 @@ class Movie {
   const EditTextDefinition* FindEditText(uint16_t id) const;
   // The fonts this movie defines, which its texts are drawn with.
   const FontTable& fonts() const { return fonts_; }
+  const MorphShapeDefinition* FindMorphShape(uint16_t id) const;
+  // Bitmaps are not placed themselves; fills find them by id.
+  std::shared_ptr<const MovieBitmap> FindBitmap(uint16_t id) const;
   // The character exported under `name` (ExportAssets; exact name first, then without regard
   // to case).
   std::optional<uint16_t> FindExport(std::u16string_view name) const;
@@ -114,6 +119,8 @@ class Movie {
   std::map<uint16_t, StaticTextDefinition> texts_;
   std::map<uint16_t, EditTextDefinition> editTexts_;
   FontTable fonts_;
+  std::map<uint16_t, MorphShapeDefinition> morphShapes_;
+  std::map<uint16_t, std::shared_ptr<const MovieBitmap>> bitmaps_;
   std::map<std::u16string, uint16_t> exports_;
   std::vector<std::shared_ptr<const Movie>> imports_;  // kept alive for the characters taken from them
 };

@@ -42,6 +42,49 @@ ViewTransform ComputeViewTransform(const TwipsRect& stage, const std::optional<T
   return t;
 }
 
+void AppendShapeItems(const ShapeGeometry& geometry, const Matrix& toDevice, const Matrix& view,
+                      const ColorTransform& cx, const Movie& movie, std::vector<DrawItem>& items) {
+  // A stroke that keeps its width in one direction takes the scale of the other.
+  auto strokeScale = [&](const LineStyle& line) {
+    if (line.scaleX && line.scaleY) return std::sqrt(std::abs(toDevice.a * toDevice.d - toDevice.b * toDevice.c));
+    if (line.scaleX) return std::hypot(toDevice.a, toDevice.b);
+    if (line.scaleY) return std::hypot(toDevice.c, toDevice.d);
+    return std::sqrt(std::abs(view.a * view.d - view.b * view.c));
+  };
+  for (const ShapePart& part : geometry.parts) {
+    DrawItem item;
+    item.stroke = part.stroke;
+    if (part.paint.kind == PaintKind::kSolid) {
+      item.color = cx.Apply(part.paint.color);
+      if (item.color.a == 0) continue;
+    } else {
+      auto paint = std::make_shared<Paint>(TransformPaint(part.paint, cx));
+      paint->matrix = part.paint.matrix.Then(toDevice);
+      if (paint->kind == PaintKind::kBitmap) {
+        paint->bitmap = movie.FindBitmap(paint->bitmapId);
+        if (!paint->bitmap) continue;  // a missing bitmap draws nothing
+      }
+      item.paint = std::move(paint);
+    }
+    if (part.stroke) {
+      item.width = std::max(1.0, part.line.width * strokeScale(part.line));
+      item.startCap = part.line.startCap;
+      item.endCap = part.line.endCap;
+      item.join = part.line.join;
+      item.miterLimit = part.line.miterLimit;
+    }
+    item.nonZeroWinding = geometry.nonZeroWinding;
+    item.contours.reserve(part.contours.size());
+    for (const Contour& c : part.contours) {
+      Contour mapped;
+      mapped.reserve(c.size());
+      for (const Point& p : c) mapped.push_back(toDevice.Apply(p));
+      item.contours.push_back(std::move(mapped));
+    }
+    items.push_back(std::move(item));
+  }
+}
+
 namespace {
 
 // Nested masks open at most this many clip groups; deeper ones are drawn unmasked.
@@ -66,8 +109,7 @@ DrawItem Item(DrawKind kind, bool stroke, Rgba color, double width, std::vector<
 class DrawListBuilder {
  public:
   DrawListBuilder(const Player& player, const ViewTransform& view, const Matrix& rootMatrix, std::vector<DrawItem>& items)
-      : player_(player), view_(view), rootMatrix_(rootMatrix), items_(items),
-        strokeScale_(std::sqrt(std::abs(view.scaleX * view.scaleY))) {
+      : player_(player), view_(view), viewMatrix_(ViewMatrix(view)), rootMatrix_(rootMatrix), items_(items) {
     FindScriptMasks(player.root());
   }
 
@@ -120,19 +162,8 @@ class DrawListBuilder {
 
   void DrawContent(const Instance& instance, const Matrix& m, const ColorTransform& color) {
     if (instance.opaqueBackground) Background(instance, m, *instance.opaqueBackground);
-    if (const ShapeDefinition* shape = FindShape(instance)) {
-      const double matrixScale = std::sqrt(std::abs(m.a * m.d - m.b * m.c));
-      for (const ShapeFill& fill : shape->geometry.fills) {
-        const Rgba c = color.Apply(fill.color);
-        if (c.a == 0) continue;
-        items_.push_back(Item(DrawKind::kShape, false, c, 0, Map(fill.contours, m)));
-      }
-      for (const ShapeStroke& stroke : shape->geometry.strokes) {
-        const Rgba c = color.Apply(stroke.color);
-        if (c.a == 0) continue;
-        const double width = std::max(1.0, stroke.width * matrixScale * strokeScale_);
-        items_.push_back(Item(DrawKind::kShape, true, c, width, Map(stroke.polylines, m)));
-      }
+    if (const ShapeGeometry* geometry = FindGeometry(instance)) {
+      AppendShapeItems(*geometry, m.Then(viewMatrix_), viewMatrix_, color, *instance.movie, items_);
     }
     Text(instance, m, color, items_);
     Children(instance, m, color);
@@ -206,9 +237,9 @@ class DrawListBuilder {
 
   // The filled area of a mask and of everything under it.
   void Area(const Instance& instance, const Matrix& m) {
-    if (const ShapeDefinition* shape = FindShape(instance)) {
-      for (const ShapeFill& fill : shape->geometry.fills) {
-        items_.push_back(Item(DrawKind::kClipArea, false, {}, 0, Map(fill.contours, m)));
+    if (const ShapeGeometry* geometry = FindGeometry(instance)) {
+      for (const ShapePart& part : geometry->parts) {
+        if (!part.stroke) items_.push_back(Item(DrawKind::kClipArea, false, {}, 0, Map(part.contours, m)));
       }
     }
     // Text masks by its glyphs and its fields' boxes (text in a font of the system cannot).
@@ -228,6 +259,19 @@ class DrawListBuilder {
     return instance.movie->FindShape(instance.character);
   }
 
+  // A shape's outlines, or a morph shape's at the instance's ratio (made afresh each time).
+  const ShapeGeometry* FindGeometry(const Instance& instance) {
+    if (!instance.movie || !instance.parent) return nullptr;
+    if (const ShapeDefinition* shape = FindShape(instance)) return &shape->geometry;
+    if (instance.kind == CharacterKind::kMorphShape) {
+      const MorphShapeDefinition* morph = instance.movie->FindMorphShape(instance.character);
+      if (!morph) return nullptr;
+      morphed_ = morph->At(instance.ratio);
+      return &morphed_;
+    }
+    return nullptr;
+  }
+
   std::vector<Contour> Map(const std::vector<Contour>& contours, const Matrix& m) const {
     std::vector<Contour> out;
     out.reserve(contours.size());
@@ -242,11 +286,12 @@ class DrawListBuilder {
 
   const Player& player_;
   const ViewTransform& view_;
+  const Matrix viewMatrix_;
   Matrix rootMatrix_;
   std::vector<DrawItem>& items_;
   std::set<uint32_t> scriptMasks_;  // instances that mask others by script
-  double strokeScale_;
   int openLayers_ = 0;
+  ShapeGeometry morphed_;
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "core/swf/swf_effects.h"
 #include "core/swf/swf_file.h"
 #include "core/swf/swf_geometry.h"
+#include "core/swf/swf_paint.h"
 #include "core/swf/swf_player.h"
 
 namespace zp::swf {
@@ -79,7 +80,20 @@ struct DrawItem {
   std::vector<Contour> contours;   // device pixels; closed for fills, open for strokes
   std::shared_ptr<const DeviceText> text;  // when set, the item is this text, not contours
   std::shared_ptr<const LayerEffects> layer;  // kLayerBegin only
+  // A gradient or bitmap instead of `color`: its matrix maps to device pixels and its colours
+  // have been through the colour transforms above it. Null for a plain colour.
+  std::shared_ptr<const Paint> paint;
+  bool nonZeroWinding = false;  // fills: the non-zero rule instead of even-odd
+  LineCap startCap = LineCap::kRound, endCap = LineCap::kRound;
+  LineJoin join = LineJoin::kRound;
+  double miterLimit = 3;  // miter joins, in stroke widths
 };
+
+// Appends the parts of a shape drawn with `toDevice` (the shape's twips to device pixels;
+// `view` is the part of it that comes from the view, which non-scaling strokes keep) and the
+// colour transform. Bitmap fills find their bitmaps in `movie`.
+void AppendShapeItems(const ShapeGeometry& geometry, const Matrix& toDevice, const Matrix& view,
+                      const ColorTransform& cx, const Movie& movie, std::vector<DrawItem>& items);
 
 // The display tree of the player, drawn through `view`, back to front: each instance's matrix
 // and colour transform apply within its parent's; invisible instances are left out with
