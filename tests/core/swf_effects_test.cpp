@@ -83,9 +83,9 @@ TEST(SwfEffects, BlurSpreadsEvenlyAndKeepsTheTotal) {
   const uint32_t white = Px(255, 255, 255, 255);
   auto pixels = Square(9, 1, white);
   Filter blur;
-  blur.blurX = blur.blurY = 3;
+  blur.blurX = blur.blurY = 4;
   ApplyFilter({pixels.data(), 9, 9, 9}, blur, 1, 1);
-  // One pixel becomes a 3 × 3 box of a ninth each; a second pass makes it 5 × 5, peaked.
+  // A size of 4 blurs through 3 pixels: one pixel becomes a 3 × 3 box of a ninth each; a second pass makes it 5 × 5, peaked.
   EXPECT_EQ(Alpha(pixels[4 * 9 + 4]), 28u);
   EXPECT_EQ(Alpha(pixels[3 * 9 + 5]), 28u);
   EXPECT_EQ(Alpha(pixels[2 * 9 + 4]), 0u);
@@ -94,12 +94,16 @@ TEST(SwfEffects, BlurSpreadsEvenlyAndKeepsTheTotal) {
   ApplyFilter({twice.data(), 9, 9, 9}, blur, 1, 1);
   EXPECT_GT(Alpha(twice[4 * 9 + 4]), Alpha(twice[4 * 9 + 3]));
   EXPECT_GT(Alpha(twice[4 * 9 + 2]), 0u);
-  // Sizes scale with the view: at twice the size, 1.5 stage pixels blur as 3.
+  // Sizes scale with the view: at twice the size, 2 stage pixels blur as 4; 1 does not blur.
   auto scaled = Square(9, 1, white);
-  blur.blurX = blur.blurY = 1.5;
+  blur.blurX = blur.blurY = 2;
   blur.passes = 1;
   ApplyFilter({scaled.data(), 9, 9, 9}, blur, 2, 2);
   EXPECT_EQ(Alpha(scaled[3 * 9 + 3]), 28u);
+  auto sharp = Square(9, 1, white);
+  blur.blurX = blur.blurY = 1;
+  ApplyFilter({sharp.data(), 9, 9, 9}, blur, 2, 2);
+  EXPECT_EQ(sharp, Square(9, 1, white));
   // Premultiplied colour never exceeds alpha after blurring.
   for (uint32_t p : twice) EXPECT_LE((p >> 16) & 0xFF, Alpha(p));
 }
@@ -139,7 +143,7 @@ TEST(SwfEffects, ShadowsGlowsAndBevelsJoinTheObjectAsTheirFlagsSay) {
   Filter glow;
   glow.kind = FilterKind::kGlow;
   glow.color = {0, 255, 0, 255};
-  glow.blurX = glow.blurY = 3;
+  glow.blurX = glow.blurY = 4;
   glow.strength = 0.5;
   auto glowing = Square(n, 4, red);
   ApplyFilter({glowing.data(), n, n, n}, glow, 1, 1);

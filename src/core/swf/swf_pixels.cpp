@@ -96,8 +96,9 @@ class Plane {
     return x < 0 || y < 0 || x >= width_ || y >= height_ ? outside : v_[static_cast<size_t>(y) * width_ + x];
   }
 
-  // A box of `size` pixels (the two end taps weighted by what a fractional size leaves over),
-  // run `passes` times across and then down; beyond the edges counts as `outside`.
+  // A box one pixel narrower than `size` (the two end taps weighted by what a fractional width
+  // leaves over), run `passes` times across and then down; beyond the edges counts as
+  // `outside`. A size of 2 or less leaves the plane as it is, as a complete player does.
   void Blur(double sizeX, double sizeY, int passes, uint8_t outside) {
     for (int p = 0; p < passes; ++p) Box(sizeX, true, outside);
     for (int p = 0; p < passes; ++p) Box(sizeY, false, outside);
@@ -105,6 +106,7 @@ class Plane {
 
  private:
   void Box(double size, bool across, uint8_t outside) {
+    size -= 1;
     if (size <= 1) return;
     const int radius = static_cast<int>((size - 1) / 2);
     const uint32_t edge = static_cast<uint32_t>(std::lround((size - (2 * radius + 1)) / 2 * 256));
