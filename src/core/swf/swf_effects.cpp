@@ -92,7 +92,10 @@ bool ReadFilter(BitReader& reader, Filter& f) {
         return false;
       }
       f.kernel.resize(taps);
-      for (float& k : f.kernel) k = reader.F32();
+      for (float& k : f.kernel) {
+        k = reader.F32();
+        if (!std::isfinite(k)) k = 0;
+      }
       f.defaultColor = ReadRgba(reader);
       const uint8_t flags = reader.U8();
       f.clamp = flags & 0x02;

@@ -292,6 +292,9 @@ void Bevel(PixelView layer, const Filter& f, double scaleX, double scaleY) {
   Join(layer, effect, placement, f);
 }
 
+// Rounded and clamped; sums of huge factors that overflow to no number at all give 0.
+uint8_t ToByte(float v) { return std::isnan(v) ? 0 : static_cast<uint8_t>(std::clamp(v + 0.5f, 0.f, 255.f)); }
+
 void ColorMatrix(PixelView layer, const Filter& f) {
   for (int y = 0; y < layer.height; ++y) {
     uint32_t* row = layer.Row(y);
@@ -302,7 +305,7 @@ void ColorMatrix(PixelView layer, const Filter& f) {
       for (int k = 0; k < 4; ++k) {
         const float* m = &f.matrix[k * 5];
         const float v = m[0] * in[0] + m[1] * in[1] + m[2] * in[2] + m[3] * in[3] + m[4];
-        out[k] = static_cast<uint8_t>(std::clamp(v + 0.5f, 0.f, 255.f));
+        out[k] = ToByte(v);
       }
       row[x] = PackPremultiplied({out[0], out[1], out[2], out[3]});
     }
@@ -334,7 +337,7 @@ void Convolution(PixelView layer, const Filter& f) {
           sum[0] += k * c.r, sum[1] += k * c.g, sum[2] += k * c.b, sum[3] += k * c.a;
         }
       }
-      auto out = [&](float v) { return static_cast<uint8_t>(std::clamp(v / divisor + f.bias + 0.5f, 0.f, 255.f)); };
+      auto out = [&](float v) { return ToByte(v / divisor + f.bias); };
       const uint8_t a = f.preserveAlpha ? source[size_t(y) * layer.width + x].a : out(sum[3]);
       row[x] = PackPremultiplied({out(sum[0]), out(sum[1]), out(sum[2]), a});
     }
