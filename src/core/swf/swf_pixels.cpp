@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace zp::swf {
@@ -22,28 +23,29 @@ inline uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return (a
 inline uint32_t Clamp255(int v) { return static_cast<uint32_t>(std::clamp(v, 0, 255)); }
 
 // The separable blend modes on premultiplied channels: s, d the colours, sa, da the alphas,
-// all 0..1. The result is the colour part of sa·da·B(d/da, s/sa) + s·(1 − da) + d·(1 − sa).
-float Separable(BlendMode mode, float s, float sa, float d, float da) {
-  const float outside = s * (1 - da) + d * (1 - sa);
+// all 0..255. The result is the colour part of sa·da·B(d/da, s/sa) + s·(1 − da) + d·(1 − sa),
+// scaled by 255 · 255 (rounded off by the caller).
+inline int32_t Separable(BlendMode mode, int32_t s, int32_t sa, int32_t d, int32_t da) {
+  const int32_t outside = s * (255 - da) + d * (255 - sa);
   switch (mode) {
     case BlendMode::kMultiply: return s * d + outside;
-    case BlendMode::kScreen: return s + d - s * d;
+    case BlendMode::kScreen: return (s + d) * 255 - s * d;
     case BlendMode::kLighten: return std::max(s * da, d * sa) + outside;
     case BlendMode::kDarken: return std::min(s * da, d * sa) + outside;
-    case BlendMode::kDifference: return s + d - 2 * std::min(s * da, d * sa);
+    case BlendMode::kDifference: return (s + d) * 255 - 2 * std::min(s * da, d * sa);
     case BlendMode::kOverlay:
     case BlendMode::kHardLight: {
       // Hard light lights the backdrop by the source; overlay is hard light with the roles swapped.
       const bool hard = mode == BlendMode::kHardLight;
-      const float top = hard ? s : d, topA = hard ? sa : da, base = hard ? d : s, baseA = hard ? da : sa;
-      const float mixed = 2 * top <= topA ? 2 * top * base : topA * baseA - 2 * (baseA - base) * (topA - top);
+      const int32_t top = hard ? s : d, topA = hard ? sa : da, base = hard ? d : s, baseA = hard ? da : sa;
+      const int32_t mixed = 2 * top <= topA ? 2 * top * base : topA * baseA - 2 * (baseA - base) * (topA - top);
       return mixed + outside;
     }
-    default: return s + d * (1 - sa);
+    default: return s * 255 + d * (255 - sa);
   }
 }
 
-uint32_t BlendPixel(BlendMode mode, uint32_t src, uint32_t dst) {
+inline uint32_t BlendPixel(BlendMode mode, uint32_t src, uint32_t dst) {
   const uint32_t sa = A(src), da = A(dst);
   switch (mode) {
     case BlendMode::kAdd:
@@ -72,17 +74,16 @@ uint32_t BlendPixel(BlendMode mode, uint32_t src, uint32_t dst) {
     }
     default: break;
   }
-  const float fsa = sa / 255.f, fda = da / 255.f;
   const uint32_t a = sa + da - Mul255(sa, da);
   auto channel = [&](uint32_t s, uint32_t d) {
-    const float v = Separable(mode, s / 255.f, fsa, d / 255.f, fda) * 255.f + 0.5f;
-    return std::min(a, Clamp255(static_cast<int>(v)));
+    const int32_t v = Separable(mode, int32_t(s), int32_t(sa), int32_t(d), int32_t(da));
+    return std::min(a, Clamp255((v + 127) / 255));
   };
   return Pack(a, channel(R(src), R(dst)), channel(G(src), G(dst)), channel(B(src), B(dst)));
 }
 
 // Where a transparent source leaves the target as it was.
-bool TransparentSourceKeeps(BlendMode mode) { return mode != BlendMode::kAlpha; }
+constexpr bool TransparentSourceKeeps(BlendMode mode) { return mode != BlendMode::kAlpha; }
 
 // One plane of 8-bit values, blurred and shifted as the filters need.
 class Plane {
@@ -105,36 +106,70 @@ class Plane {
   }
 
  private:
+  // The weights of a box `size` wide: 256 for the taps within `radius` of the centre, `edge`
+  // for the two beyond, summing to `total`; `Divide` divides by the total, rounded.
+  struct Kernel {
+    explicit Kernel(double size)
+        : radius(static_cast<int>((size - 1) / 2)),
+          edge(static_cast<uint32_t>(std::lround((size - (2 * radius + 1)) / 2 * 256))),
+          total(256 * (2 * radius + 1) + 2 * edge),
+          reciprocal(((uint64_t{1} << 44) + total - 1) / total) {}
+    uint8_t Apply(uint32_t inner, uint32_t ends) const {
+      const uint64_t weighted = uint64_t{256} * inner + uint64_t{edge} * ends + total / 2;
+      return static_cast<uint8_t>((weighted * reciprocal) >> 44);
+    }
+    int radius;
+    uint32_t edge, total;
+    uint64_t reciprocal;
+  };
+
   void Box(double size, bool across, uint8_t outside) {
     size -= 1;
     if (size <= 1) return;
-    const int radius = static_cast<int>((size - 1) / 2);
-    const uint32_t edge = static_cast<uint32_t>(std::lround((size - (2 * radius + 1)) / 2 * 256));
-    const uint32_t total = 256 * (2 * radius + 1) + 2 * edge;
-    const int length = across ? width_ : height_, lines = across ? height_ : width_;
-    const int step = across ? 1 : width_;
-    std::vector<uint32_t> prefix(length + 1);
-    std::vector<uint8_t> line(length);
-    for (int l = 0; l < lines; ++l) {
-      uint8_t* first = &v_[across ? static_cast<size_t>(l) * width_ : l];
-      for (int i = 0; i < length; ++i) {
-        line[i] = first[static_cast<ptrdiff_t>(i) * step];
-        prefix[i + 1] = prefix[i] + line[i];
-      }
-      auto value = [&](int i) -> uint32_t { return i < 0 || i >= length ? outside : line[i]; };
-      auto sum = [&](int from, int to) -> uint32_t {  // values from..to inclusive, outside counted
-        const int lo = std::max(from, 0), hi = std::min(to, length - 1);
-        uint32_t s = hi >= lo ? prefix[hi + 1] - prefix[lo] : 0;
-        const int before = std::max(0, std::min(to, -1) - from + 1);
-        const int after = std::max(0, to - std::max(from, length) + 1);
-        return s + outside * static_cast<uint32_t>(before + after);
-      };
-      for (int i = 0; i < length; ++i) {
-        const uint64_t weighted = uint64_t{256} * sum(i - radius, i + radius) +
-                                  uint64_t{edge} * (value(i - radius - 1) + value(i + radius + 1));
-        first[static_cast<ptrdiff_t>(i) * step] = static_cast<uint8_t>((weighted + total / 2) / total);
+    const Kernel kernel(std::min(size, 2.0 * (std::max(width_, height_) + 2)));
+    if (across) {
+      Across(kernel, outside);
+    } else {
+      Down(kernel, outside);
+    }
+  }
+
+  // Each row through a window sliding along a copy of it padded with `outside`.
+  void Across(const Kernel& k, uint8_t outside) {
+    const int r = k.radius, pad = r + 1;
+    std::vector<uint8_t> line(static_cast<size_t>(width_) + 2 * pad, outside);
+    for (int y = 0; y < height_; ++y) {
+      uint8_t* row = &v_[static_cast<size_t>(y) * width_];
+      std::copy(row, row + width_, line.begin() + pad);
+      uint32_t window = 0;
+      for (int i = 1; i <= 2 * r + 1; ++i) window += line[i];
+      for (int x = 0; x < width_; ++x) {
+        row[x] = k.Apply(window, line[x] + line[x + 2 * r + 2]);
+        window += line[x + 2 * r + 2] - line[x + 1];
       }
     }
+  }
+
+  // All columns at once, row by row, so that memory is read in order.
+  void Down(const Kernel& k, uint8_t outside) {
+    const int r = k.radius;
+    const std::vector<uint8_t> beyond(width_, outside);
+    auto row = [&](int y) { return y < 0 || y >= height_ ? beyond.data() : &v_[static_cast<size_t>(y) * width_]; };
+    std::vector<uint8_t> out(v_.size());
+    std::vector<uint32_t> window(width_, 0);
+    for (int y = -r; y <= r; ++y) {
+      const uint8_t* in = row(y);
+      for (int x = 0; x < width_; ++x) window[x] += in[x];
+    }
+    for (int y = 0; y < height_; ++y) {
+      const uint8_t *above = row(y - r - 1), *below = row(y + r + 1), *leaving = row(y - r);
+      uint8_t* o = &out[static_cast<size_t>(y) * width_];
+      for (int x = 0; x < width_; ++x) {
+        o[x] = k.Apply(window[x], above[x] + below[x]);
+        window[x] += below[x] - leaving[x];
+      }
+    }
+    v_.swap(out);
   }
 
   int width_, height_;
@@ -358,14 +393,34 @@ Rgba UnpackPremultiplied(uint32_t p) {
 void CompositeLayer(PixelView target, int x, int y, PixelView layer, BlendMode mode) {
   const int fromX = std::max(0, -x), toX = std::min(layer.width, target.width - x);
   const int fromY = std::max(0, -y), toY = std::min(layer.height, target.height - y);
-  const bool skipClear = TransparentSourceKeeps(mode);
-  for (int ly = fromY; ly < toY; ++ly) {
-    const uint32_t* src = layer.Row(ly);
-    uint32_t* dst = target.Row(ly + y) + x;
-    for (int lx = fromX; lx < toX; ++lx) {
-      if (skipClear && src[lx] == 0) continue;
-      dst[lx] = BlendPixel(mode, src[lx], dst[lx]);
+  // One loop per mode, so that the mode's arithmetic is inlined into it.
+  auto run = [&](auto constantMode) {
+    constexpr BlendMode kMode = decltype(constantMode)::value;
+    for (int ly = fromY; ly < toY; ++ly) {
+      const uint32_t* src = layer.Row(ly);
+      uint32_t* dst = target.Row(ly + y) + x;
+      for (int lx = fromX; lx < toX; ++lx) {
+        if (TransparentSourceKeeps(kMode) && src[lx] == 0) continue;
+        dst[lx] = BlendPixel(kMode, src[lx], dst[lx]);
+      }
     }
+  };
+  using M = BlendMode;
+  switch (mode) {
+    case M::kLayer:
+    case M::kNormal: run(std::integral_constant<M, M::kNormal>{}); break;
+    case M::kMultiply: run(std::integral_constant<M, M::kMultiply>{}); break;
+    case M::kScreen: run(std::integral_constant<M, M::kScreen>{}); break;
+    case M::kLighten: run(std::integral_constant<M, M::kLighten>{}); break;
+    case M::kDarken: run(std::integral_constant<M, M::kDarken>{}); break;
+    case M::kDifference: run(std::integral_constant<M, M::kDifference>{}); break;
+    case M::kAdd: run(std::integral_constant<M, M::kAdd>{}); break;
+    case M::kSubtract: run(std::integral_constant<M, M::kSubtract>{}); break;
+    case M::kInvert: run(std::integral_constant<M, M::kInvert>{}); break;
+    case M::kAlpha: run(std::integral_constant<M, M::kAlpha>{}); break;
+    case M::kErase: run(std::integral_constant<M, M::kErase>{}); break;
+    case M::kOverlay: run(std::integral_constant<M, M::kOverlay>{}); break;
+    case M::kHardLight: run(std::integral_constant<M, M::kHardLight>{}); break;
   }
 }
 
