@@ -413,6 +413,98 @@ ActionWriter& ActionWriter::FsCommand(std::string_view command, std::string_view
 }
 
 Bytes ActionWriter::Finish() const {
+  Bytes out = Body();
+  out.push_back(0x00);
+  return out;
+}
+
+namespace {
+void Put16(Bytes& b, size_t v) {
+  b.push_back(static_cast<uint8_t>(v & 0xFF));
+  b.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+}
+void PutString(Bytes& b, std::string_view s) {
+  b.insert(b.end(), s.begin(), s.end());
+  b.push_back(0);
+}
+}  // namespace
+
+ActionWriter& ActionWriter::DefineFunction(std::string_view name, std::initializer_list<std::string> params,
+                                           const ActionWriter& body) {
+  const Bytes code = body.Body();
+  Bytes data;
+  PutString(data, name);
+  Put16(data, params.size());
+  for (const auto& p : params) PutString(data, p);
+  Put16(data, code.size());
+  Raw(0x9B, data);
+  code_.insert(code_.end(), code.begin(), code.end());
+  return *this;
+}
+
+ActionWriter& ActionWriter::DefineFunction2(std::string_view name, uint8_t registers, uint16_t flags,
+                                            std::initializer_list<Param> params, const ActionWriter& body) {
+  const Bytes code = body.Body();
+  Bytes data;
+  PutString(data, name);
+  Put16(data, params.size());
+  data.push_back(registers);
+  Put16(data, flags);
+  for (const auto& p : params) {
+    data.push_back(p.reg);
+    PutString(data, p.name);
+  }
+  Put16(data, code.size());
+  Raw(0x8E, data);
+  code_.insert(code_.end(), code.begin(), code.end());
+  return *this;
+}
+
+ActionWriter& ActionWriter::Try(const ActionWriter& tryBody, std::string_view catchName, uint8_t catchRegister,
+                                const ActionWriter* catchBody, const ActionWriter* finallyBody) {
+  const Bytes t = tryBody.Body();
+  const Bytes c = catchBody ? catchBody->Body() : Bytes{};
+  const Bytes f = finallyBody ? finallyBody->Body() : Bytes{};
+  Bytes data;
+  data.push_back(static_cast<uint8_t>((catchBody ? 1 : 0) | (finallyBody ? 2 : 0) | (catchName.empty() ? 4 : 0)));
+  Put16(data, t.size());
+  Put16(data, c.size());
+  Put16(data, f.size());
+  if (catchName.empty()) {
+    data.push_back(catchRegister);
+  } else {
+    PutString(data, catchName);
+  }
+  Raw(0x8F, data);
+  for (const Bytes* b : {&t, &c, &f}) code_.insert(code_.end(), b->begin(), b->end());
+  return *this;
+}
+
+ActionWriter& ActionWriter::With(const ActionWriter& body) {
+  const Bytes code = body.Body();
+  Bytes data;
+  Put16(data, code.size());
+  Raw(0x94, data);
+  code_.insert(code_.end(), code.begin(), code.end());
+  return *this;
+}
+
+ActionWriter& ActionWriter::CallMethod(std::string_view object, std::string_view method,
+                                       std::initializer_list<PushValue> args) {
+  for (auto it = std::rbegin(args); it != std::rend(args); ++it) Push({*it});
+  Push({static_cast<int32_t>(args.size()), std::string(object)});
+  Op(0x1C);  // GetVariable
+  Push({std::string(method)});
+  return Op(0x52);  // CallMethod
+}
+
+ActionWriter& ActionWriter::CallFunction(std::string_view name, std::initializer_list<PushValue> args) {
+  for (auto it = std::rbegin(args); it != std::rend(args); ++it) Push({*it});
+  Push({static_cast<int32_t>(args.size()), std::string(name)});
+  return Op(0x3D);
+}
+
+Bytes ActionWriter::Body() const {
   Bytes out = code_;
   for (const Fixup& f : fixups_) {
     size_t target = SIZE_MAX;
@@ -424,7 +516,6 @@ Bytes ActionWriter::Finish() const {
     out[f.offsetField] = static_cast<uint8_t>(offset & 0xFF);
     out[f.offsetField + 1] = static_cast<uint8_t>((offset >> 8) & 0xFF);
   }
-  out.push_back(0x00);
   return out;
 }
 

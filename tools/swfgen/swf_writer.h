@@ -69,13 +69,34 @@ class ActionWriter {
   ActionWriter& Jump(const std::string& label);
   ActionWriter& If(const std::string& label);
   ActionWriter& Mark(const std::string& label);
+  // Functions, exception handlers and with-blocks carry their body inline.
+  struct Param {
+    uint8_t reg;  // 0: passed by name
+    std::string name;
+  };
+  ActionWriter& DefineFunction(std::string_view name, std::initializer_list<std::string> params,
+                               const ActionWriter& body);
+  ActionWriter& DefineFunction2(std::string_view name, uint8_t registers, uint16_t flags,
+                                std::initializer_list<Param> params, const ActionWriter& body);
+  // A catch into a register when `catchName` is empty; an empty catch or finally body is absent.
+  ActionWriter& Try(const ActionWriter& tryBody, std::string_view catchName, uint8_t catchRegister,
+                    const ActionWriter* catchBody, const ActionWriter* finallyBody);
+  ActionWriter& With(const ActionWriter& body);
+  ActionWriter& StoreRegister(uint8_t reg) { return Raw(0x87, {reg}); }
   // Common shorthands.
+  // object.method(args...): the arguments are pushed last first, then their count.
+  ActionWriter& CallMethod(std::string_view object, std::string_view method, std::initializer_list<PushValue> args);
+  // function(args...) by name.
+  ActionWriter& CallFunction(std::string_view name, std::initializer_list<PushValue> args);
+  ActionWriter& Trace() { return Op(0x26); }
   ActionWriter& Stop() { return Op(0x07); }
   ActionWriter& Play() { return Op(0x06); }
   ActionWriter& SetVariable(std::string_view name, PushValue value);
   ActionWriter& FsCommand(std::string_view command, std::string_view arguments);
   // The finished block, with an End action.
   Bytes Finish() const;
+  // The code without the End action (a function's or handler's body).
+  Bytes Body() const;
 
  private:
   struct Fixup {

@@ -25,6 +25,11 @@ class ActionHost {
   virtual void SetVariable(std::u16string_view name, Value value) = 0;
   // A trace message, already converted to text as the movie's version expects.
   virtual void Trace(std::u16string_view message) { (void)message; }
+  // How many frames the root timeline has, and which one shows (0-based).
+  virtual size_t FrameCount() { return 1; }
+  virtual size_t CurrentFrame() { return 0; }
+  // Runs the actions of a frame now (the Call action), without going there.
+  virtual void CallFrame(uint32_t frame) { (void)frame; }
 };
 
 enum ActionCode : uint8_t {
@@ -33,6 +38,8 @@ enum ActionCode : uint8_t {
   kActionPrevFrame = 0x05,
   kActionPlay = 0x06,
   kActionStop = 0x07,
+  kActionToggleQuality = 0x08,
+  kActionStopSounds = 0x09,
   kActionAdd = 0x0A,
   kActionSubtract = 0x0B,
   kActionMultiply = 0x0C,
@@ -43,26 +50,88 @@ enum ActionCode : uint8_t {
   kActionOr = 0x11,
   kActionNot = 0x12,
   kActionStringEquals = 0x13,
+  kActionStringLength = 0x14,
+  kActionStringExtract = 0x15,
   kActionPop = 0x17,
   kActionToInteger = 0x18,
   kActionGetVariable = 0x1C,
   kActionSetVariable = 0x1D,
+  kActionSetTarget2 = 0x20,
   kActionStringAdd = 0x21,
+  kActionGetProperty = 0x22,
+  kActionSetProperty = 0x23,
+  kActionCloneSprite = 0x24,
+  kActionRemoveSprite = 0x25,
   kActionTrace = 0x26,
+  kActionStartDrag = 0x27,
+  kActionEndDrag = 0x28,
+  kActionStringLess = 0x29,
+  kActionThrow = 0x2A,
+  kActionCastOp = 0x2B,
+  kActionImplementsOp = 0x2C,
+  kActionRandomNumber = 0x30,
+  kActionMBStringLength = 0x31,
+  kActionCharToAscii = 0x32,
+  kActionAsciiToChar = 0x33,
+  kActionGetTime = 0x34,
+  kActionMBStringExtract = 0x35,
+  kActionMBCharToAscii = 0x36,
+  kActionMBAsciiToChar = 0x37,
+  kActionDelete = 0x3A,
+  kActionDelete2 = 0x3B,
+  kActionDefineLocal = 0x3C,
+  kActionCallFunction = 0x3D,
+  kActionReturn = 0x3E,
+  kActionModulo = 0x3F,
+  kActionNewObject = 0x40,
+  kActionDefineLocal2 = 0x41,
+  kActionInitArray = 0x42,
+  kActionInitObject = 0x43,
+  kActionTypeOf = 0x44,
+  kActionTargetPath = 0x45,
+  kActionEnumerate = 0x46,
   kActionAdd2 = 0x47,
   kActionLess2 = 0x48,
   kActionEquals2 = 0x49,
   kActionToNumber = 0x4A,
   kActionToString = 0x4B,
+  kActionPushDuplicate = 0x4C,
+  kActionStackSwap = 0x4D,
+  kActionGetMember = 0x4E,
+  kActionSetMember = 0x4F,
+  kActionIncrement = 0x50,
+  kActionDecrement = 0x51,
+  kActionCallMethod = 0x52,
+  kActionNewMethod = 0x53,
+  kActionInstanceOf = 0x54,
+  kActionEnumerate2 = 0x55,
+  kActionBitAnd = 0x60,
+  kActionBitOr = 0x61,
+  kActionBitXor = 0x62,
+  kActionBitLShift = 0x63,
+  kActionBitRShift = 0x64,
+  kActionBitURShift = 0x65,
+  kActionStrictEquals = 0x66,
   kActionGreater = 0x67,
+  kActionStringGreater = 0x68,
+  kActionExtends = 0x69,
   kActionGotoFrame = 0x81,
   kActionGetUrl = 0x83,
+  kActionStoreRegister = 0x87,
   kActionConstantPool = 0x88,
+  kActionWaitForFrame = 0x8A,
+  kActionSetTarget = 0x8B,
   kActionGotoLabel = 0x8C,
+  kActionWaitForFrame2 = 0x8D,
+  kActionDefineFunction2 = 0x8E,
+  kActionTry = 0x8F,
+  kActionWith = 0x94,
   kActionPush = 0x96,
   kActionJump = 0x99,
   kActionGetUrl2 = 0x9A,
+  kActionDefineFunction = 0x9B,
   kActionIf = 0x9D,
+  kActionCall = 0x9E,
   kActionGotoFrame2 = 0x9F,
 };
 
@@ -71,8 +140,10 @@ struct ActionRunResult {
   bool completed = true;  // false when the block was damaged or ran into the step limit
 };
 
-// Runs a block until End, its last byte, a damaged record or `maxSteps` actions (which stops
-// endless loops). Unknown actions are skipped by their length. Each block has its own stack.
+// Runs a block on a machine of its own whose root timeline keeps its variables in `host`, until
+// End, its last byte, a damaged record or `maxSteps` actions (which stops endless loops).
+// Unknown actions are skipped by their length. A player keeps one machine per movie instead
+// (swf_vm.h).
 ActionRunResult RunActions(std::span<const uint8_t> block, uint8_t version, ActionHost& host,
                            size_t maxSteps = 100000);
 

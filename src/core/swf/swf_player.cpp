@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/swf/swf_timeline.h"
+#include "core/swf/swf_clip.h"
 #include "core/text.h"
 
 namespace zp::swf {
@@ -40,15 +41,21 @@ void Player::Load(std::shared_ptr<const Movie> movie, uint64_t nowMs) {
   movie_ = std::move(movie);
   ResetTree();
   root_->playing = true;
+  auto* rootObject = new ClipObject(*this, root_->serial);
+  vm_ = std::make_unique<Vm>(movie_->version(), static_cast<ActionHost&>(*this), rootObject);
+  vm_->heap().Adopt(rootObject);
+  clipObjects_[root_->serial] = rootObject;
+  loadedAtMs_ = nowMs;
   nextDueMs_ = static_cast<double>(nowMs) + FrameIntervalMs();
   ShowFrame(*root_, 0);
   RunQueuedActions();
 }
 
 void Player::Unload() {
+  clipObjects_.clear();
+  vm_.reset();  // before the movie: functions point into its bytes
   movie_.reset();
   ResetTree();
-  variables_.clear();
   actionQueue_.clear();
   redraw_ = true;
 }
@@ -76,6 +83,9 @@ int Player::Advance(uint64_t nowMs) {
   if (!movie_) return 0;
   const double now = static_cast<double>(nowMs);
   const double interval = FrameIntervalMs();
+  vm_->SetClock(static_cast<double>(nowMs - std::min(nowMs, loadedAtMs_)));
+  vm_->RunTimers(actionBudget_);
+  RunQueuedActions();
   if (!NeedsFrames()) {
     nextDueMs_ = now + interval;  // playing again later starts a full frame from then
     return 0;
@@ -87,6 +97,7 @@ int Player::Advance(uint64_t nowMs) {
     Tick();
   }
   if (now >= nextDueMs_) nextDueMs_ = now + interval;
+  CollectGarbage(false);
   return stepped;
 }
 
@@ -218,7 +229,7 @@ void Player::RunQueuedActions() {
     Instance* clip = FindBySerial(queued.clip);
     if (!clip || !clip->movie) continue;  // removed before its actions ran
     target_ = clip;
-    budget -= std::min(budget, RunActions(queued.actions, clip->movie->version(), *this, budget).executed);
+    budget -= std::min(budget, vm_->RunBlock(queued.actions, ObjectFor(*clip), budget).executed);
     target_ = nullptr;
   }
   actionQueue_.clear();
@@ -235,13 +246,46 @@ std::u16string Player::VariableKey(std::u16string_view name) {
 }
 
 Value Player::GetVariable(std::u16string_view name) {
-  const auto it = variables_.find(VariableKey(name));
-  return it == variables_.end() ? Value() : it->second;
+  return vm_ ? vm_->GetVariable(VariableKey(name)) : Value();
 }
 
 void Player::SetVariable(std::u16string_view name, Value value) {
-  if (name.empty()) return;
-  variables_.insert_or_assign(VariableKey(name), std::move(value));
+  if (name.empty() || !vm_) return;
+  vm_->SetVariable(VariableKey(name), value);
+}
+
+void Player::CallFrame(uint32_t frame) {
+  Instance& clip = Target();
+  if (!clip.HasTimeline() || frame >= clip.FrameCount()) return;
+  for (const auto& block : clip.timeline->frames[frame].actions) vm_->RunBlock(block, ObjectFor(clip), actionBudget_);
+}
+
+Object* Player::ObjectFor(Instance& instance) {
+  Object*& object = clipObjects_[instance.serial];
+  if (!object) {
+    object = vm_->heap().Make<ClipObject>(*this, instance.serial);
+    object->SetProto(vm_->movieClipProto);
+  }
+  return object;
+}
+
+void Player::CollectGarbage(bool always) {
+  if (!vm_) return;
+  // Objects of instances that left the stage are kept only while scripts refer to them.
+  std::vector<Object*> live;
+  for (auto it = clipObjects_.begin(); it != clipObjects_.end();) {
+    if (FindBySerial(it->first)) {
+      live.push_back(it->second);
+      ++it;
+    } else {
+      it = clipObjects_.erase(it);
+    }
+  }
+  if (always) {
+    vm_->Collect(live);
+  } else {
+    vm_->MaybeCollect(live);
+  }
 }
 
 void Player::Trace(std::u16string_view message) {

@@ -16,6 +16,7 @@
 #include "core/swf/swf_actions.h"
 #include "core/swf/swf_display.h"
 #include "core/swf/swf_movie.h"
+#include "core/swf/swf_vm.h"
 
 namespace zp::swf {
 
@@ -73,6 +74,10 @@ class Player final : private ActionHost {
   const std::map<int32_t, Instance>& displayList() const { return root_->children; }
   Instance* FindBySerial(uint32_t serial);
   const Instance* FindBySerial(uint32_t serial) const { return const_cast<Player*>(this)->FindBySerial(serial); }
+  // The object scripts see for an instance (made on first use, the same one afterwards).
+  Object* ObjectFor(Instance& instance);
+  // Scripts changed what is visible.
+  void MarkRedraw() { redraw_ = true; }
   // Puts `clip` (a sprite or the root) on `frame` (0-based, clamped to its last), as a goto
   // does: its display list as that frame has it, its actions queued. Runs nothing by itself.
   void ShowFrame(Instance& clip, size_t frame);
@@ -118,6 +123,10 @@ class Player final : private ActionHost {
   void GotoLabel(std::u16string_view label) override;
   void GetUrl(std::u16string_view url, std::u16string_view target) override;
   void Trace(std::u16string_view message) override;
+  size_t FrameCount() override { return Target().FrameCount(); }
+  size_t CurrentFrame() override { return Target().currentFrame; }
+  void CallFrame(uint32_t frame) override;
+  void CollectGarbage(bool always);
 
   struct QueuedBlock {
     uint32_t clip;  // serial of the instance whose actions these are
@@ -144,13 +153,15 @@ class Player final : private ActionHost {
   Instance* target_ = nullptr;                         // whose actions run now
   Instance removedTarget_{nullptr, 0, 0};              // stands in for a target removed by its own actions
   std::set<std::pair<const Movie*, uint16_t>> initializedSprites_;
-  std::map<std::u16string, Value> variables_;
+  std::unique_ptr<Vm> vm_;  // the movie's objects and variables; made at load
+  std::unordered_map<uint32_t, Object*> clipObjects_;  // by serial, the objects scripts see
+  uint64_t loadedAtMs_ = 0;
   std::vector<QueuedBlock> actionQueue_;
   bool runningActions_ = false;
   std::vector<FsCommandRequest> fsCommands_;
   std::vector<std::u16string> traceLines_;
   bool redraw_ = false;
-  size_t actionBudget_ = 50000;
+  size_t actionBudget_ = 2000000;
 };
 
 }  // namespace zp::swf
