@@ -107,6 +107,7 @@ int Player::StepFrames(int frames) {
     ++stepped;
     Tick();
   }
+  CollectGarbage(false);
   return stepped;
 }
 
