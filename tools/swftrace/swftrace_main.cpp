@@ -1,5 +1,6 @@
 // swftrace MOVIE [FRAMES]: loads the movie, steps FRAMES frames (default: the movie's own
 // count, at least one) and prints every trace line.
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   player.Load(movie, 0);
   const int frames = argc > 2 ? std::stoi(argv[2]) : static_cast<int>(movie->FrameCount());
   const double interval = player.FrameIntervalMs();
-  for (int i = 1; i < frames; ++i) player.Advance(static_cast<uint64_t>(i * interval + 0.5));
+  for (int i = 1; i < frames; ++i) player.Advance(static_cast<uint64_t>(std::ceil(i * interval)) + 1);
   for (const auto& line : player.TakeTraceLines()) std::printf("%s\n", zp::U16ToUtf8(line).c_str());
   return 0;
 }

@@ -9,6 +9,10 @@
 #include "core/swf/swf_value.h"
 
 namespace zp::swf {
+class Object;
+}
+
+namespace zp::swf {
 
 // What actions can do to the movie that runs them.
 class ActionHost {
@@ -28,6 +32,9 @@ class ActionHost {
   // How many frames the root timeline has, and which one shows (0-based).
   virtual size_t FrameCount() { return 1; }
   virtual size_t CurrentFrame() { return 0; }
+  // The timeline the following timeline actions act on (SetTarget, or a function defined on
+  // another timeline); null for the one whose actions run.
+  virtual void SetActionTarget(Object* timeline) { (void)timeline; }
   // Runs the actions of a frame now (the Call action), without going there.
   virtual void CallFrame(uint32_t frame) { (void)frame; }
 };

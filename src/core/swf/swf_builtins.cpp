@@ -158,23 +158,38 @@ Value NumberToString(Vm& vm, const Value& self, std::span<const Value> args) {
 
 // ---- Math ----------------------------------------------------------------------------------
 
+// The first two arguments convert (a valueOf may have effects) even where the function reads
+// only one, as movies see it; later ones are left alone.
+std::vector<double> Numbers(Vm& vm, std::span<const Value> args, size_t at_least) {
+  std::vector<double> out;
+  for (size_t i = 0; i < args.size() && i < 2; ++i) out.push_back(vm.ToNumber(args[i]));
+  while (out.size() < at_least) out.push_back(kNaN);
+  return out;
+}
+
 template <double (*F)(double)>
 Value Math1(Vm& vm, const Value&, std::span<const Value> args) {
-  return Value(F(args.empty() ? kNaN : vm.ToNumber(args[0])));
+  return Value(F(Numbers(vm, args, 1)[0]));
 }
 double Round(double x) { return std::floor(x + 0.5); }
 double Abs(double x) { return std::fabs(x); }
 
 Value MathAtan2(Vm& vm, const Value&, std::span<const Value> args) {
-  return Value(std::atan2(vm.ToNumber(Arg(args, 0)), vm.ToNumber(Arg(args, 1))));
+  const auto n = Numbers(vm, args, 2);
+  return Value(std::atan2(n[0], n[1]));
 }
 Value MathPow(Vm& vm, const Value&, std::span<const Value> args) {
-  return Value(std::pow(vm.ToNumber(Arg(args, 0)), vm.ToNumber(Arg(args, 1))));
+  const auto n = Numbers(vm, args, 2);
+  return Value(std::pow(n[0], n[1]));
 }
 Value MathMinMax(Vm& vm, std::span<const Value> args, bool max) {
   double r = max ? -INFINITY : INFINITY;
-  for (const auto& a : args) {
-    const double v = vm.ToNumber(a);
+  // One argument is compared with a missing second one, which is NaN.
+  if (args.size() == 1) {
+    vm.ToNumber(args[0]);
+    return Value(kNaN);
+  }
+  for (const double v : Numbers(vm, args, 0)) {
     if (std::isnan(v)) return Value(kNaN);
     if (max ? v > r : v < r) r = v;
   }
@@ -182,7 +197,10 @@ Value MathMinMax(Vm& vm, std::span<const Value> args, bool max) {
 }
 Value MathMax(Vm& vm, const Value&, std::span<const Value> args) { return MathMinMax(vm, args, true); }
 Value MathMin(Vm& vm, const Value&, std::span<const Value> args) { return MathMinMax(vm, args, false); }
-Value MathRandom(Vm& vm, const Value&, std::span<const Value>) { return Value(vm.Random()); }
+Value MathRandom(Vm& vm, const Value&, std::span<const Value> args) {
+  Numbers(vm, args, 0);
+  return Value(vm.Random());
+}
 
 // ---- global functions ----------------------------------------------------------------------
 

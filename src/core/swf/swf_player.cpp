@@ -85,6 +85,7 @@ int Player::Advance(uint64_t nowMs) {
   const double interval = FrameIntervalMs();
   vm_->SetClock(static_cast<double>(nowMs - std::min(nowMs, loadedAtMs_)));
   vm_->RunTimers(actionBudget_);
+  target_ = nullptr;  // timers may have aimed timeline actions elsewhere
   RunQueuedActions();
   if (!NeedsFrames()) {
     nextDueMs_ = now + interval;  // playing again later starts a full frame from then
@@ -259,6 +260,12 @@ void Player::CallFrame(uint32_t frame) {
   Instance& clip = Target();
   if (!clip.HasTimeline() || frame >= clip.FrameCount()) return;
   for (const auto& block : clip.timeline->frames[frame].actions) vm_->RunBlock(block, ObjectFor(clip), actionBudget_);
+}
+
+void Player::SetActionTarget(Object* timeline) {
+  auto* clip = dynamic_cast<ClipObject*>(timeline);
+  Instance* instance = clip ? clip->instance() : nullptr;
+  if (instance && instance->HasTimeline()) target_ = instance;
 }
 
 Object* Player::ObjectFor(Instance& instance) {

@@ -126,6 +126,7 @@ class Player final : private ActionHost {
   size_t FrameCount() override { return Target().FrameCount(); }
   size_t CurrentFrame() override { return Target().currentFrame; }
   void CallFrame(uint32_t frame) override;
+  void SetActionTarget(Object* timeline) override;
   void CollectGarbage(bool always);
 
   struct QueuedBlock {

@@ -36,7 +36,24 @@ enum : uint16_t {
 
 // The property a GetProperty/SetProperty index names, or past the table.
 size_t PropertyIndex(double index) {
+  index = std::trunc(index);
   return index >= 0 && index < static_cast<double>(std::size(kPropertyNames)) ? static_cast<size_t>(index) : SIZE_MAX;
+}
+
+bool IsTimelineAction(uint8_t op) {
+  switch (op) {
+    case kActionNextFrame:
+    case kActionPrevFrame:
+    case kActionPlay:
+    case kActionStop:
+    case kActionGotoFrame:
+    case kActionGotoLabel:
+    case kActionGotoFrame2:
+    case kActionCall:
+    case kActionWaitForFrame:
+    case kActionWaitForFrame2: return true;
+    default: return false;
+  }
 }
 
 bool IsPath(std::u16string_view name) {
@@ -642,6 +659,7 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
     }
     ++steps_;
     BitReader args(data);
+    if (IsTimelineAction(op)) host_.SetActionTarget(c.target);
 
     switch (op) {
       case kActionEnd: return Flow::kNormal;

@@ -1,0 +1,69 @@
+#include "core/swf/swf_clip.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/swf/swf_player.h"
+#include "core/text.h"
+#include "swf_writer.h"
+
+namespace zp::swf {
+namespace {
+
+using swfgen::ActionWriter;
+using swfgen::MovieWriter;
+using swfgen::Placement;
+using S = std::string;
+using I = int32_t;
+using Lines = std::vector<std::string>;
+
+Lines Traced(Player& p) {
+  Lines out;
+  for (const auto& line : p.TakeTraceLines()) out.push_back(U16ToUtf8(line));
+  return out;
+}
+
+// A root with a three-frame sprite "box" at depth 1, moved to (20, 40) pixels; the root's
+// script reads and writes the clip's properties and drives its timeline.
+TEST(SwfClip, PropertiesPathsAndTimelineMethods) {
+  MovieWriter sprite(8, 100, 100, 10);
+  sprite.ShowFrame().Label("two").ShowFrame().ShowFrame();
+  MovieWriter m(8, 100, 100, 10);
+  m.DefineSprite(2, sprite);
+  m.PlaceObject2(Placement(1).Character(2).At(400, 800).Name("box"));
+  ActionWriter a;
+  a.Push({S("box")}).Op(kActionGetVariable).Trace();                       // _level0.box
+  a.Push({S("box")}).Op(kActionGetVariable).Op(kActionTypeOf).Trace();     // movieclip
+  a.Push({S("box._x")}).Op(kActionGetVariable).Trace();                    // 20
+  a.Push({S("box"), I{1}}).Op(kActionGetProperty).Trace();   // _y via index 1 -> 40
+  a.Push({S("box")}).Op(kActionGetVariable).Push({S("_x"), I{55}}).Op(kActionSetMember);
+  a.Push({S("box._x")}).Op(kActionGetVariable).Trace();                    // 55
+  a.Push({S("box")}).Op(kActionGetVariable).Push({S("_target")}).Op(kActionGetMember).Trace();  // /box
+  a.Push({S("box")}).Op(kActionGetVariable).Push({S("_parent")}).Op(kActionGetMember).Trace();  // _level0
+  a.CallMethod("box", "gotoAndStop", {S("two")}).Op(kActionPop);
+  a.Push({S("box._currentframe")}).Op(kActionGetVariable).Trace();         // 2
+  a.Push({S("box")}).Op(kActionGetVariable).Push({S("_totalframes")}).Op(kActionGetMember).Trace();  // 3
+  a.CallMethod("box", "getDepth", {}).Trace();                              // -16383
+  // Variables on a clip stay with the clip; SetTarget aims timeline actions at it.
+  a.Push({S("box.v"), S("mine")}).Op(kActionSetVariable);
+  a.Push({S("/box:v")}).Op(kActionGetVariable).Trace();                    // mine
+  a.Raw(kActionSetTarget, {'b', 'o', 'x', 0}).Op(kActionPrevFrame).Raw(kActionSetTarget, {0});
+  a.Push({S("box._currentframe")}).Op(kActionGetVariable).Trace();         // 1
+  a.Push({S("v")}).Op(kActionGetVariable).Trace();                         // undefined
+  m.Actions(a).ShowFrame();
+  auto file = File::Parse(m.Finish(false));
+  ASSERT_TRUE(file);
+  Player p;
+  p.Load(Movie::Build(std::move(*file)), 0);
+  EXPECT_EQ(Traced(p), (Lines{"_level0.box", "movieclip", "20", "40", "55", "/box", "_level0", "2", "3", "-16383",
+                              "mine", "1", "undefined"}));
+  const Instance* box = p.root().ChildByName(u"box", true);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->matrix.tx, 55 * 20);
+  EXPECT_FALSE(box->playing);
+}
+
+}  // namespace
+}  // namespace zp::swf
