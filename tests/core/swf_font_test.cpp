@@ -8,26 +8,26 @@
 namespace zp::swf {
 namespace {
 
-using swfgen::FontSpec;
+using swfgen::FontRecipe;
 
 // Reads a font as the movie would: DefineFont takes its codes and name from a font info tag.
-std::optional<FontDefinition> Read(uint16_t tagCode, const FontSpec& spec, uint16_t infoCode = kTagDefineFontInfo2) {
-  auto font = ParseFont(tagCode, swfgen::FontBody(tagCode, spec), 8);
+std::optional<FontDefinition> Read(uint16_t tagCode, const FontRecipe& recipe, uint16_t infoCode = kTagDefineFontInfo2) {
+  auto font = ParseFont(tagCode, swfgen::FontBody(tagCode, recipe), 8);
   if (font && tagCode == kTagDefineFont) {
-    const auto info = swfgen::FontInfoBody(infoCode, spec);
-    EXPECT_EQ(FontInfoTarget(info), spec.id);
+    const auto info = swfgen::FontInfoBody(infoCode, recipe);
+    EXPECT_EQ(FontInfoTarget(info), recipe.id);
     ApplyFontInfo(infoCode, info, 8, *font);
   }
   return font;
 }
 
 TEST(SwfFont, EveryFontTagGivesTheSameGlyphsCodesAndFigures) {
-  FontSpec spec = swfgen::SquareFont(3, "Squares");
-  spec.bold = true;
+  FontRecipe recipe = swfgen::SquareFont(3, "Squares");
+  recipe.bold = true;
   for (auto [tag, info] : {std::pair{kTagDefineFont, kTagDefineFontInfo}, std::pair{kTagDefineFont, kTagDefineFontInfo2},
                            std::pair{kTagDefineFont2, kTagEnd}, std::pair{kTagDefineFont3, kTagEnd}}) {
     SCOPED_TRACE(tag);
-    const auto font = Read(tag, spec, info);
+    const auto font = Read(tag, recipe, info);
     ASSERT_TRUE(font);
     EXPECT_EQ(font->id, 3);
     EXPECT_EQ(font->name, u"Squares");
@@ -55,18 +55,18 @@ TEST(SwfFont, EveryFontTagGivesTheSameGlyphsCodesAndFigures) {
 }
 
 TEST(SwfFont, AdvancesBeyond32767AreNotNegative) {
-  FontSpec spec = swfgen::SquareFont(1, "Wide");
-  spec.glyphs[1].advance = 33000;
-  const auto font = Read(kTagDefineFont2, spec);
+  FontRecipe recipe = swfgen::SquareFont(1, "Wide");
+  recipe.glyphs[1].advance = 33000;
+  const auto font = Read(kTagDefineFont2, recipe);
   ASSERT_TRUE(font);
   EXPECT_EQ(font->AdvanceOf(font->GlyphFor(u'H')), 33000);
 }
 
 TEST(SwfFont, AFontWithoutGlyphsNamesASystemFont) {
-  FontSpec spec;
-  spec.id = 9;
-  spec.name = "_sans";
-  const auto font = Read(kTagDefineFont3, spec);
+  FontRecipe recipe;
+  recipe.id = 9;
+  recipe.name = "_sans";
+  const auto font = Read(kTagDefineFont3, recipe);
   ASSERT_TRUE(font);
   EXPECT_EQ(font->name, u"_sans");
   EXPECT_TRUE(font->glyphs.empty());
@@ -104,10 +104,10 @@ TEST(SwfFont, DamagedFontsYieldWhatIsWhole) {
 TEST(SwfFont, TableFindsFontsByNameAndStyle) {
   FontTable table;
   for (auto [id, bold, italic] : {std::tuple{1, false, false}, std::tuple{2, true, false}, std::tuple{3, true, true}}) {
-    FontSpec spec = swfgen::SquareFont(static_cast<uint16_t>(id), "Face");
-    spec.bold = bold;
-    spec.italic = italic;
-    table.Add(*Read(kTagDefineFont2, spec));
+    FontRecipe recipe = swfgen::SquareFont(static_cast<uint16_t>(id), "Face");
+    recipe.bold = bold;
+    recipe.italic = italic;
+    table.Add(*Read(kTagDefineFont2, recipe));
   }
   EXPECT_EQ(table.FindByName(u"face", true, false)->id, 2);
   EXPECT_EQ(table.FindByName(u"FACE", true, true)->id, 3);

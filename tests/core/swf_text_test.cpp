@@ -12,20 +12,20 @@ namespace {
 
 using swfgen::EditTextSpec;
 
-EditTextDefinition Field(const EditTextSpec& spec, uint8_t version = 8) {
-  auto field = ParseEditText(swfgen::EditTextBody(spec), version);
+EditTextDefinition Field(const EditTextSpec& recipe, uint8_t version = 8) {
+  auto field = ParseEditText(swfgen::EditTextBody(recipe), version);
   EXPECT_TRUE(field);
   return field.value_or(EditTextDefinition{});
 }
 
 FontTable SquareFonts() {
   FontTable fonts;
-  auto spec = swfgen::SquareFont(1, "Squares");
-  fonts.Add(*ParseFont(kTagDefineFont3, swfgen::FontBody(kTagDefineFont3, spec), 8));
-  spec.id = 2;
-  spec.bold = true;
-  spec.glyphs.resize(3);  // space, H and I only
-  fonts.Add(*ParseFont(kTagDefineFont2, swfgen::FontBody(kTagDefineFont2, spec), 8));
+  auto recipe = swfgen::SquareFont(1, "Squares");
+  fonts.Add(*ParseFont(kTagDefineFont3, swfgen::FontBody(kTagDefineFont3, recipe), 8));
+  recipe.id = 2;
+  recipe.bold = true;
+  recipe.glyphs.resize(3);  // space, H and I only
+  fonts.Add(*ParseFont(kTagDefineFont2, swfgen::FontBody(kTagDefineFont2, recipe), 8));
   return fonts;
 }
 
@@ -68,24 +68,24 @@ TEST(SwfText, StaticTextRecordsCarryFontColourAndPosition) {
 }
 
 TEST(SwfText, EditTextFlagsAndFieldsRoundTrip) {
-  EditTextSpec spec;
-  spec.id = 7;
-  spec.bounds = {-40, 20, 2000, 400};
-  spec.wordWrap = spec.multiline = spec.password = spec.readOnly = true;
-  spec.autoSize = spec.noSelect = spec.border = spec.wasStatic = spec.html = spec.useOutlines = true;
-  spec.fontId = 3;
-  spec.fontClass = "Lib";
-  spec.height = 300;
-  spec.color = swfgen::Color{1, 2, 3, 4};
-  spec.maxLength = 12;
-  spec.align = 2;
-  spec.leftMargin = 10;
-  spec.rightMargin = 20;
-  spec.indent = 30;
-  spec.leading = -40;
-  spec.variable = "_root.v\xC3\xA9";
-  spec.text = "caf\xC3\xA9";
-  const auto f = Field(spec);
+  EditTextSpec recipe;
+  recipe.id = 7;
+  recipe.bounds = {-40, 20, 2000, 400};
+  recipe.wordWrap = recipe.multiline = recipe.password = recipe.readOnly = true;
+  recipe.autoSize = recipe.noSelect = recipe.border = recipe.wasStatic = recipe.html = recipe.useOutlines = true;
+  recipe.fontId = 3;
+  recipe.fontClass = "Lib";
+  recipe.height = 300;
+  recipe.color = swfgen::Color{1, 2, 3, 4};
+  recipe.maxLength = 12;
+  recipe.align = 2;
+  recipe.leftMargin = 10;
+  recipe.rightMargin = 20;
+  recipe.indent = 30;
+  recipe.leading = -40;
+  recipe.variable = "_root.v\xC3\xA9";
+  recipe.text = "caf\xC3\xA9";
+  const auto f = Field(recipe);
   EXPECT_EQ(f.id, 7);
   EXPECT_EQ(f.bounds, (TwipsRect{-40, 2000, 20, 400}));
   EXPECT_TRUE(f.wordWrap && f.multiline && f.password && f.readOnly && f.autoSize && f.noSelect && f.border &&
@@ -100,7 +100,7 @@ TEST(SwfText, EditTextFlagsAndFieldsRoundTrip) {
   EXPECT_EQ(f.leading, -40);
   EXPECT_EQ(f.variableName, u"_root.v\u00e9");
   EXPECT_EQ(f.initialText, u"caf\u00e9");
-  EXPECT_EQ(Field(spec, 5).initialText, u"caf\u00c3\u00a9");  // before version 6, bytes of the code page
+  EXPECT_EQ(Field(recipe, 5).initialText, u"caf\u00c3\u00a9");  // before version 6, bytes of the code page
 
   const auto bare = Field(EditTextSpec{});
   EXPECT_FALSE(bare.border || bare.html || bare.fontId || bare.color);
@@ -147,13 +147,13 @@ TEST(SwfText, HtmlBecomesFormattedSpans) {
 }
 
 TEST(SwfText, FieldStateIsWhatActionsReadAndWrite) {
-  EditTextSpec spec;
-  spec.html = true;
-  spec.border = true;
-  spec.maxLength = 5;
-  spec.variable = "_root.name";
-  spec.text = "<p>one</p><p>two &amp; more</p>";
-  TextFieldState state(Field(spec));
+  EditTextSpec recipe;
+  recipe.html = true;
+  recipe.border = true;
+  recipe.maxLength = 5;
+  recipe.variable = "_root.name";
+  recipe.text = "<p>one</p><p>two &amp; more</p>";
+  TextFieldState state(Field(recipe));
   EXPECT_EQ(state.text(), u"one\rtwo & more\r");
   EXPECT_EQ(state.htmlText(), u"<p>one</p><p>two &amp; more</p>");
   EXPECT_EQ(state.variableName(), u"_root.name");
@@ -172,20 +172,20 @@ TEST(SwfText, FieldStateIsWhatActionsReadAndWrite) {
   EXPECT_EQ(BaseFormat(made.definition(), FontTable{}).face, u"Times New Roman");
   EXPECT_EQ(made.definition().height, 240);
 
-  spec.html = false;
-  spec.maxLength.reset();
-  TextFieldState plain(Field(spec));
+  recipe.html = false;
+  recipe.maxLength.reset();
+  TextFieldState plain(Field(recipe));
   plain.SetHtmlText(u"<b>x</b>");  // a field that is not HTML shows the markup
   EXPECT_EQ(plain.text(), u"<b>x</b>");
 }
 
 TEST(SwfText, LayoutWrapsAlignsAndKeepsToTheBounds) {
   const FontTable fonts = SquareFonts();
-  EditTextSpec spec;
-  spec.fontId = 1;
-  spec.height = 1024;  // one twip per em unit: H advances 600, space 300
-  spec.useOutlines = true;
-  spec.bounds = {0, 0, 80 + 2000, 80 + 3000};
+  EditTextSpec recipe;
+  recipe.fontId = 1;
+  recipe.height = 1024;  // one twip per em unit: H advances 600, space 300
+  recipe.useOutlines = true;
+  recipe.bounds = {0, 0, 80 + 2000, 80 + 3000};
   struct Case {
     const char* name;
     uint8_t align;
@@ -206,9 +206,9 @@ TEST(SwfText, LayoutWrapsAlignsAndKeepsToTheBounds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    spec.align = c.align;
-    spec.wordWrap = c.wrap;
-    const auto field = Field(spec);
+    recipe.align = c.align;
+    recipe.wordWrap = c.wrap;
+    const auto field = Field(recipe);
     const auto layout = LayoutEditText(field, {StyledSpan{c.text, BaseFormat(field, fonts)}}, fonts);
     ASSERT_EQ(layout.runs.size(), c.starts.size());
     for (size_t i = 0; i < c.starts.size(); ++i) {
@@ -218,17 +218,17 @@ TEST(SwfText, LayoutWrapsAlignsAndKeepsToTheBounds) {
     }
   }
   // Justified lines spread their spaces; the paragraph's last line stays left.
-  spec.align = 3;
-  spec.wordWrap = true;
-  const auto justified = Field(spec);
+  recipe.align = 3;
+  recipe.wordWrap = true;
+  const auto justified = Field(recipe);
   const auto layout = LayoutEditText(justified, {StyledSpan{u"H H H H", BaseFormat(justified, fonts)}}, fonts);
   ASSERT_EQ(layout.runs.size(), 2u);
   EXPECT_EQ(layout.runs[0].x[2], gutter + 2000 - 600);  // "H H " with the room in its inner space
   EXPECT_EQ(layout.runs[1].x.front(), gutter);
   // Password fields show stars; a bold span takes the bold font, and a character it lacks is not drawn.
-  spec.password = true;
-  spec.align = 0;
-  const auto secret = Field(spec);
+  recipe.password = true;
+  recipe.align = 0;
+  const auto secret = Field(recipe);
   auto bold = BaseFormat(secret, fonts);
   bold.bold = true;
   const auto mixed = LayoutEditText(secret, {StyledSpan{u"HI", bold}}, fonts);
@@ -239,13 +239,13 @@ TEST(SwfText, LayoutWrapsAlignsAndKeepsToTheBounds) {
 
 TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
   const FontTable fonts = SquareFonts();
-  EditTextSpec spec;
-  spec.bounds = {0, 0, 400, 400};  // 20 pixels; drawn at twice the size from (10, 20)
-  spec.border = true;
-  spec.fontId = 1;
-  spec.height = 200;
-  spec.color = swfgen::Color{0, 0, 255, 255};
-  spec.text = "HO";
+  EditTextSpec recipe;
+  recipe.bounds = {0, 0, 400, 400};  // 20 pixels; drawn at twice the size from (10, 20)
+  recipe.border = true;
+  recipe.fontId = 1;
+  recipe.height = 200;
+  recipe.color = swfgen::Color{0, 0, 255, 255};
+  recipe.text = "HO";
   const Matrix toDevice{0.1, 0, 0, 0.1, 10, 20};
   auto draw = [&](const EditTextSpec& s, const TextFieldState* changed = nullptr) {
     const auto field = Field(s);
@@ -253,7 +253,7 @@ TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
     AppendEditText(changed ? *changed : TextFieldState(field), fonts, toDevice, ColorTransform{}, items);
     return items;
   };
-  auto items = draw(spec);
+  auto items = draw(recipe);
   ASSERT_EQ(items.size(), 6u);
   EXPECT_EQ(items[0].color, (Rgba{255, 255, 255, 255}));  // the background: the box's pixels
   EXPECT_EQ(items[0].contours[0], (Contour{{10, 20}, {50, 20}, {50, 60}, {10, 60}}));
@@ -273,36 +273,36 @@ TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
   EXPECT_EQ(items[4].color, (Rgba{0, 0, 255, 255}));
 
   // Right and centre aligned lines are placed by their end and middle, for the system's font.
-  spec.align = 1;
-  spec.text = "HO  ";
-  items = draw(spec);
+  recipe.align = 1;
+  recipe.text = "HO  ";
+  items = draw(recipe);
   ASSERT_EQ(items.size(), 6u);
   EXPECT_EQ(items[4].text->anchor, DeviceText::Anchor::kEnd);
   EXPECT_EQ(items[4].text->origin.x, 400 - kTextGutter);
   EXPECT_EQ(items[4].text->text, u"HO");
-  spec.align = 2;
-  EXPECT_EQ(draw(spec)[4].text->anchor, DeviceText::Anchor::kMiddle);
-  EXPECT_NEAR(draw(spec)[4].text->origin.x, 200, 1e-9);
-  spec.align.reset();
+  recipe.align = 2;
+  EXPECT_EQ(draw(recipe)[4].text->anchor, DeviceText::Anchor::kMiddle);
+  EXPECT_NEAR(draw(recipe)[4].text->origin.x, 200, 1e-9);
+  recipe.align.reset();
 
-  spec.useOutlines = true;
-  items = draw(spec);
+  recipe.useOutlines = true;
+  items = draw(recipe);
   ASSERT_EQ(items.size(), 6u);
   EXPECT_FALSE(items[4].text);
   EXPECT_EQ(items[4].contours.size(), 3u);  // H, and O with its hole
 
   // Actions change the look: no border, a coloured background, another text.
-  TextFieldState state(Field(spec));
+  TextFieldState state(Field(recipe));
   state.border = false;
   state.backgroundColor = {255, 255, 0, 255};
   state.SetText(u"");
-  items = draw(spec, &state);
+  items = draw(recipe, &state);
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].color, (Rgba{255, 255, 0, 255}));
 
   // An auto-sized field's box fits its text: H and O (600 twips each) and the gutters wide, one
   // line (ascent 800, descent 200) and the gutters high, kept on the right.
-  EditTextSpec sized = spec;
+  EditTextSpec sized = recipe;
   sized.autoSize = true;
   sized.height = 1024;
   sized.align = 1;
@@ -311,7 +311,7 @@ TEST(SwfText, FieldsDrawBackgroundBorderAndText) {
   EXPECT_EQ(items[0].contours[0], (Contour{{50 - 128, 20}, {50, 20}, {50, 20 + 108}, {50 - 128, 20 + 108}}));
 
   // A turned field's box is drawn as it turns, not snapped.
-  const auto field = Field(spec);
+  const auto field = Field(recipe);
   std::vector<DrawItem> turned;
   AppendEditText(TextFieldState(field), fonts, Matrix{0, 0.1, -0.1, 0, 100, 0}, ColorTransform{}, turned);
   ASSERT_GE(turned.size(), 2u);
@@ -327,13 +327,13 @@ TEST(SwfText, AMovieDrawsItsTextsAndFieldsKeepTheirOwnState) {
   std::vector<swfgen::TextRecordSpec> records(1);
   records[0] = {1, 400, swfgen::Color{255, 0, 0, 255}, 0, 400, {{1, 300}, {2, 300}}};  // "HI"
   m.Tag(kTagDefineText2, swfgen::StaticTextBody(kTagDefineText2, 2, {0, 0, 600, 400}, 0, 0, records));
-  EditTextSpec spec;
-  spec.id = 3;
-  spec.fontId = 1;
-  spec.useOutlines = true;
-  spec.border = true;
-  spec.text = "H";
-  m.Tag(kTagDefineEditText, swfgen::EditTextBody(spec));
+  EditTextSpec recipe;
+  recipe.id = 3;
+  recipe.fontId = 1;
+  recipe.useOutlines = true;
+  recipe.border = true;
+  recipe.text = "H";
+  m.Tag(kTagDefineEditText, swfgen::EditTextBody(recipe));
   m.Place(1, 2, 200, 200).Place(2, 3, 0, 1000).Place(3, 3, 0, 1500).ShowFrame();
   auto file = File::Parse(m.Finish(false));
   ASSERT_TRUE(file);

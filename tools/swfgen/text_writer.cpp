@@ -35,8 +35,8 @@ Bytes GlyphShape(const GlyphSpec& glyph, int32_t scale) {
 
 }  // namespace
 
-FontSpec SquareFont(uint16_t id, std::string name) {
-  FontSpec font;
+FontRecipe SquareFont(uint16_t id, std::string name) {
+  FontRecipe font;
   font.id = id;
   font.name = std::move(name);
   const std::vector<std::pair<int32_t, int32_t>> square{{0, 0}, {0, -512}, {512, -512}, {512, 0}};
@@ -48,7 +48,7 @@ FontSpec SquareFont(uint16_t id, std::string name) {
   return font;
 }
 
-Bytes FontBody(uint16_t tagCode, const FontSpec& font) {
+Bytes FontBody(uint16_t tagCode, const FontRecipe& font) {
   const int32_t scale = tagCode == 75 ? 20 : 1;
   std::vector<Bytes> shapes;
   for (const GlyphSpec& g : font.glyphs) shapes.push_back(GlyphShape(g, scale));
@@ -88,7 +88,7 @@ Bytes FontBody(uint16_t tagCode, const FontSpec& font) {
   return w.bytes();
 }
 
-Bytes FontInfoBody(uint16_t tagCode, const FontSpec& font) {
+Bytes FontInfoBody(uint16_t tagCode, const FontRecipe& font) {
   BitWriter w;
   w.U16(font.id);
   w.U8(static_cast<uint8_t>(font.name.size()));

@@ -18,7 +18,7 @@ struct GlyphSpec {
   uint16_t advance = 0;
 };
 
-struct FontSpec {
+struct FontRecipe {
   uint16_t id = 0;
   std::string name;
   bool bold = false;
@@ -30,13 +30,13 @@ struct FontSpec {
 
 // A font whose glyphs are squares of 512 units on the baseline (with a square hole for
 // 'O'), each advancing 600 units; "H", "I", "O", "W" and space.
-FontSpec SquareFont(uint16_t id, std::string name);
+FontRecipe SquareFont(uint16_t id, std::string name);
 
 // DefineFont2 or DefineFont3 (glyphs and figures twenty times finer), or DefineFont (the
 // glyphs only; codes and name then come from `FontInfoBody`).
-Bytes FontBody(uint16_t tagCode, const FontSpec& font);
+Bytes FontBody(uint16_t tagCode, const FontRecipe& font);
 // DefineFontInfo or DefineFontInfo2 for a DefineFont.
-Bytes FontInfoBody(uint16_t tagCode, const FontSpec& font);
+Bytes FontInfoBody(uint16_t tagCode, const FontRecipe& font);
 
 struct TextRecordSpec {
   std::optional<uint16_t> fontId;
