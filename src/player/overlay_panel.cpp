@@ -65,7 +65,10 @@ class OverlayPanel::PopUp : public win::Window {
   }
 
   bool Make(HWND owner, const Box& rect) {
-    return Create(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, L"", WS_POPUP | WS_CLIPCHILDREN, rect.left, rect.top,
+    // The pop-up joins its owner's band: an owner made topmost before the panel came would
+    // otherwise stand above it and cover it (Wine does not lift owned windows made later).
+    const DWORD band = (GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST) ? WS_EX_TOPMOST : 0;
+    return Create(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | band, L"", WS_POPUP | WS_CLIPCHILDREN, rect.left, rect.top,
                   rect.Width(), rect.Height(), owner);
   }
 

@@ -2,6 +2,7 @@
 // them, seen from outside its process on a 1024 x 768 screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -49,6 +50,74 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
+// What the screen shows over a rectangle, as a user sees it: its pixels, row by row.
+std::vector<COLORREF> ScreenPixels(const RECT& area) {
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  std::vector<COLORREF> pixels;
+  if (width <= 0 || height <= 0) return pixels;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (memory && picture) {
+    HGDIOBJ old = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    for (int i = 0; i < width * height; ++i) {
+      const uint32_t bgr = static_cast<const uint32_t*>(bits)[i];
+      pixels.push_back(RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF));
+    }
+    SelectObject(memory, old);
+  }
+  if (picture) DeleteObject(picture);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+size_t CountWhere(const std::vector<COLORREF>& pixels, const std::function<bool(COLORREF)>& test) {
+  return static_cast<size_t>(std::count_if(pixels.begin(), pixels.end(), test));
+}
+
+constexpr COLORREF kPanelRed = RGB(200, 0, 0), kPanelText = RGB(0, 0, 200), kPanelBackground = RGB(255, 255, 160);
+
+// A panel with a red picture and blue text on pale yellow, at `position`.
+void AddPanel(DocumentModel& document, int position, std::vector<uint8_t> picture) {
+  auto& panel = document.overlayPanelOptions;
+  panel.position = position;
+  panel.text = u"Quarterly figures";
+  panel.textColor = static_cast<int32_t>(kPanelText);
+  panel.backgroundColor = static_cast<int32_t>(kPanelBackground);
+  panel.picture.path = u"C:\\tour\\panel.bmp";
+  panel.picture.data = std::move(picture);
+}
+
+// The panel's pop-ups as the screen shows them, above the player window: the picture's red in
+// the middle of the picture, and the text pop-up mostly its background with text in its colour.
+void ExpectPanelOnScreen(const RECT& picture, const RECT& text) {
+  const POINT pictureMiddle{(picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2};
+  EXPECT_TRUE(WaitUntil([&] { return NearColour(ScreenPixel(pictureMiddle), kPanelRed); }, 5s, 20ms))
+      << std::hex << ScreenPixel(pictureMiddle);
+  const auto inTextColour = [](COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) >= 100; };
+  const auto inBackground = [](COLORREF c) { return NearColour(c, kPanelBackground); };
+  std::vector<COLORREF> shown;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        shown = ScreenPixels(text);
+        return CountWhere(shown, inTextColour) > 20 && CountWhere(shown, inBackground) > shown.size() / 2;
+      },
+      5s, 20ms))
+      << CountWhere(shown, inTextColour) << " pixels in the text colour, " << CountWhere(shown, inBackground) << " of "
+      << shown.size() << " in the background colour";
+}
+
 // The process's top-level window, shown or not, that holds a child of the class.
 HWND WindowHolding(DWORD process, const wchar_t* childClass, bool visibleOnly) {
   for (HWND window : TopLevelWindows(process, visibleOnly)) {
@@ -90,10 +159,7 @@ class FinishingTouches : public ::testing::Test {
 
 TEST_F(FinishingTouches, PanelAtBottomRightFollowsTheWindowAndLeavesItTheKeys) {
   DocumentModel document = Presentation();
-  auto& panel = document.overlayPanelOptions;
-  panel.position = 8;
-  panel.text = u"Quarterly figures";
-  panel.picture = File(u"C:\\tour\\panel.bmp", test::SolidBitmapFile(80, 40, 200, 0, 0));
+  AddPanel(document, 8, test::SolidBitmapFile(80, 40, 200, 0, 0));
   HWND window = Run(document);
   ASSERT_TRUE(window);
   const DWORD process = player_->id();
@@ -119,6 +185,8 @@ TEST_F(FinishingTouches, PanelAtBottomRightFollowsTheWindowAndLeavesItTheKeys) {
   EXPECT_EQ(p.right - p.left, 80);
   EXPECT_EQ(p.bottom - p.top, 40);
 
+  ExpectPanelOnScreen(p, t);
+
   // The user moves the window: the panel goes along.
   const RECT before = WindowRectOf(window);
   SetWindowPos(window, nullptr, before.left + 50, before.top + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -128,6 +196,27 @@ TEST_F(FinishingTouches, PanelAtBottomRightFollowsTheWindowAndLeavesItTheKeys) {
   EXPECT_EQ(WindowRectOf(text).top, t.top + 20);
 
   // The keys are still the player window's: Esc closes it.
+  BringForward(window);
+  CloseWithEscape();
+}
+
+// The window is made topmost before the panel is placed; the pop-ups must not end up beneath it.
+TEST_F(FinishingTouches, PanelOverAnAlwaysOnTopFramedWindowShowsItsPictureAndText) {
+  DocumentModel document = OnePicturePresentation();
+  document.appearanceOptions.alwaysOnTop = 1;
+  AddPanel(document, 0, test::SolidBitmapFile(60, 30, 200, 0, 0));
+  HWND window = Run(document);
+  ASSERT_TRUE(window);
+  HWND picture = nullptr, text = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    picture = WindowHolding(player_->id(), L"Static", true);
+    text = WindowHolding(player_->id(), L"Edit", true);
+    return picture && text;
+  }));
+  const RECT client = ClientOnScreen(window), p = WindowRectOf(picture);
+  EXPECT_EQ(p.left, client.left + 3);
+  EXPECT_EQ(p.top, client.top + 3);
+  ExpectPanelOnScreen(p, WindowRectOf(text));
   BringForward(window);
   CloseWithEscape();
 }
