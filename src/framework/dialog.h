@@ -6,11 +6,12 @@
 // EndDialog ends the loop; RunModal then destroys the dialog window and returns the result.
 #pragma once
 
+#include "framework/message_pump.h"
 #include "framework/window.h"
 
 namespace zp::win {
 
-class Dialog : public Window {
+class Dialog : public Window, public MessageRouter {
  public:
   Dialog() { isDialog_ = true; }
   ~Dialog() override;
@@ -27,8 +28,9 @@ class Dialog : public Window {
   INT_PTR result() const { return result_; }
 
   // One pass of the modal loop's routing for a message already taken from the queue: the
-  // pre-translation walk, then dialog-message handling, then dispatch.
-  void RouteMessage(MSG& message);
+  // pre-translation walk, then dialog-message handling, then dispatch. Waits route through it
+  // too while the dialog is the thread's router (RoutingScope).
+  void RouteMessage(MSG& message) override;
   // The pre-translation walk alone: true when some window swallowed the message.
   bool PreTranslateWalk(MSG& message);
 

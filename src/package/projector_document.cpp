@@ -3,7 +3,7 @@
 #include "core/document/directory_file_sink.h"
 #include "core/package_reader.h"
 #include "core/temp_files.h"
-#include "package/message_pump.h"
+#include "framework/message_pump.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 
@@ -19,7 +19,7 @@ constexpr size_t kSmallestProgramFile = 10;
 class PumpingFileSink : public DeferringFileSink {
  public:
   using DeferringFileSink::DeferringFileSink;
-  void BeforeItem(size_t) override { PumpPendingMessages(kMessagesPerPump); }
+  void BeforeItem(size_t) override { win::PumpPendingMessages(kMessagesPerPump); }
 };
 
 }  // namespace

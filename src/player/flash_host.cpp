@@ -2,6 +2,7 @@
 
 #include "core/text.h"
 #include "framework/library_loading.h"
+#include "framework/message_pump.h"
 #include "platform/wide.h"
 
 namespace zp::player {
@@ -412,15 +413,7 @@ LRESULT CFlashHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool FlashHostSequenceAdapter::PumpPendingMessages(int count) {
-  MSG message;
-  for (int i = 0; i < count && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));  // for the real loop
-      return false;
-    }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  if (win::PumpPendingMessages(count, win::PumpRange::kAll).quit) return false;
   // Give the control time to work rather than spinning.
   MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   return host_.hwnd() != nullptr && (!playerGoesOn_ || playerGoesOn_());

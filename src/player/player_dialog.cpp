@@ -9,6 +9,7 @@
 #include "core/package_reader.h"
 #include "core/temp_files.h"
 #include "framework/application.h"
+#include "framework/message_pump.h"
 #include "framework/profile.h"
 #include "fscommand/fs_command_manager.h"
 #include "platform/platform.h"
@@ -42,7 +43,12 @@ PlayerDialog::~PlayerDialog() {
   ReleaseResources();
 }
 
-INT_PTR PlayerDialog::Run() { return RunModal(kTemplateId, owner_); }
+INT_PTR PlayerDialog::Run() {
+  // Keys that arrive while the player waits (for the installer, for a movie to get ready) meet
+  // the window's key rules like any other key.
+  win::RoutingScope routing(*this);
+  return RunModal(kTemplateId, owner_);
+}
 
 BOOL PlayerDialog::OnInitDialog() {
   if (auto* application = win::Application::Current()) application->SetMainWindow(hwnd());

@@ -78,7 +78,8 @@ class PlayerDialog : public win::Dialog {
     awaitItemFiles_ = await;
     sequenceHost_.SetBeforeLoad([await](const SequenceItem& entry) { await(static_cast<size_t>(entry.index)); });
   }
-  // Runs the dialog modally with the owner given at construction.
+  // Runs the dialog modally with the owner given at construction; the waits of set-up and of
+  // the sequence route their messages through the window meanwhile.
   INT_PTR Run();
 
   // Tests use a slot of their own.

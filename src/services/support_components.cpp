@@ -9,8 +9,8 @@
 #include "core/package_reader.h"
 #include "core/temp_files.h"
 #include "core/zlib_codec.h"
+#include "framework/message_pump.h"
 #include "framework/unique_handle.h"
-#include "package/message_pump.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 #include "services/process_finder.h"
@@ -56,16 +56,16 @@ bool StillRunning(HANDLE process, const std::wstring& title, bool& queryAnswered
 
 void WaitResponsive(HANDLE process, const std::wstring& title) {
   const ULONGLONG deadline = GetTickCount64() + kInstallerWaitLimitMs;
-  PumpPendingMessages(kPumpLimit);
+  win::PumpPendingMessages(kPumpLimit);
   bool queryAnswered = true;
   while (StillRunning(process, title, queryAnswered) && GetTickCount64() < deadline) {
-    PumpPendingMessages(kPumpLimit);
+    win::PumpPendingMessages(kPumpLimit);
     Sleep(kPollMs);
   }
   // A helper the installer left behind may still be finishing without showing up anywhere.
   if (!queryAnswered) Sleep(kUnansweredQueryMs);
   for (int step = 0; step < kSettleSteps; ++step) {
-    PumpPendingMessages(kPumpLimit);
+    win::PumpPendingMessages(kPumpLimit);
     Sleep(kSettleStepMs);
   }
 }

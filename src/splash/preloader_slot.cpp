@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "package/message_pump.h"
+#include "framework/message_pump.h"
 
 namespace zp::splash {
 
@@ -32,7 +32,7 @@ WaitEnd PreloaderSlot::WaitForPlayerSignal(const std::function<bool()>& keepWait
       end = WaitEnd::kSignalled;
       break;
     }
-    PumpPendingMessages(bounds.messagesPerPoll);
+    win::PumpPendingMessages(bounds.messagesPerPoll);
     if (QuitIsQueued()) {
       end = WaitEnd::kQuit;
       break;

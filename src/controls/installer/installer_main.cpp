@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <string>
 
+#include "framework/message_pump.h"
 #include "install_steps.h"
 
 namespace {
@@ -14,6 +15,8 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"ZentrapolisInstallerWindow";
 constexpr UINT_PTR kCloseTimer = 1;
 constexpr UINT kCloseDelayMs = 1200;
+// Enough for what piles up between two reports; a bound all the same.
+constexpr int kMessagesPerPump = 1000;
 
 bool HasQuietSwitch(const wchar_t* commandLine) {
   int count = 0;
@@ -46,13 +49,7 @@ struct ProgressWindow {
   HWND text = nullptr;
 };
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
+void Pump() { zp::win::PumpPendingMessages(kMessagesPerPump, zp::win::PumpRange::kAll); }
 
 void Report(const wchar_t* text, void* context) {
   auto* progress = static_cast<ProgressWindow*>(context);

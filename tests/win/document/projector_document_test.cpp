@@ -6,7 +6,7 @@
 #include "core/package_writer.h"
 #include "document_samples.h"
 #include "package/gdiplus_include.h"
-#include "package/message_pump.h"
+#include "framework/message_pump.h"
 #include "platform/wide.h"
 #include "test_files.h"
 
@@ -209,10 +209,12 @@ TEST(MessagePump, StopsAtTheLimitAndKeepsQuit) {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
   }
   for (int i = 0; i < 5; ++i) PostThreadMessageW(GetCurrentThreadId(), WM_USER + 1, 0, 0);
-  EXPECT_EQ(PumpPendingMessages(3), 3);
-  EXPECT_EQ(PumpPendingMessages(10), 2);
+  EXPECT_EQ(win::PumpPendingMessages(3).dispatched, 3);
+  EXPECT_EQ(win::PumpPendingMessages(10).dispatched, 2);
   PostQuitMessage(7);
-  EXPECT_EQ(PumpPendingMessages(10), 0);
+  const win::PumpResult quit = win::PumpPendingMessages(10);
+  EXPECT_EQ(quit.dispatched, 0);
+  EXPECT_TRUE(quit.quit);
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 7u);
 }

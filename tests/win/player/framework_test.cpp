@@ -1,10 +1,12 @@
 // The framework's window binding, subclassing, modal loop and profile, in-process under Wine.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/dialog.h"
+#include "framework/message_pump.h"
 #include "framework/profile.h"
 #include "framework/timer.h"
 #include "framework/window.h"
@@ -124,6 +126,91 @@ TEST(Framework, PreTranslationWalksFromTheTargetUpToTheDialog) {
   dialog.RouteMessage(message);
   EXPECT_EQ(inner.received, 1);  // swallowed by the dialog
   journal = nullptr;
+}
+
+// Keys that arrive while the thread waits go where the modal loop would send them: through the
+// router's pre-translation when a dialog routes the waits, straight to the window otherwise.
+TEST(Framework, WaitsRouteKeysThroughTheDialogThatRoutesThem) {
+  class KeyFilterDialog : public Dialog {
+   public:
+    int filtered = 0;
+    bool PreTranslateMessage(MSG& message) override {
+      if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE) return false;
+      ++filtered;
+      return true;
+    }
+  };
+  class KeyWindow : public Window {
+   public:
+    ~KeyWindow() override { Destroy(); }
+    int keys = 0;
+
+   protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_KEYDOWN) ++keys;
+      return DefaultHandling(message, wParam, lParam);
+    }
+  };
+  struct Case {
+    const char* name;
+    bool routed;
+    WPARAM key;
+    int filtered;
+    int received;
+  };
+  const Case cases[] = {
+      {"escape in a routed wait is filtered", true, VK_ESCAPE, 1, 0},
+      {"another key in a routed wait reaches the window", true, 'A', 0, 1},
+      {"escape in an unrouted wait reaches the window", false, VK_ESCAPE, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    KeyFilterDialog dialog;
+    ASSERT_TRUE(dialog.CreateModeless(102, nullptr));
+    KeyWindow child;
+    ASSERT_TRUE(child.Create(0, L"", WS_CHILD, RECT{0, 0, 20, 20}, dialog.hwnd()));
+    std::unique_ptr<RoutingScope> routing;
+    if (c.routed) routing = std::make_unique<RoutingScope>(dialog);
+    PostMessageW(child.hwnd(), WM_KEYDOWN, c.key, 0);
+    PumpPendingMessages(100, PumpRange::kAll);
+    EXPECT_EQ(dialog.filtered, c.filtered);
+    EXPECT_EQ(child.keys, c.received);
+  }
+}
+
+TEST(Framework, RoutingEndsWithItsScopeAndTheOuterRouterReturns) {
+  struct CountingRouter : MessageRouter {
+    int routed = 0;
+    void RouteMessage(MSG&) override { ++routed; }
+  } outer, inner;
+  const UINT probe = WM_USER + 7;
+  auto pumpOne = [&] {
+    PostThreadMessageW(GetCurrentThreadId(), probe, 0, 0);
+    return PumpPendingMessages(10, PumpRange::kAll).dispatched;
+  };
+  {
+    RoutingScope outerScope(outer);
+    {
+      RoutingScope innerScope(inner);
+      EXPECT_EQ(pumpOne(), 1);
+    }
+    EXPECT_EQ(pumpOne(), 1);
+  }
+  EXPECT_EQ(pumpOne(), 1);
+  EXPECT_EQ(inner.routed, 1);
+  EXPECT_EQ(outer.routed, 1);
+}
+
+TEST(Framework, SystemRangeWaitsLeaveTheApplicationsMessagesQueued) {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  PostThreadMessageW(GetCurrentThreadId(), WM_APP + 3, 0, 0);
+  PostThreadMessageW(GetCurrentThreadId(), WM_USER + 3, 0, 0);
+  EXPECT_EQ(PumpPendingMessages(10, PumpRange::kSystem).dispatched, 1);
+  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_APP + 3, WM_APP + 3, PM_NOREMOVE));
+  EXPECT_EQ(PumpPendingMessages(10, PumpRange::kAll).dispatched, 1);
+  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_APP + 3, WM_APP + 3, PM_NOREMOVE));
 }
 
 TEST(Framework, ModalLoopEndsOnEndDialogAndRestoresTheOwner) {

@@ -14,6 +14,7 @@
 #include "player/context_menu_view.h"
 #include "player/player_dialog.h"
 #include "player/print_screen_block.h"
+#include "framework/message_pump.h"
 #include "framework/variant.h"
 #include "framework/windowless_site.h"
 #include "player/screen_area.h"
@@ -575,6 +576,32 @@ TEST_F(PlayerWindow, ACloseWhileWaitingForAMovieEndsTheWaitAtOnce) {
   KillTimer(nullptr, watch);
   ASSERT_NE(closedAt, 0u) << "no step ever waited";
   EXPECT_LT(waitEnded - closedAt, 2000u) << "the wait for the movie outlived the close";
+}
+
+TEST_F(PlayerWindow, EscapeWhileWaitingForAMovieMeetsTheWindowsKeyRules) {
+  // As above, but the user presses Esc in the wait: the window's key rules close it, as they
+  // would outside a wait.
+  DocumentModel document = Frameless();
+  document.mouseKeyOptions.escapeCloses = 1;
+  const std::u16string movie = FramesMovie(10);
+  document.movieList.items[0].file.path = movie;
+  Open(document);
+  win::RoutingScope routing(*dialog_);
+  ASSERT_TRUE(dialog_->playTimer().running());
+  ASSERT_TRUE(DeleteFileW(ToWide(movie).c_str()));
+  static PlayerDialog* watched;
+  static bool pressed;
+  watched = dialog_.get();
+  pressed = false;
+  const UINT_PTR watch = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (pressed || watched->playTimer().running()) return;
+    pressed = true;
+    PostMessageW(watched->host().hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  EXPECT_TRUE(PumpUntil([&] { return dialog_->ended(); }));
+  KillTimer(nullptr, watch);
+  ASSERT_TRUE(pressed) << "no step ever waited";
+  EXPECT_EQ(dialog_->result(), IDCANCEL);
 }
 
 TEST_F(PlayerWindow, PrintScreenBlockingFollowsTheWindow) {
