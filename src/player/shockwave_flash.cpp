@@ -1,6 +1,6 @@
 #include "player/shockwave_flash.h"
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 #include "framework/application.h"
 #include "framework/variant.h"
 #include "fscommand/fs_command_manager.h"
@@ -8,34 +8,14 @@
 namespace zp::player {
 
 using win::Variant;
-namespace id = flash_dispid;
+using namespace zp::movie;
 
 namespace {
 
-// The twin's method for each property read, property write and method of the windowed control.
-struct TwinMethod {
-  DISPID windowed;
-  WORD kind;
-  DISPID twin;
-};
-constexpr WORD kRead = DISPATCH_PROPERTYGET, kWrite = DISPATCH_PROPERTYPUT, kCall = DISPATCH_METHOD;
-namespace twin = zp::movie;
-constexpr TwinMethod kTwinMethods[] = {
-    {id::kScaleMode, kWrite, twin::kFernScaleMode},       {id::kLoop, kRead, twin::kFernGetLoop},
-    {id::kLoop, kWrite, twin::kFernPutLoop},              {id::kTotalFrames, kRead, twin::kFernTotalFrames},
-    {id::kMovie, kRead, twin::kFernGetMovie},             {id::kMovie, kWrite, twin::kFernPutMovie},
-    {id::kSetZoomRect, kCall, twin::kFernSetZoomRect},    {id::kPlay, kCall, twin::kFernPlay},
-    {id::kBack, kCall, twin::kFernBack},                  {id::kForward, kCall, twin::kFernForward},
-    {id::kRewind, kCall, twin::kFernRewind},              {id::kStopPlay, kCall, twin::kFernStopPlay},
-    {id::kCurrentFrame, kCall, twin::kFernCurrentFrame},  {id::kIsPlaying, kCall, twin::kFernIsPlaying},
-    {id::kFlashVersion, kCall, twin::kFernFlashVersion},  {id::kBase, kWrite, twin::kFernBase},
-    {id::kSetVariable, kCall, twin::kFernSetVariable},    {id::kTSetProperty, kCall, twin::kFernTSetProperty},
-    {id::kTGetProperty, kCall, twin::kFernTGetProperty},
-};
-
-DISPID TwinOf(DISPID windowed, WORD kind) {
-  for (const TwinMethod& m : kTwinMethods) {
-    if (m.windowed == windowed && m.kind == kind) return m.twin;
+// The twin's method that stands for a member of the windowed control used this way.
+DISPID TwinOf(DISPID member, WORD use) {
+  for (const TwinMember& m : kTwinMembers) {
+    if (m.member == member && m.use == use) return m.twin;
   }
   return DISPID_UNKNOWN;
 }
@@ -54,7 +34,7 @@ bool CShockwaveFlash::Create(HWND parent, const RECT& rect, UINT controlId, bool
   auto site = win::ControlContainerManager::Current().MakeSite();
   if (!site) return false;
   site->SetEventHandler([this](DISPID dispid, DISPPARAMS& params) { return OnEvent(dispid, params); });
-  if (FAILED(site->CreateControl(kShockwaveFlashClsid, parent, rect, controlId))) {
+  if (FAILED(site->CreateControl(kMovieControlClsid, parent, rect, controlId))) {
     site->SetEventHandler({});
     return false;
   }
@@ -66,7 +46,7 @@ bool CShockwaveFlash::Create(HWND parent, const RECT& rect, UINT controlId, bool
 
 bool CShockwaveFlash::CreateWindowless(win::WindowlessContainer& container, const RECT& rect) {
   Destroy();
-  auto site = container.CreateControl(zp::movie::kFernwikClsid, rect, true);
+  auto site = container.CreateControl(kFernwikClsid, rect, true);
   auto* windowlessSite = dynamic_cast<win::WindowlessSite*>(site.Get());
   // A control that made a window of its own cannot be drawn into a layered window.
   if (!windowlessSite || !windowlessSite->windowless() || windowlessSite->controlWindow()) {
@@ -87,19 +67,19 @@ void CShockwaveFlash::Destroy() {
 
 HRESULT CShockwaveFlash::Read(DISPID dispid, Variant* out) {
   if (!windowless_) return win::GetProperty(dispatch(), dispid, out);
-  const DISPID method = TwinOf(dispid, kRead);
+  const DISPID method = TwinOf(dispid, kMemberRead);
   return method == DISPID_UNKNOWN ? E_NOTIMPL : win::CallMethod(dispatch(), method, {}, out);
 }
 
 HRESULT CShockwaveFlash::Write(DISPID dispid, const Variant& value) {
   if (!windowless_) return win::PutProperty(dispatch(), dispid, value);
-  const DISPID method = TwinOf(dispid, kWrite);
+  const DISPID method = TwinOf(dispid, kMemberWrite);
   return method == DISPID_UNKNOWN ? E_NOTIMPL : win::CallMethod(dispatch(), method, {&value});
 }
 
 HRESULT CShockwaveFlash::Call(DISPID dispid, std::initializer_list<const Variant*> arguments, Variant* out) {
   if (!windowless_) return win::CallMethod(dispatch(), dispid, arguments, out);
-  const DISPID method = TwinOf(dispid, kCall);
+  const DISPID method = TwinOf(dispid, kMemberCall);
   return method == DISPID_UNKNOWN ? E_NOTIMPL : win::CallMethod(dispatch(), method, arguments, out);
 }
 
@@ -113,50 +93,50 @@ void CShockwaveFlash::CallVoid(DISPID dispid) { Call(dispid, {}); }
 
 long CShockwaveFlash::TotalFrames() {
   Variant result;
-  return SUCCEEDED(Read(id::kTotalFrames, &result)) ? result.AsLong().value_or(0) : 0;
+  return SUCCEEDED(Read(kDispTotalFrames, &result)) ? result.AsLong().value_or(0) : 0;
 }
-void CShockwaveFlash::ScaleMode(long mode) { Write(id::kScaleMode, Variant::Long(mode)); }
-void CShockwaveFlash::BackgroundColor(long colour) { Write(id::kBackgroundColor, Variant::Long(colour)); }
+void CShockwaveFlash::ScaleMode(long mode) { Write(kDispScaleMode, Variant::Long(mode)); }
+void CShockwaveFlash::BackgroundColor(long colour) { Write(kDispBackgroundColor, Variant::Long(colour)); }
 bool CShockwaveFlash::GetLoop() {
   Variant result;
-  return SUCCEEDED(Read(id::kLoop, &result)) && result.AsBool().value_or(false);
+  return SUCCEEDED(Read(kDispLoop, &result)) && result.AsBool().value_or(false);
 }
-void CShockwaveFlash::PutLoop(bool loop) { Write(id::kLoop, Variant::Bool(loop)); }
+void CShockwaveFlash::PutLoop(bool loop) { Write(kDispLoop, Variant::Bool(loop)); }
 std::wstring CShockwaveFlash::GetMovie() {
   Variant result;
-  return SUCCEEDED(Read(id::kMovie, &result)) ? result.AsString().value_or(L"") : L"";
+  return SUCCEEDED(Read(kDispMovie, &result)) ? result.AsString().value_or(L"") : L"";
 }
-void CShockwaveFlash::PutMovie(const std::wstring& path) { Write(id::kMovie, Variant::String(path)); }
+void CShockwaveFlash::PutMovie(const std::wstring& path) { Write(kDispMovie, Variant::String(path)); }
 void CShockwaveFlash::SetZoomRect(long left, long top, long right, long bottom) {
   const Variant l = Variant::Long(left), t = Variant::Long(top), r = Variant::Long(right), b = Variant::Long(bottom);
-  Call(id::kSetZoomRect, {&l, &t, &r, &b});
+  Call(kDispSetZoomRect, {&l, &t, &r, &b});
 }
-void CShockwaveFlash::Play() { CallVoid(id::kPlay); }
-void CShockwaveFlash::Back() { CallVoid(id::kBack); }
-void CShockwaveFlash::Forward() { CallVoid(id::kForward); }
-void CShockwaveFlash::Rewind() { CallVoid(id::kRewind); }
-void CShockwaveFlash::StopPlay() { CallVoid(id::kStopPlay); }
-long CShockwaveFlash::CurrentFrame() { return CallLong(id::kCurrentFrame); }
+void CShockwaveFlash::Play() { CallVoid(kDispPlay); }
+void CShockwaveFlash::Back() { CallVoid(kDispBack); }
+void CShockwaveFlash::Forward() { CallVoid(kDispForward); }
+void CShockwaveFlash::Rewind() { CallVoid(kDispRewind); }
+void CShockwaveFlash::StopPlay() { CallVoid(kDispStopPlay); }
+long CShockwaveFlash::CurrentFrame() { return CallLong(kDispCurrentFrame); }
 bool CShockwaveFlash::IsPlaying() {
   Variant result;
-  if (FAILED(Call(id::kIsPlaying, {}, &result))) return false;
+  if (FAILED(Call(kDispIsPlaying, {}, &result))) return false;
   return result.AsBool().value_or(false);
 }
-long CShockwaveFlash::FlashVersion() { return CallLong(id::kFlashVersion); }
-void CShockwaveFlash::Base(const std::wstring& path) { Write(id::kBase, Variant::String(path)); }
-void CShockwaveFlash::BGColor(const std::wstring& colour) { Write(id::kBGColor, Variant::String(colour)); }
+long CShockwaveFlash::FlashVersion() { return CallLong(kDispFlashVersion); }
+void CShockwaveFlash::Base(const std::wstring& path) { Write(kDispBase, Variant::String(path)); }
+void CShockwaveFlash::BGColor(const std::wstring& colour) { Write(kDispBGColor, Variant::String(colour)); }
 void CShockwaveFlash::SetVariable(const std::wstring& name, const std::wstring& value) {
   const Variant n = Variant::String(name), v = Variant::String(value);
-  Call(id::kSetVariable, {&n, &v});
+  Call(kDispSetVariable, {&n, &v});
 }
 void CShockwaveFlash::TSetProperty(const std::wstring& target, long property, const std::wstring& value) {
   const Variant t = Variant::String(target), p = Variant::Long(property), v = Variant::String(value);
-  Call(id::kTSetProperty, {&t, &p, &v});
+  Call(kDispTSetProperty, {&t, &p, &v});
 }
 std::wstring CShockwaveFlash::TGetProperty(const std::wstring& target, long property) {
   const Variant t = Variant::String(target), p = Variant::Long(property);
   Variant result;
-  if (FAILED(Call(id::kTGetProperty, {&t, &p}, &result))) return L"";
+  if (FAILED(Call(kDispTGetProperty, {&t, &p}, &result))) return L"";
   return result.AsString().value_or(L"");
 }
 
@@ -181,14 +161,14 @@ std::optional<long> LongArgument(const DISPPARAMS& params, UINT index) {
 
 bool CFlashMovieCtrl::OnEvent(DISPID dispid, DISPPARAMS& params) {
   // The twin numbers its two events 1 and 2.
-  if (windowless() && dispid == zp::movie::kFernEventFsCommand) dispid = id::kFsCommandEvent;
-  if (windowless() && dispid == zp::movie::kFernEventReadyState) dispid = id::kReadyStateChangeEvent;
-  if (dispid == id::kFsCommandEvent) {
+  if (windowless() && dispid == kFernEventFsCommand) dispid = kEventFsCommand;
+  if (windowless() && dispid == kFernEventReadyState) dispid = kEventReadyStateChange;
+  if (dispid == kEventFsCommand) {
     const auto command = StringArgument(params, 0);
     const auto arguments = StringArgument(params, 1);
     return OnFSCommand(command.value_or(L""), arguments.value_or(L""));
   }
-  if (dispid == id::kReadyStateChangeEvent) {
+  if (dispid == kEventReadyStateChange) {
     return OnReadyStateChange(LongArgument(params, 0).value_or(0));
   }
   return false;
@@ -204,7 +184,7 @@ bool CFlashMovieCtrl::OnFSCommand(const std::wstring& command, const std::wstrin
 }
 
 bool CFlashMovieCtrl::OnReadyStateChange(long state) {
-  if (state == 4) movieReady = true;
+  if (state == kReadyStateComplete) movieReady = true;
   return true;
 }
 

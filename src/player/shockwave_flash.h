@@ -1,6 +1,6 @@
 // The movie control as the player drives it: one automation call per property or method
 // (`CShockwaveFlash`), and the player's control that also receives the control's events
-// (`CFlashMovieCtrl`: FSCommand goes to the command handler, ready state 4 sets `movieReady`).
+// (`CFlashMovieCtrl`: FSCommand goes to the command handler, the complete ready state sets `movieReady`).
 #pragma once
 
 #include <windows.h>
@@ -15,34 +15,6 @@
 #include "fscommand/fs_movie_control.h"
 
 namespace zp::player {
-
-// {D27CDB6E-AE6D-11CF-96B8-444553540000}
-inline constexpr CLSID kShockwaveFlashClsid = {
-    0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-
-namespace flash_dispid {
-inline constexpr DISPID kMovie = 102;
-inline constexpr DISPID kLoop = 106;
-inline constexpr DISPID kSetZoomRect = 109;
-inline constexpr DISPID kPlay = 112;
-inline constexpr DISPID kBack = 114;
-inline constexpr DISPID kForward = 115;
-inline constexpr DISPID kRewind = 116;
-inline constexpr DISPID kScaleMode = 120;
-inline constexpr DISPID kBackgroundColor = 123;
-inline constexpr DISPID kTotalFrames = 124;
-inline constexpr DISPID kStopPlay = 126;
-inline constexpr DISPID kCurrentFrame = 128;
-inline constexpr DISPID kIsPlaying = 129;
-inline constexpr DISPID kFlashVersion = 132;
-inline constexpr DISPID kBase = 136;
-inline constexpr DISPID kBGColor = 140;
-inline constexpr DISPID kSetVariable = 151;
-inline constexpr DISPID kTSetProperty = 153;
-inline constexpr DISPID kTGetProperty = 154;
-inline constexpr DISPID kFsCommandEvent = 150;
-inline constexpr DISPID kReadyStateChangeEvent = -609;
-}  // namespace flash_dispid
 
 class CShockwaveFlash : public fscommand::FsMovieControl {
  public:

@@ -3,7 +3,7 @@
 #include <ocidl.h>
 #include <oleidl.h>
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 
 namespace zp::conformance {
 

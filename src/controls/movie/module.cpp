@@ -8,7 +8,7 @@
 #include <string>
 
 #include "movie_control.h"
-#include "movie_ids.h"
+#include "common/movie_ids.h"
 #include "movie_window.h"
 #include "registration.h"
 

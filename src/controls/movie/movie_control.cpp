@@ -5,7 +5,7 @@
 
 #include "gdiplus_renderer.h"
 #include "module.h"
-#include "movie_ids.h"
+#include "common/movie_ids.h"
 #include "movie_window.h"
 #include "trace_output.h"
 #include "platform/platform.h"
@@ -538,7 +538,7 @@ void MovieControl::DeliverEvents() {
     std::vector<VARIANT> args(1);
     VariantInit(&args[0]);
     args[0].vt = VT_I4;
-    args[0].lVal = 4;
+    args[0].lVal = kReadyStateComplete;
     events_.Fire(flavor_ == Flavor::kWindowless ? kFernEventReadyState : kEventReadyStateChange, args);
   }
   while (session_.generation() == generation && freezeCount_ == 0) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "movie_control.h"
-#include "movie_ids.h"
+#include "common/movie_ids.h"
 #include "platform/wide.h"
 
 namespace zp::movie {
@@ -99,29 +99,6 @@ HRESULT SetString(VARIANT* result, const std::wstring& value) {
   return result->bstrVal ? S_OK : E_OUTOFMEMORY;
 }
 
-// Each method of the windowless twin is one member of the windowed control, read, written or
-// called.
-struct TwinMember {
-  DISPID twin;
-  DISPID member;
-  WORD flags;
-};
-
-constexpr WORD kRead = DISPATCH_PROPERTYGET, kWrite = DISPATCH_PROPERTYPUT, kCall = DISPATCH_METHOD;
-
-constexpr TwinMember kTwinMembers[] = {
-    {kFernTotalFrames, kDispTotalFrames, kRead},   {kFernScaleMode, kDispScaleMode, kWrite},
-    {kFernGetLoop, kDispLoop, kRead},              {kFernPutLoop, kDispLoop, kWrite},
-    {kFernGetMovie, kDispMovie, kRead},            {kFernPutMovie, kDispMovie, kWrite},
-    {kFernSetZoomRect, kDispSetZoomRect, kCall},   {kFernPlay, kDispPlay, kCall},
-    {kFernBack, kDispBack, kCall},                 {kFernForward, kDispForward, kCall},
-    {kFernRewind, kDispRewind, kCall},             {kFernStopPlay, kDispStopPlay, kCall},
-    {kFernCurrentFrame, kDispCurrentFrame, kRead}, {kFernIsPlaying, kDispIsPlaying, kRead},
-    {kFernFlashVersion, kDispFlashVersion, kRead}, {kFernBase, kDispBase, kWrite},
-    {kFernSetVariable, kDispSetVariable, kCall},   {kFernTSetProperty, kDispTSetProperty, kCall},
-    {kFernTGetProperty, kDispTGetProperty, kCall},
-};
-
 std::wstring Text(const VARIANT& v) { return v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : L""; }
 
 }  // namespace
@@ -166,7 +143,7 @@ STDMETHODIMP MovieControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPP
 
 HRESULT MovieControl::InvokeTwin(DISPID id, DISPPARAMS* params, VARIANT* result, UINT* argumentError) {
   for (const TwinMember& m : kTwinMembers) {
-    if (m.twin == id) return InvokeMember(m.member, m.flags, params, result, argumentError);
+    if (m.twin == id) return InvokeMember(m.member, m.use, params, result, argumentError);
   }
   return DISP_E_MEMBERNOTFOUND;
 }
@@ -182,7 +159,7 @@ HRESULT MovieControl::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VA
   switch (id) {
     case kDispReadyState:
       if (args.put()) return DISP_E_MEMBERNOTFOUND;
-      SetLong(result, player.loaded() ? 4 : 0);
+      SetLong(result, player.loaded() ? kReadyStateComplete : 0);
       return S_OK;
 
     case kDispMovie:

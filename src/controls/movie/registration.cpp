@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <olectl.h>
 
-#include "movie_ids.h"
+#include "common/movie_ids.h"
 
 namespace zp::movie {
 namespace {

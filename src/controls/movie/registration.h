@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "movie_ids.h"
+#include "common/movie_ids.h"
 
 namespace zp::movie {
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <functional>
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 #include "framework/variant.h"
 #include "platform/wide.h"
 #include "movie_test_support.h"

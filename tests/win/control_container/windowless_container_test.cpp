@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 #include "framework/variant.h"
 #include "movie_test_support.h"
 #include "platform/wide.h"

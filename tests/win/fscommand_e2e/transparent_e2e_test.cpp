@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 #include "core/text.h"
 #include "movie_presentation.h"
 #include "player_windows.h"

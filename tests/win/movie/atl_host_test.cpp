@@ -2,7 +2,7 @@
 // ProgID as a window text, the way any program could embed the control.
 #include <gtest/gtest.h>
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 #include "movie_test_support.h"
 #include "platform/wide.h"
 #include "test_container.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 #include "install_steps.h"
 #include "test_files.h"
 #include "platform/wide.h"

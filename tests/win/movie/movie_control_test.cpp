@@ -5,7 +5,7 @@
 
 #include <cwctype>
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 #include "movie_test_support.h"
 #include "platform/wide.h"
 #include "test_container.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 #include "movie_test_support.h"
 #include "test_container.h"
 

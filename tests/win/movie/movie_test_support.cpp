@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "controls/movie/movie_ids.h"
+#include "common/movie_ids.h"
 #include "framework/ole_scope.h"
 
 namespace zp::test {

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "common/movie_ids.h"
 #include "framework/variant.h"
 #include "movie_test_support.h"
 #include "platform/wide.h"
@@ -13,7 +14,7 @@
 namespace zp::player {
 namespace {
 
-namespace id = flash_dispid;
+using namespace zp::movie;
 
 using test::PumpUntil;
 
@@ -77,11 +78,11 @@ TEST_F(MovieControlTest, AllowScaleAndColourGivenBeforeCreationAreApplied) {
   CMovieControl::SetAllowScale(false);
   movie_.SetBackgroundColour(0x112233);
   ASSERT_TRUE(Create());
-  EXPECT_EQ(win::GetLongProperty(Control(), id::kScaleMode), 3);
-  EXPECT_EQ(win::GetLongProperty(Control(), id::kBackgroundColor), 0x332211);  // red and blue exchanged
+  EXPECT_EQ(win::GetLongProperty(Control(), kDispScaleMode), 3);
+  EXPECT_EQ(win::GetLongProperty(Control(), kDispBackgroundColor), 0x332211);  // red and blue exchanged
   EXPECT_TRUE(GetWindowLongPtrW(movie_.GetControlWindow(), GWL_EXSTYLE) & WS_EX_STATICEDGE);
   CMovieControl::SetAllowScale(true);
-  EXPECT_EQ(win::GetLongProperty(Control(), id::kScaleMode), 0);
+  EXPECT_EQ(win::GetLongProperty(Control(), kDispScaleMode), 0);
 }
 
 TEST_F(MovieControlTest, LoadingPlayingAndUnloading) {
@@ -97,7 +98,7 @@ TEST_F(MovieControlTest, LoadingPlayingAndUnloading) {
   EXPECT_FALSE(movie_.IsReady());
   EXPECT_EQ(movie_.GetMovie(), path);
   EXPECT_EQ(movie_.GetTotalFrames(), 5);
-  EXPECT_EQ(ControlString(id::kBGColor), L"");  // no colour given: the movie's own
+  EXPECT_EQ(ControlString(kDispBGColor), L"");  // no colour given: the movie's own
 
   movie_.StopPlay();
   EXPECT_FALSE(movie_.IsPlaying());

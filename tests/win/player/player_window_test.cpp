@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "common/movie_ids.h"
 #include "core/layout/window_size.h"
 #include "core/package_format.h"
 #include "fscommand/fs_command_manager.h"
@@ -738,7 +739,7 @@ TEST_F(PlayerWindow, WindowBackgroundColourReachesTheMovie) {
   ASSERT_TRUE(PumpUntil([&] { return host.movie().movieLoaded(); }));
   // The control holds colours as the system does: the same value the document gave.
   win::Variant colour;
-  ASSERT_EQ(win::GetProperty(host.movie().flashCtrl().dispatch(), flash_dispid::kBackgroundColor, &colour), S_OK);
+  ASSERT_EQ(win::GetProperty(host.movie().flashCtrl().dispatch(), movie::kDispBackgroundColor, &colour), S_OK);
   EXPECT_EQ(colour.AsLong(), static_cast<long>(RGB(0x11, 0x22, 0x33)));
 }
 

@@ -1,9 +1,11 @@
 // The identifiers the movie control answers to: its class, its event interface and the
-// dispatch identifiers of its properties, methods and events. Containers need nothing else.
+// dispatch identifiers of its properties, methods and events. The control and the player that
+// hosts it both take them from here; containers need nothing else.
 #pragma once
 
 #include <windows.h>
 #include <oaidl.h>
+#include <oleauto.h>
 
 namespace zp::movie {
 
@@ -44,6 +46,8 @@ enum Dispid : DISPID {
 
 // Events on the event dispinterface.
 inline constexpr DISPID kEventReadyStateChange = -609;  // (long newState)
+// The ready state a loaded movie reports, by property and by event.
+inline constexpr LONG kReadyStateComplete = 4;
 inline constexpr DISPID kEventFsCommand = 150;          // (BSTR command, BSTR args)
 
 // The windowless twin: the same movies, drawn with per-pixel alpha into whatever device context
@@ -80,6 +84,44 @@ enum FernwikDispid : DISPID {
 };
 inline constexpr DISPID kFernEventFsCommand = 1;  // (BSTR command, BSTR args)
 inline constexpr DISPID kFernEventReadyState = 2;  // (long newState)
+
+// Which member of the windowed control each of the twin's methods stands for, and how it is
+// used there: read, written or called.
+struct TwinMember {
+  DISPID twin;
+  DISPID member;
+  WORD use;
+};
+inline constexpr WORD kMemberRead = DISPATCH_PROPERTYGET;
+inline constexpr WORD kMemberWrite = DISPATCH_PROPERTYPUT;
+inline constexpr WORD kMemberCall = DISPATCH_METHOD;
+inline constexpr TwinMember kTwinMembers[] = {
+    {kFernTotalFrames, kDispTotalFrames, kMemberRead},    {kFernScaleMode, kDispScaleMode, kMemberWrite},
+    {kFernGetLoop, kDispLoop, kMemberRead},               {kFernPutLoop, kDispLoop, kMemberWrite},
+    {kFernGetMovie, kDispMovie, kMemberRead},             {kFernPutMovie, kDispMovie, kMemberWrite},
+    {kFernSetZoomRect, kDispSetZoomRect, kMemberCall},    {kFernPlay, kDispPlay, kMemberCall},
+    {kFernBack, kDispBack, kMemberCall},                  {kFernForward, kDispForward, kMemberCall},
+    {kFernRewind, kDispRewind, kMemberCall},              {kFernStopPlay, kDispStopPlay, kMemberCall},
+    {kFernCurrentFrame, kDispCurrentFrame, kMemberCall},  {kFernIsPlaying, kDispIsPlaying, kMemberCall},
+    {kFernFlashVersion, kDispFlashVersion, kMemberCall},  {kFernBase, kDispBase, kMemberWrite},
+    {kFernSetVariable, kDispSetVariable, kMemberCall},    {kFernTSetProperty, kDispTSetProperty, kMemberCall},
+    {kFernTGetProperty, kDispTGetProperty, kMemberCall},
+};
+
+// Both ways through the table must be unambiguous: one member and use per twin method, one twin
+// method per member and use.
+constexpr bool TwinMembersAreUnique() {
+  for (const TwinMember& a : kTwinMembers) {
+    int twins = 0, members = 0;
+    for (const TwinMember& b : kTwinMembers) {
+      twins += a.twin == b.twin;
+      members += a.member == b.member && a.use == b.use;
+    }
+    if (twins != 1 || members != 1) return false;
+  }
+  return true;
+}
+static_assert(TwinMembersAreUnique());
 
 // The version the control reports: major version in the upper 16 bits.
 inline constexpr LONG kReportedVersion = 0x00070000;
