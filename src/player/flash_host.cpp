@@ -225,38 +225,51 @@ void CFlashHost::ResetReady(int value) {
 
 bool CFlashHost::MovieExists() const { return kind_ != kMovie || FileExists(movie_.moviePath()); }
 
+CFlashMovieCtrl* CFlashHost::PlayingControl() { return kind_ == kMovie ? movie_.control() : nullptr; }
+
 bool CFlashHost::HasTimeline() {
   if (kind_ != kMovie) return false;
-  return movie_.moviePath().empty() || movie_.GetTotalFrames() > 1;
+  if (movie_.moviePath().empty()) return true;
+  CFlashMovieCtrl* control = PlayingControl();
+  return control && control->TotalFrames() > 1;
 }
 
 void CFlashHost::Play() {
   paused_ = false;
-  if (kind_ == kMovie) movie_.Play();
+  if (CFlashMovieCtrl* control = PlayingControl()) control->Play();
 }
 
 void CFlashHost::StopPlay() {
   paused_ = true;
-  if (kind_ == kMovie) movie_.StopPlay();
+  if (CFlashMovieCtrl* control = PlayingControl()) control->StopPlay();
 }
 
 void CFlashHost::Forward() {
-  if (kind_ == kMovie) movie_.Forward();
+  if (CFlashMovieCtrl* control = PlayingControl()) control->Forward();
 }
 void CFlashHost::Back() {
-  if (kind_ == kMovie) movie_.Back();
+  if (CFlashMovieCtrl* control = PlayingControl()) control->Back();
 }
 void CFlashHost::Rewind() {
-  if (kind_ == kMovie) movie_.Rewind();
+  if (CFlashMovieCtrl* control = PlayingControl()) control->Rewind();
 }
-bool CFlashHost::GetLoop() { return kind_ == kMovie && movie_.GetLoop(); }
+bool CFlashHost::GetLoop() {
+  CFlashMovieCtrl* control = PlayingControl();
+  return control && control->GetLoop();
+}
 void CFlashHost::SetLoop(bool loop) {
-  if (kind_ == kMovie) movie_.SetLoop(loop);
+  if (CFlashMovieCtrl* control = PlayingControl()) control->PutLoop(loop);
 }
-int CFlashHost::GetCurrentFrame() { return kind_ == kMovie ? movie_.GetCurrentFrame() : 1; }
+int CFlashHost::GetCurrentFrame() {
+  CFlashMovieCtrl* control = PlayingControl();
+  return control ? control->CurrentFrame() : 1;
+}
 
 bool CFlashHost::IsPlaying() {
-  if (kind_ == kMovie) paused_ = movie_.moviePath().empty() ? true : !movie_.IsPlaying();
+  if (kind_ == kMovie) {
+    CFlashMovieCtrl* control = PlayingControl();
+    paused_ = movie_.moviePath().empty() || !control || !control->IsPlaying();
+  }
   return !paused_;
 }
 

@@ -72,6 +72,8 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   bool MovieExists() const;
   bool HasTimeline();
   std::wstring GetItemPath() const { return kind_ == kMovie ? movie_.moviePath() : itemPath_; }
+  // The playback verbs: they reach the movie control only while a movie is shown in a created
+  // control. Otherwise only the paused state changes; the frame reads 1 and the loop false.
   void Play();
   void StopPlay();
   void Forward();
@@ -113,6 +115,8 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // The control the playback verbs go to: null unless a movie is shown in a created control.
+  CFlashMovieCtrl* PlayingControl();
   void SwitchToMovie();
   void SwitchToPicture();
   void SwitchToWeb();

@@ -133,30 +133,6 @@ void CMovieControl::SetZoomRect(const RECT& twips) {
   if (created_) Ctrl().SetZoomRect(twips.left, twips.top, twips.right, twips.bottom);
 }
 
-void CMovieControl::Play() {
-  if (created_) Ctrl().Play();
-}
-void CMovieControl::Forward() {
-  if (created_) Ctrl().Forward();
-}
-void CMovieControl::Back() {
-  if (created_) Ctrl().Back();
-}
-void CMovieControl::Rewind() {
-  if (created_) Ctrl().Rewind();
-}
-void CMovieControl::StopPlay() {
-  if (created_) Ctrl().StopPlay();
-}
-bool CMovieControl::IsPlaying() { return created_ && Ctrl().IsPlaying(); }
-bool CMovieControl::GetLoop() { return created_ && Ctrl().GetLoop(); }
-void CMovieControl::SetLoop(bool loop) {
-  if (created_) Ctrl().PutLoop(loop);
-}
-int CMovieControl::GetTotalFrames() { return created_ ? Ctrl().TotalFrames() : 1; }
-int CMovieControl::GetCurrentFrame() { return created_ ? Ctrl().CurrentFrame() : 1; }
-int CMovieControl::GetPlayerVersion() { return created_ ? Ctrl().FlashVersion() : 0; }
-std::wstring CMovieControl::GetMovie() { return created_ ? Ctrl().GetMovie() : L""; }
 bool CMovieControl::IsReady() const {
   return created_ && (transparentHost_ ? transparentHost_->view().loaded() : flashCtrl_.movieReady);
 }

@@ -1,6 +1,6 @@
 // The one movie control object: creates the movie control (running the installer once when
 // it is missing) or, for a transparent document, the transparent host; keeps the allow-scale
-// choice and the full-screen state, and offers the movie operations whatever hosts the movie.
+// choice and the full-screen state, and hands out the control that plays, whatever hosts it.
 #pragma once
 
 #include <windows.h>
@@ -32,18 +32,9 @@ class CMovieControl {
   static void SetFullScreen(bool on, HWND window);
   void SetBackgroundColour(long colour);
   void SetZoomRect(const RECT& twips);
-  void Play();
-  void Forward();
-  void Back();
-  void Rewind();
-  void StopPlay();
-  bool IsPlaying();
-  bool GetLoop();
-  void SetLoop(bool loop);
-  int GetTotalFrames();
-  int GetCurrentFrame();
-  int GetPlayerVersion();
-  std::wstring GetMovie();
+  // The control the playback verbs go to: the windowed one or the transparent host's twin;
+  // null until one is created.
+  CFlashMovieCtrl* control() { return created_ ? &Ctrl() : nullptr; }
   bool IsReady() const;
   void ResetReady(int value);
   void MoveControl(const RECT& rect, bool repaint);

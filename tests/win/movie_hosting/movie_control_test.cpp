@@ -53,17 +53,10 @@ class MovieControlTest : public ::testing::Test {
 TEST_F(MovieControlTest, NotCreatedColumn) {
   EXPECT_FALSE(movie_.created());
   EXPECT_FALSE(movie_.LoadMovie(WriteMovie(u"a.swf", 3)));
-  EXPECT_EQ(movie_.GetTotalFrames(), 1);
-  EXPECT_EQ(movie_.GetCurrentFrame(), 1);
-  EXPECT_EQ(movie_.GetPlayerVersion(), 0);
-  EXPECT_FALSE(movie_.IsPlaying());
-  EXPECT_FALSE(movie_.GetLoop());
-  EXPECT_EQ(movie_.GetMovie(), L"");
+  EXPECT_EQ(movie_.control(), nullptr);  // the playback verbs have nothing to go to
   EXPECT_FALSE(movie_.IsReady());
   EXPECT_EQ(movie_.GetMouseInMovie(), std::make_pair(0, 0));
   EXPECT_FALSE(movie_.GetControlWindow());
-  movie_.Play();
-  movie_.StopPlay();
   movie_.SetQuality(1);
   movie_.FitMovieToWindow(550, 400);
   movie_.SetBackgroundColour(0x112233);
@@ -87,7 +80,9 @@ TEST_F(MovieControlTest, AllowScaleAndColourGivenBeforeCreationAreApplied) {
 
 TEST_F(MovieControlTest, LoadingPlayingAndUnloading) {
   ASSERT_TRUE(Create());
-  EXPECT_EQ(movie_.GetPlayerVersion(), 0x00070000);
+  ASSERT_NE(movie_.control(), nullptr);
+  CFlashMovieCtrl& control = *movie_.control();
+  EXPECT_EQ(control.FlashVersion(), 0x00070000);
   EXPECT_FALSE(movie_.LoadMovie(ToWide(scratch_.File(u"missing.swf"))));
   const std::wstring path = WriteMovie(u"five.swf", 5);
   ASSERT_TRUE(movie_.LoadMovie(path));
@@ -96,25 +91,25 @@ TEST_F(MovieControlTest, LoadingPlayingAndUnloading) {
   ASSERT_TRUE(PumpUntil([&] { return movie_.IsReady(); }, 10000));
   movie_.ResetReady(1);
   EXPECT_FALSE(movie_.IsReady());
-  EXPECT_EQ(movie_.GetMovie(), path);
-  EXPECT_EQ(movie_.GetTotalFrames(), 5);
+  EXPECT_EQ(control.GetMovie(), path);
+  EXPECT_EQ(control.TotalFrames(), 5);
   EXPECT_EQ(ControlString(kDispBGColor), L"");  // no colour given: the movie's own
 
-  movie_.StopPlay();
-  EXPECT_FALSE(movie_.IsPlaying());
-  movie_.Rewind();
-  EXPECT_EQ(movie_.GetCurrentFrame(), 0);
-  movie_.Forward();
-  movie_.Forward();
-  EXPECT_EQ(movie_.GetCurrentFrame(), 2);
-  movie_.Back();
-  EXPECT_EQ(movie_.GetCurrentFrame(), 1);
-  movie_.Play();
-  EXPECT_TRUE(movie_.IsPlaying());
-  movie_.SetLoop(false);
-  EXPECT_FALSE(movie_.GetLoop());
-  movie_.SetLoop(true);
-  EXPECT_TRUE(movie_.GetLoop());
+  control.StopPlay();
+  EXPECT_FALSE(control.IsPlaying());
+  control.Rewind();
+  EXPECT_EQ(control.CurrentFrame(), 0);
+  control.Forward();
+  control.Forward();
+  EXPECT_EQ(control.CurrentFrame(), 2);
+  control.Back();
+  EXPECT_EQ(control.CurrentFrame(), 1);
+  control.Play();
+  EXPECT_TRUE(control.IsPlaying());
+  control.PutLoop(false);
+  EXPECT_FALSE(control.GetLoop());
+  control.PutLoop(true);
+  EXPECT_TRUE(control.GetLoop());
 
   movie_.SetQuality(2);
   EXPECT_EQ(movie_.flashCtrl().TGetProperty(L"/", 16), L"0");
@@ -130,12 +125,13 @@ TEST_F(MovieControlTest, LoadingPlayingAndUnloading) {
   movie_.UnloadMovie();
   EXPECT_FALSE(movie_.movieLoaded());
   EXPECT_EQ(movie_.moviePath(), L"");
-  EXPECT_EQ(movie_.GetMovie(), L" ");  // one space, not an empty string
-  EXPECT_EQ(movie_.GetTotalFrames(), 0);
+  EXPECT_EQ(control.GetMovie(), L" ");  // one space, not an empty string
+  EXPECT_EQ(control.TotalFrames(), 0);
 
   movie_.Destroy();
   EXPECT_FALSE(movie_.created());
   EXPECT_FALSE(movie_.GetControlWindow());
+  EXPECT_EQ(movie_.control(), nullptr);
 }
 
 TEST_F(MovieControlTest, FitMovieToWindowScalesToTheParentsClientArea) {
