@@ -2,8 +2,30 @@
 
 #include <olectl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 namespace zp::win {
 namespace {
+
+constexpr float kHimetricPerInch = 2540.0f;
+
+// The sites alive on the user-interface thread, for handing keys to the control they are for.
+std::vector<ControlSite*>& LiveSites() {
+  static std::vector<ControlSite*> sites;
+  return sites;
+}
+
+bool IsKeyboardMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
+
+// The screen's pixels per inch, across and down.
+POINT ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const POINT dpi{screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96, screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96};
+  if (screen) ReleaseDC(nullptr, screen);
+  return POINT{dpi.x > 0 ? dpi.x : 96, dpi.y > 0 ? dpi.y : 96};
+}
 
 // Forwards the control's events to its site until the site lets go. It answers both IDispatch
 // and the control's own event interface, which controls ask for when connecting.
@@ -57,7 +79,30 @@ ComPtr<ControlSite> ControlSite::Make() {
   return site;
 }
 
-ControlSite::~ControlSite() { Destroy(); }
+ControlSite::ControlSite() { LiveSites().push_back(this); }
+
+ControlSite::~ControlSite() {
+  Destroy();
+  auto& sites = LiveSites();
+  sites.erase(std::remove(sites.begin(), sites.end(), this), sites.end());
+}
+
+bool ControlSite::IsKeyForControl(const MSG& message) const {
+  if (!activeObject_ || !IsKeyboardMessage(message.message) || !message.hwnd) return false;
+  HWND window = controlWindow();
+  return window && (message.hwnd == window || IsChild(window, message.hwnd));
+}
+
+bool ControlSite::OfferKey(MSG& message) {
+  const auto& sites = LiveSites();
+  const auto site =
+      std::find_if(sites.begin(), sites.end(), [&](ControlSite* s) { return s->IsKeyForControl(message); });
+  if (site == sites.end()) return false;
+  // The control may close itself, and its site with it, while it looks at the key.
+  ComPtr<ControlSite> keep(*site);
+  ComPtr<IOleInPlaceActiveObject> active = keep->activeObject_;
+  return active->TranslateAccelerator(&message) == S_OK;
+}
 
 ULONG ControlSite::Release() {
   const ULONG left = --references_;
@@ -155,6 +200,8 @@ STDMETHODIMP ControlSite::QueryInterface(REFIID iid, void** out) {
   if (!out) return E_POINTER;
   if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
     *out = static_cast<IOleClientSite*>(this);
+  } else if (iid == IID_IOleControlSite) {
+    *out = static_cast<IOleControlSite*>(this);
   } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
     *out = static_cast<IOleInPlaceSite*>(this);
   } else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
@@ -177,6 +224,29 @@ STDMETHODIMP ControlSite::GetMoniker(DWORD, DWORD, IMoniker** out) {
 STDMETHODIMP ControlSite::GetContainer(IOleContainer** out) {
   if (out) *out = nullptr;
   return E_NOINTERFACE;
+}
+
+STDMETHODIMP ControlSite::GetExtendedControl(IDispatch** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return E_NOTIMPL;
+}
+
+// The container's units are the screen's pixels; positions and sizes convert alike.
+STDMETHODIMP ControlSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) {
+  if (!himetric || !container) return E_POINTER;
+  const POINT dpi = ScreenDpi();
+  if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
+    container->x = static_cast<float>(himetric->x) * static_cast<float>(dpi.x) / kHimetricPerInch;
+    container->y = static_cast<float>(himetric->y) * static_cast<float>(dpi.y) / kHimetricPerInch;
+    return S_OK;
+  }
+  if (flags & XFORMCOORDS_CONTAINERTOHIMETRIC) {
+    himetric->x = std::lround(container->x * kHimetricPerInch / static_cast<float>(dpi.x));
+    himetric->y = std::lround(container->y * kHimetricPerInch / static_cast<float>(dpi.y));
+    return S_OK;
+  }
+  return E_INVALIDARG;
 }
 
 STDMETHODIMP ControlSite::GetWindow(HWND* window) {

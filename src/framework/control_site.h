@@ -1,6 +1,7 @@
 // Hosts one ActiveX control as a child window: creates it by class (init-new, nothing
-// persisted), acts as its client site, in-place site and frame, answers ambient properties,
-// and routes the control's events by DISPID to the owner.
+// persisted), acts as its client site, control site, in-place site and frame, answers ambient
+// properties, routes the control's events by DISPID to the owner, and offers the control the
+// keys meant for it before the dialog's own key handling (OfferKey).
 //
 // The site is a COM object: the control holds references to it, so it is created with
 // `ControlSite::Make` and lives as long as the last reference. `Destroy` breaks the cycle. A
@@ -22,10 +23,19 @@ using Microsoft::WRL::ComPtr;
 // Receives the control's events. Returns true when it handled the event.
 using ControlEventHandler = std::function<bool(DISPID id, DISPPARAMS& params)>;
 
-class ControlSite : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame, public IDispatch {
+class ControlSite : public IOleClientSite,
+                    public IOleControlSite,
+                    public IOleInPlaceSite,
+                    public IOleInPlaceFrame,
+                    public IDispatch {
  public:
   static ComPtr<ControlSite> Make();
   virtual ~ControlSite();
+
+  // Gives a keyboard message to the in-place active object of the windowed control it is meant
+  // for (the control's window or a child of it); true when the control took it. The modal loop
+  // asks this after its pre-translation walk and before the system's dialog keys.
+  static bool OfferKey(MSG& message);
 
   // Creates the control as a child of `parent` over `position` (parent client coordinates)
   // and activates it in place. Fails when the class is not registered or will not activate.
@@ -56,6 +66,14 @@ class ControlSite : public IOleClientSite, public IOleInPlaceSite, public IOleIn
   STDMETHODIMP ShowObject() override { return S_OK; }
   STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
   STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+  // IOleControlSite: no extended control, property frames or accelerators of the container's.
+  STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
+  STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
+  STDMETHODIMP GetExtendedControl(IDispatch** out) override;
+  STDMETHODIMP TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override;
+  STDMETHODIMP TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
+  STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
+  STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
   // IOleWindow / IOleInPlaceSite
   STDMETHODIMP GetWindow(HWND* window) override;
   STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
@@ -92,7 +110,7 @@ class ControlSite : public IOleClientSite, public IOleInPlaceSite, public IOleIn
   bool RaiseEvent(DISPID id, DISPPARAMS& params);
 
  protected:
-  ControlSite() = default;
+  ControlSite();
   // Activates the created control; the windowless site overrides this.
   virtual HRESULT Activate();
   IOleInPlaceObject* inPlaceObject() const { return inPlaceObject_.Get(); }
@@ -102,6 +120,8 @@ class ControlSite : public IOleClientSite, public IOleInPlaceSite, public IOleIn
 
  private:
   HRESULT ConnectEvents();
+  // Whether a keyboard message is meant for this site's windowed control.
+  bool IsKeyForControl(const MSG& message) const;
 
   ULONG references_ = 1;
   ComPtr<IUnknown> control_;

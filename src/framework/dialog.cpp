@@ -1,5 +1,7 @@
 #include "framework/dialog.h"
 
+#include "framework/control_site.h"
+
 namespace zp::win {
 
 Dialog::~Dialog() { Destroy(); }
@@ -43,6 +45,8 @@ INT_PTR Dialog::RunModal(int templateId, HWND owner, HINSTANCE resources) {
 
 void Dialog::RouteMessage(MSG& message) {
   if (PreTranslateWalk(message)) return;
+  // A control's own keys (its accelerators, Tab inside it) before the dialog's navigation.
+  if (ControlSite::OfferKey(message)) return;
   if (hwnd() && IsDialogMessageW(hwnd(), &message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);

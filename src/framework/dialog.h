@@ -1,8 +1,9 @@
 // Dialogs from .rc templates, run by the framework's own modal loop.
 //
 // The loop is the program's message loop while the dialog runs: for every message it first asks
-// PreTranslateMessage of the target window and then of each parent up to the dialog; only a
-// message nobody swallowed goes through the system's dialog-message handling and dispatch.
+// PreTranslateMessage of the target window and then of each parent up to the dialog; a key
+// nobody swallowed is offered to the control it is meant for, and only then does a message go
+// through the system's dialog-message handling and dispatch.
 // EndDialog ends the loop; RunModal then destroys the dialog window and returns the result.
 #pragma once
 
@@ -28,7 +29,8 @@ class Dialog : public Window, public MessageRouter {
   INT_PTR result() const { return result_; }
 
   // One pass of the modal loop's routing for a message already taken from the queue: the
-  // pre-translation walk, then dialog-message handling, then dispatch. Waits route through it
+  // pre-translation walk, then the keys of a hosted control, then dialog-message handling,
+  // then dispatch. Waits route through it
   // too while the dialog is the thread's router (RoutingScope).
   void RouteMessage(MSG& message) override;
   // The pre-translation walk alone: true when some window swallowed the message.

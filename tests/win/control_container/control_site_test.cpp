@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <vector>
 
 #include "common/movie_ids.h"
 #include "framework/variant.h"
@@ -153,6 +154,111 @@ TEST_F(ControlSiteTest, FsCommandArrivesWithItsArgumentsAndTheHandlerMayDestroyT
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0], L"quit|now");
   EXPECT_FALSE(site_->created());
+}
+
+// Stands in for the control's in-place active object: records the keys it is offered and
+// answers as told.
+class KeyTakingObject final : public IOleInPlaceActiveObject {
+ public:
+  HRESULT answer = S_OK;
+  std::vector<UINT> offered;
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IOleWindow && iid != IID_IOleInPlaceActiveObject) return E_NOINTERFACE;
+    *out = static_cast<IOleInPlaceActiveObject*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  STDMETHODIMP GetWindow(HWND*) override { return E_NOTIMPL; }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP TranslateAccelerator(LPMSG message) override {
+    offered.push_back(message->message);
+    return answer;
+  }
+  STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+ private:
+  ULONG references_ = 1;
+};
+
+TEST_F(ControlSiteTest, KeysMeantForTheControlGoToItsActiveObjectFirst) {
+  ASSERT_EQ(site_->CreateControl(zp::movie::kMovieControlClsid, host_, RECT{0, 0, 200, 100}), S_OK);
+  HWND control = site_->controlWindow();
+  ASSERT_TRUE(control);
+  HWND inner = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, control, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(inner);
+  ComPtr<KeyTakingObject> active;
+  active.Attach(new KeyTakingObject);
+  ASSERT_EQ(site_->SetActiveObject(active.Get(), nullptr), S_OK);
+
+  struct Case {
+    const char* name;
+    HWND target;
+    UINT message;
+    HRESULT answer;
+    bool taken;
+    size_t offered;
+  };
+  const Case cases[] = {
+      {"a key the control takes", control, WM_KEYDOWN, S_OK, true, 1},
+      {"a key the control lets pass", control, WM_KEYDOWN, S_FALSE, false, 1},
+      {"a character for a window inside the control", inner, WM_CHAR, S_OK, true, 1},
+      {"a system key", control, WM_SYSKEYDOWN, S_OK, true, 1},
+      {"a key for the container's own window", host_, WM_KEYDOWN, S_OK, false, 0},
+      {"a mouse click on the control", control, WM_LBUTTONDOWN, S_OK, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    active->offered.clear();
+    active->answer = c.answer;
+    MSG message{c.target, c.message, VK_TAB, 0, 0, {}};
+    EXPECT_EQ(ControlSite::OfferKey(message), c.taken);
+    EXPECT_EQ(active->offered.size(), c.offered);
+  }
+
+  // Once the control has let go of its active object, nothing is offered any more.
+  ASSERT_EQ(site_->SetActiveObject(nullptr, nullptr), S_OK);
+  active->offered.clear();
+  MSG key{control, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_FALSE(ControlSite::OfferKey(key));
+  EXPECT_TRUE(active->offered.empty());
+}
+
+TEST_F(ControlSiteTest, AnswersAsTheControlsControlSite) {
+  ComPtr<IOleControlSite> controlSite;
+  ASSERT_EQ(site_.As(&controlSite), S_OK);
+  EXPECT_EQ(controlSite->OnControlInfoChanged(), S_OK);
+  IDispatch* extended = reinterpret_cast<IDispatch*>(1);
+  EXPECT_EQ(controlSite->GetExtendedControl(&extended), E_NOTIMPL);
+  EXPECT_EQ(extended, nullptr);
+  MSG key{host_, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_EQ(controlSite->TranslateAccelerator(&key, 0), S_FALSE);  // the container has no accelerators
+
+  // An inch is 2540 HIMETRIC units, whatever the screen's pixels per inch; back again it is the
+  // same number.
+  HDC screen = GetDC(nullptr);
+  const float dpiX = static_cast<float>(GetDeviceCaps(screen, LOGPIXELSX));
+  ReleaseDC(nullptr, screen);
+  POINTL himetric{2540, 5080};
+  POINTF pixels{};
+  ASSERT_EQ(controlSite->TransformCoords(&himetric, &pixels, XFORMCOORDS_HIMETRICTOCONTAINER | XFORMCOORDS_SIZE), S_OK);
+  EXPECT_FLOAT_EQ(pixels.x, dpiX);
+  POINTL back{};
+  ASSERT_EQ(controlSite->TransformCoords(&back, &pixels, XFORMCOORDS_CONTAINERTOHIMETRIC | XFORMCOORDS_SIZE), S_OK);
+  EXPECT_EQ(back.x, 2540);
+  EXPECT_EQ(back.y, 5080);
+  EXPECT_EQ(controlSite->TransformCoords(&himetric, nullptr, XFORMCOORDS_HIMETRICTOCONTAINER), E_POINTER);
 }
 
 TEST_F(ControlSiteTest, UnknownClassFailsCleanly) {
