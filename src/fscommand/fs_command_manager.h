@@ -16,10 +16,10 @@
 #include "core/fscommand/fs_builtin_rules.h"
 #include "core/layout/drag_region.h"
 
-#include "fscommand/fs_movie_control.h"
-#include "fscommand/full_screen_switch.h"
-#include "fscommand/image_window.h"
+#include "framework/full_screen_switch.h"
 #include "framework/window.h"
+#include "fscommand/fs_movie_control.h"
+#include "fscommand/image_window.h"
 
 namespace zp::fscommand {
 
@@ -128,7 +128,7 @@ class CFsCommandManager : public win::Window {
   PendingMove pendingMove_;
   HWND mainWindow_ = nullptr;
   FsPlayerHost* host_ = nullptr;
-  FullScreenSwitch fullScreen_;  // used when no player host is set
+  win::FullScreenSwitch fullScreen_;  // used when no player host is set
   std::wstring programDirectory_;
   std::optional<bool> authoring_;
   bool firstWindowedEvent_ = true;

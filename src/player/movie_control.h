@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "fscommand/full_screen_switch.h"
+#include "framework/full_screen_switch.h"
 #include "player/shockwave_flash.h"
 #include "player/transparent_frame.h"
 
@@ -84,7 +84,7 @@ class CMovieControl {
   std::unique_ptr<TransparentFrame> transparentHost_;
   HostListener listener_;
   std::function<bool(POINT)> dragRegionTest_;
-  fscommand::FullScreenSwitch fullScreen_;
+  win::FullScreenSwitch fullScreen_;
   HWND fullScreenWindow_ = nullptr;  // the window that went full screen
 };
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace zp::fscommand {
+namespace zp::win {
 
 class FullScreenSwitch {
  public:
@@ -20,4 +20,4 @@ class FullScreenSwitch {
   LONG_PTR savedExStyle_ = 0;
 };
 
-}  // namespace zp::fscommand
+}  // namespace zp::win

@@ -1,6 +1,6 @@
-#include "fscommand/full_screen_switch.h"
+#include "framework/full_screen_switch.h"
 
-namespace zp::fscommand {
+namespace zp::win {
 
 void FullScreenSwitch::Set(HWND window, bool on) {
   if (!window || on == IsOn()) return;
@@ -27,4 +27,4 @@ void FullScreenSwitch::Set(HWND window, bool on) {
   }
 }
 
-}  // namespace zp::fscommand
+}  // namespace zp::win
