@@ -45,8 +45,6 @@ class ControlSite : public IOleClientSite,
 
   void SetEventHandler(ControlEventHandler handler) { eventHandler_ = std::move(handler); }
   void SetPosition(const RECT& position);
-  // Ambient background colour (0x00BBGGRR) and user mode as the control asks for them.
-  void SetAmbientBackColor(COLORREF colour) { ambientBackColor_ = colour; }
 
   bool created() const { return control_ != nullptr; }
   IDispatch* dispatch() const { return dispatch_.Get(); }
@@ -132,7 +130,7 @@ class ControlSite : public IOleClientSite,
   ComPtr<IDispatch> sink_;
   DWORD cookie_ = 0;
   ControlEventHandler eventHandler_;
-  COLORREF ambientBackColor_ = GetSysColor(COLOR_WINDOW);
+  const COLORREF ambientBackColor_ = GetSysColor(COLOR_WINDOW);  // the system's window colour
   UINT controlId_ = 0;
   bool inPlaceActive_ = false;
 };

@@ -27,7 +27,6 @@ class WindowlessSite : public ControlSite {
   void SetVisible(bool visible) { style_ = visible ? WS_VISIBLE : 0; }
   bool visible() const { return (style_ & WS_VISIBLE) != 0; }
   bool windowless() const { return (activationFlags_ & ACTIVATE_WINDOWLESS) != 0; }
-  IOleInPlaceObjectWindowless* windowlessObject() const { return windowlessObject_.Get(); }
   void Destroy() override;
 
   // Draws the control into `hdc` over the site's rectangle; only a visible windowless site.

@@ -107,7 +107,6 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   bool ApplyPictureShape();
   // Gives the top-level window a copy of the kept region (transparent mode only).
   void RestoreWindowRegion();
-  HRGN windowRegion() const { return static_cast<HRGN>(windowRegion_.get()); }
   // Paints the picture window: the background colour and the picture over it, off screen first.
   void PaintPicture(HDC dc);
 

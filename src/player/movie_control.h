@@ -59,7 +59,6 @@ class CMovieControl {
   bool allowScale() const { return allowScale_; }
   long backgroundColour() const { return backgroundColour_; }
   const std::wstring& moviePath() const { return moviePath_; }
-  bool fullScreen() const { return fullScreen_.IsOn(); }
 
   // The installer is offered at most once per run.
   static bool offerInstall;

@@ -95,7 +95,6 @@ class PlayerDialog : public win::Dialog {
   CFlashHost& host() { return flashHost_; }
   HMODULE resourceLibrary() const { return resourceLibrary_.get(); }
   bool dragging() const { return dragging_; }
-  const OverlayPanel& overlayPanel() const { return overlayPanel_; }
   const services::BackgroundSoundPlayer& backgroundSound() const { return backgroundSound_; }
   bool aboutBoxOpen() const { return aboutBoxOpen_; }
   std::vector<layout::MenuEntry> ContextMenuEntries();

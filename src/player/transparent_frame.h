@@ -45,7 +45,6 @@ class FlashCView : public win::Window {
 
   void SetListener(HostListener listener) { listener_ = std::move(listener); }
   bool loaded() const { return ocx_.movieReady; }
-  void ClearLoaded() { ocx_.movieReady = false; }
   // Which window points belong to the drag areas (host client coordinates); none by default.
   void SetDragRegionTest(std::function<bool(POINT)> test) { inDragRegion_ = std::move(test); }
 
@@ -57,7 +56,6 @@ class FlashCView : public win::Window {
   // The last picture handed to the system, for tests: premultiplied BGRA, top row first.
   const uint32_t* lastPicture() const { return pixelsBlack_; }
   SIZE pictureSize() const { return SIZE{pictureWidth_, pictureHeight_}; }
-  bool screenIs32Bit() const { return screenIs32Bit_; }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

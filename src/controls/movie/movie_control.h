@@ -46,7 +46,6 @@ class EventConnectionPoint final : public IConnectionPoint {
 
   // Calls every connected sink; sinks may connect or disconnect while this runs.
   void Fire(DISPID event, std::vector<VARIANT>& argumentsReversed);
-  void DisconnectAll() { sinks_.clear(); }
 
  private:
   MovieControl& owner_;
