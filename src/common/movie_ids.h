@@ -44,6 +44,20 @@ enum Dispid : DISPID {
   kDispStepFrames = 0x5A01,
 };
 
+// The movie properties TSetProperty and TGetProperty take by number (the movies' own numbering).
+enum MovieProperty : LONG {
+  kPropertyXScale = 2,
+  kPropertyYScale = 3,
+  kPropertyWidth = 8,
+  kPropertyHeight = 9,
+  kPropertyHighQuality = 16,
+  kPropertyXMouse = 20,
+  kPropertyYMouse = 21,
+};
+
+// ScaleMode: the whole movie fitted to the window, or the movie at its own size.
+enum MovieScaleMode : LONG { kScaleShowAll = 0, kScaleNoScale = 3 };
+
 // Events on the event dispinterface.
 inline constexpr DISPID kEventReadyStateChange = -609;  // (long newState)
 // The ready state a loaded movie reports, by property and by event.

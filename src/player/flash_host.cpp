@@ -1,5 +1,6 @@
 #include "player/flash_host.h"
 
+#include "core/layout/player_options.h"
 #include "core/text.h"
 #include "framework/library_loading.h"
 #include "framework/message_pump.h"
@@ -159,7 +160,7 @@ bool CFlashHost::LoadEntry(const SequenceItem& entry) {
   switch (KindOfPath(entry.path)) {
     case MovieKind::kFlash:
       ShowItem(path);
-      if (entry.quality != 3) SetQuality(entry.quality);
+      if (entry.quality != layout::kHostQualityUnchanged) SetQuality(entry.quality);
       if (stretchToWindow_) FitMovieToWindow(entry.width, entry.height);
       return true;
     case MovieKind::kPicture:
@@ -199,7 +200,10 @@ void CFlashHost::SetQuality(int mode) {
 
 void CFlashHost::SetZoomRect(int left, int top, int right, int bottom) {
   viewRect_ = RECT{left, top, right, bottom};
-  if (kind_ == kMovie) movie_.SetZoomRect(RECT{left * 20, top * 20, right * 20, bottom * 20});
+  if (kind_ == kMovie) {
+    constexpr int k = kTwipsPerPixel;
+    movie_.SetZoomRect(RECT{left * k, top * k, right * k, bottom * k});
+  }
   if (kind_ == kPicture) {
     LayoutPicture();
     ApplyPictureShape();

@@ -1,6 +1,8 @@
 #include "player/movie_control.h"
 
+#include "core/layout/player_options.h"
 #include "core/temp_files.h"
+#include "common/movie_ids.h"
 #include "framework/application.h"
 #include "framework/topmost.h"
 #include "platform/wide.h"
@@ -26,9 +28,9 @@ long SwapRedBlue(long colour) {
 
 const wchar_t* QualityText(int mode) {
   switch (mode) {
-    case 1:
+    case layout::kHostQualityMedium:
       return L"1";
-    case 2:
+    case layout::kHostQualityLow:
       return L"0";
     default:
       return L"2";
@@ -121,7 +123,7 @@ void CMovieControl::SetAllowScale(bool allow) {
 
 void CMovieControl::ApplyAllowScale(bool allow) {
   allowScale_ = allow;
-  if (created_ && GetControlWindow()) Ctrl().ScaleMode(allow ? 0 : 3);
+  if (created_ && GetControlWindow()) Ctrl().ScaleMode(allow ? movie::kScaleShowAll : movie::kScaleNoScale);
 }
 
 void CMovieControl::SetBackgroundColour(long colour) {
@@ -177,24 +179,24 @@ void CMovieControl::FitMovieToWindow(int movieWidth, int movieHeight) {
   const int w = client.right - client.left, h = client.bottom - client.top;
   const int xPercent = (w * 100 + movieWidth / 2) / movieWidth;
   const int yPercent = (h * 100 + movieHeight / 2) / movieHeight;
-  SetZoomRect(RECT{0, 0, w * 20, h * 20});
+  SetZoomRect(RECT{0, 0, w * kTwipsPerPixel, h * kTwipsPerPixel});
   SetMovieScale(xPercent, yPercent);
 }
 
 void CMovieControl::SetMovieScale(int xPercent, int yPercent) {
   if (!created_) return;
-  Ctrl().TSetProperty(L"/", 2, std::to_wstring(xPercent));
-  Ctrl().TSetProperty(L"/", 3, std::to_wstring(yPercent));
+  Ctrl().TSetProperty(L"/", movie::kPropertyXScale, std::to_wstring(xPercent));
+  Ctrl().TSetProperty(L"/", movie::kPropertyYScale, std::to_wstring(yPercent));
 }
 
 std::pair<int, int> CMovieControl::GetMouseInMovie() {
   if (!created_) return {0, 0};
-  return {static_cast<int>(wcstol(Ctrl().TGetProperty(L"/", 20).c_str(), nullptr, 10)),
-          static_cast<int>(wcstol(Ctrl().TGetProperty(L"/", 21).c_str(), nullptr, 10))};
+  return {static_cast<int>(wcstol(Ctrl().TGetProperty(L"/", movie::kPropertyXMouse).c_str(), nullptr, 10)),
+          static_cast<int>(wcstol(Ctrl().TGetProperty(L"/", movie::kPropertyYMouse).c_str(), nullptr, 10))};
 }
 
 void CMovieControl::SetQuality(int mode) {
-  if (created_) Ctrl().TSetProperty(L"/", 16, QualityText(mode));
+  if (created_) Ctrl().TSetProperty(L"/", movie::kPropertyHighQuality, QualityText(mode));
 }
 
 void CMovieControl::SetFullScreen(bool on, HWND window) {

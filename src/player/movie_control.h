@@ -89,7 +89,10 @@ class CMovieControl {
 
 // 0xRRGGBB as the control takes it: red and blue exchanged.
 long SwapRedBlue(long colour);
-// The decimal text the control takes for quality: 0 → "2", 1 → "1", 2 → "0", else "2".
+// The decimal text the control takes for the host quality: high "2", medium "1", low "0", and
+// "2" for anything else.
 const wchar_t* QualityText(int mode);
+// Movies measure in twips, twenty to the pixel.
+inline constexpr int kTwipsPerPixel = 20;
 
 }  // namespace zp::player

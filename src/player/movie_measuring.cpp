@@ -1,5 +1,6 @@
 #include "player/movie_measuring.h"
 
+#include "common/movie_ids.h"
 #include "pictures/picture_decoding.h"
 #include "player/shockwave_flash.h"
 #include "platform/wide.h"
@@ -12,8 +13,8 @@ std::optional<MeasuredMovie> MeasureThroughControl(HWND parent, const std::u16st
   control.PutMovie(ToWide(path));
   control.StopPlay();
   MeasuredMovie measured;
-  measured.width = LeadingInteger(FromWide(control.TGetProperty(L"/", 8)));
-  measured.height = LeadingInteger(FromWide(control.TGetProperty(L"/", 9)));
+  measured.width = LeadingInteger(FromWide(control.TGetProperty(L"/", movie::kPropertyWidth)));
+  measured.height = LeadingInteger(FromWide(control.TGetProperty(L"/", movie::kPropertyHeight)));
   const long frames = control.TotalFrames();
   measured.frameCount = frames > 0 ? static_cast<uint32_t>(frames) : 0;
   control.Destroy();

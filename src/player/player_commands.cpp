@@ -37,9 +37,9 @@ void PlayerDialog::ShowContextMenu() {
 bool PlayerDialog::OnCommand(WORD id, WORD, HWND) {
   using namespace layout;
   switch (id) {
-    case kCommandQualityLow: flashHost_.SetQuality(2); return true;
-    case kCommandQualityMedium: flashHost_.SetQuality(1); return true;
-    case kCommandQualityHigh: flashHost_.SetQuality(0); return true;
+    case kCommandQualityLow: flashHost_.SetQuality(kHostQualityLow); return true;
+    case kCommandQualityMedium: flashHost_.SetQuality(kHostQualityMedium); return true;
+    case kCommandQualityHigh: flashHost_.SetQuality(kHostQualityHigh); return true;
     case kCommandAlwaysOnTop: {
       auto& onTop = document_.appearanceOptions.alwaysOnTop;
       onTop = onTop ? 0 : 1;

@@ -2,9 +2,6 @@
 // into window styles, size, position and shape, hosts the presentation, signals the splash
 // program once, and handles the system menu, the context menu, keys, dragging and the
 // sequence timer.
-//
-// The drag-region model and the transparent host arrive with their own work; where set-up or a
-// handler needs them this class calls a clearly marked step that does nothing yet.
 #pragma once
 
 #include <windows.h>
@@ -31,10 +28,11 @@ namespace zp::player {
 
 class PlayerContextMenu;
 
-// What the transparent companion window reports to the player window: kind 0 a value (the
-// answer carries the drag codes), kind 1 a request for the context menu, kind 2 its rectangle.
+// What the transparent companion window reports to the player window, by HostNotification
+// code: it started (with a value; the answer carries the drag codes), it asks for the context
+// menu, or it moved (its rectangle).
 struct CompanionNotice {
-  int kind = 0;
+  int kind = HostNotification::kStarted;
   int value = 0;
   RECT rect{};
 };
@@ -100,7 +98,7 @@ class PlayerDialog : public win::Dialog {
   std::vector<layout::MenuEntry> ContextMenuEntries();
 
   void ApplyWindowLayout();
-  // The companion window's callback; the transparent host registers it when it lands.
+  // The companion window's callback: the transparent host's notices come here.
   CompanionAnswer OnCompanionNotice(const CompanionNotice& notice);
   const RECT& companionRect() const { return companionRect_; }
 

@@ -12,15 +12,15 @@ using namespace detail;
 CompanionAnswer PlayerDialog::OnCompanionNotice(const CompanionNotice& notice) {
   CompanionAnswer answer;
   switch (notice.kind) {
-    case 0:
+    case HostNotification::kStarted:
       companionValue_ = notice.value;
       answer.leftCode = layout::CompanionLeftCode(document_.mouseKeyOptions.leftDrag);
       answer.rightCode = layout::CompanionRightCode(document_.mouseKeyOptions.rightButton);
       break;
-    case 1:
+    case HostNotification::kContextRequest:
       ShowContextMenu();
       break;
-    case 2:
+    case HostNotification::kWindowMoved:
       companionRect_ = notice.rect;
       break;
     default:

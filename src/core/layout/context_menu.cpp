@@ -40,9 +40,9 @@ std::vector<MenuEntry> BuildContextMenu(const MenuSwitches& s, const MenuState& 
     quality.command = kCommandQuality;
     quality.stringId = 20;
     EntryList choices;
-    choices.Item(true, kCommandQualityLow, 14, state.qualityCode == 2);
-    choices.Item(true, kCommandQualityMedium, 15, state.qualityCode == 1);
-    choices.Item(true, kCommandQualityHigh, 16, state.qualityCode == 0);
+    choices.Item(true, kCommandQualityLow, 14, state.qualityCode == kHostQualityLow);
+    choices.Item(true, kCommandQualityMedium, 15, state.qualityCode == kHostQualityMedium);
+    choices.Item(true, kCommandQualityHigh, 16, state.qualityCode == kHostQualityHigh);
     quality.submenu = choices.Take();
     list.Add(std::move(quality));
   }

@@ -4,10 +4,10 @@ namespace zp::layout {
 
 int HostQualityCode(int quality) {
   switch (quality) {
-    case 0: return 2;
-    case 1: return 1;
-    case 2: return 0;
-    default: return 3;
+    case 0: return kHostQualityLow;
+    case 1: return kHostQualityMedium;
+    case 2: return kHostQualityHigh;
+    default: return kHostQualityUnchanged;
   }
 }
 

@@ -44,7 +44,11 @@ struct MenuSwitches {
   int hideAbout = 1;
 };
 
-// The host's quality code for the playback quality: 0 -> 2, 1 -> 1, 2 -> 0, other -> 3.
+// The quality the movie host is asked for; kUnchanged leaves the movie its own.
+enum HostQuality : int { kHostQualityHigh = 0, kHostQualityMedium = 1, kHostQualityLow = 2, kHostQualityUnchanged = 3 };
+
+// The host's quality code for the document's playback quality (0 low, 1 medium, 2 high, other
+// unchanged).
 int HostQualityCode(int quality);
 
 }  // namespace zp::layout

@@ -401,10 +401,10 @@ TEST_F(PlayerWindow, CompanionNoticesGetDragCodesAndKeepTheRectangle) {
   document.movieList.items[0].file.path = StageMovie();
   Open(document);
   ASSERT_TRUE(dialog_->transparent());
-  CompanionAnswer answer = dialog_->OnCompanionNotice({0, 7, {}});
+  CompanionAnswer answer = dialog_->OnCompanionNotice({HostNotification::kStarted, 7, {}});
   EXPECT_EQ(answer.leftCode, 4);
   EXPECT_EQ(answer.rightCode, 1);
-  dialog_->OnCompanionNotice({2, 0, RECT{10, 20, 310, 220}});
+  dialog_->OnCompanionNotice({HostNotification::kWindowMoved, 0, RECT{10, 20, 310, 220}});
   EXPECT_EQ(dialog_->companionRect().right, 310);
   // A transparent Flash movie's mouse belongs to the companion: nothing is filtered here.
   document.mouseKeyOptions.rightButton = 3;
