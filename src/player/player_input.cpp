@@ -82,11 +82,8 @@ bool PlayerDialog::HandleMouse(MSG& message) {
   switch (message.message) {
     case WM_MOUSEMOVE:
       if (message.wParam & (MK_LBUTTON | MK_RBUTTON)) {
-        const bool left = (message.wParam & MK_LBUTTON) != 0;
         if (dragging_) DragTo(cursor);
-        // Moves that belong to a drag go where the button's clicks go.
-        d.swallow = left ? (dragging_ ? k.leftDrag != 2 : (k.leftDrag < 0 || k.leftDrag > 2))
-                         : k.rightButton != 0;
+        d = layout::DecideButtonMove((message.wParam & MK_LBUTTON) != 0, dragging_, k.leftDrag, k.rightButton);
       } else {
         d = layout::DecideHover(OnDragArea(cursor));
       }

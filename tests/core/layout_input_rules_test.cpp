@@ -70,6 +70,30 @@ TEST(LayoutMouse, RightButtonByRightButton) {
   EXPECT_FALSE(DecideHover(false).swallow);
 }
 
+TEST(LayoutMouse, MovesWithAButtonHeldGoWhereThatButtonsClicksGo) {
+  struct Case {
+    bool leftHeld, dragging;
+    int leftDrag, rightButton;
+    bool swallowed;
+  };
+  const Case cases[] = {
+      {true, true, kLeftDragOnAreas, kRightButtonMenu, true},               // dragging by an area
+      {true, true, kLeftDragAnywhere, kRightButtonMenu, true},              // the movie saw no press
+      {true, true, kLeftDragAnywhereWithClicks, kRightButtonMenu, false},   // nor does it miss the moves
+      {true, false, kLeftDragOnAreas, kRightButtonMenu, false},             // a press off the areas
+      {true, false, kLeftDragAnywhereWithClicks, kRightButtonMenu, false},
+      {true, false, kLeftDragNone, kRightButtonToMovie, true},              // the left button does nothing
+      {true, false, -1, kRightButtonToMovie, true},
+      {false, false, kLeftDragOnAreas, kRightButtonToMovie, false},         // the right button's to the movie
+      {false, false, kLeftDragOnAreas, kRightButtonMenu, true},
+      {false, true, kLeftDragAnywhereWithClicks, kRightButtonDrags, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.leftHeld << c.dragging << " " << c.leftDrag << " " << c.rightButton);
+    EXPECT_EQ(DecideButtonMove(c.leftHeld, c.dragging, c.leftDrag, c.rightButton).swallow, c.swallowed);
+  }
+}
+
 TEST(LayoutMouse, CompanionDragCodes) {
   EXPECT_EQ(CompanionLeftCode(0), 0);
   EXPECT_EQ(CompanionLeftCode(1), 1);

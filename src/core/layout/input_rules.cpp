@@ -27,15 +27,15 @@ MouseDecision DecideLeftDown(int leftDrag, bool insideWindow, bool onDragArea) {
     return d;
   }
   switch (leftDrag) {
-    case 0:
+    case kLeftDragOnAreas:
       if (onDragArea) {
         d.moveCursor = true;
         d.drag = DragAction::kBegin;
         d.swallow = true;
       }
       break;
-    case 1: d.drag = DragAction::kBegin; d.swallow = true; break;
-    case 2: d.drag = DragAction::kBegin; break;
+    case kLeftDragAnywhere: d.drag = DragAction::kBegin; d.swallow = true; break;
+    case kLeftDragAnywhereWithClicks: d.drag = DragAction::kBegin; break;
     default: d.swallow = true; break;
   }
   return d;
@@ -44,14 +44,14 @@ MouseDecision DecideLeftDown(int leftDrag, bool insideWindow, bool onDragArea) {
 MouseDecision DecideLeftUp(int leftDrag, bool onDragArea) {
   MouseDecision d;
   switch (leftDrag) {
-    case 0:
+    case kLeftDragOnAreas:
       if (onDragArea) {
         d.drag = DragAction::kEnd;
         d.swallow = true;
       }
       break;
-    case 1: d.drag = DragAction::kEnd; d.swallow = true; break;
-    case 2: d.drag = DragAction::kEnd; break;
+    case kLeftDragAnywhere: d.drag = DragAction::kEnd; d.swallow = true; break;
+    case kLeftDragAnywhereWithClicks: d.drag = DragAction::kEnd; break;
     default: d.swallow = true; break;
   }
   return d;
@@ -60,9 +60,9 @@ MouseDecision DecideLeftUp(int leftDrag, bool onDragArea) {
 MouseDecision DecideRightDown(int rightButton) {
   MouseDecision d;
   switch (rightButton) {
-    case 0: break;
-    case 1: d.contextMenu = true; d.swallow = true; break;
-    case 2: d.drag = DragAction::kBegin; d.swallow = true; break;
+    case kRightButtonToMovie: break;
+    case kRightButtonMenu: d.contextMenu = true; d.swallow = true; break;
+    case kRightButtonDrags: d.drag = DragAction::kBegin; d.swallow = true; break;
     default: d.swallow = true; break;
   }
   return d;
@@ -71,8 +71,8 @@ MouseDecision DecideRightDown(int rightButton) {
 MouseDecision DecideRightUp(int rightButton) {
   MouseDecision d;
   switch (rightButton) {
-    case 0: break;
-    case 2: d.drag = DragAction::kEnd; d.swallow = true; break;
+    case kRightButtonToMovie: break;
+    case kRightButtonDrags: d.drag = DragAction::kEnd; d.swallow = true; break;
     default: d.swallow = true; break;
   }
   return d;
@@ -85,20 +85,34 @@ MouseDecision DecideHover(bool onDragArea) {
   return d;
 }
 
+MouseDecision DecideButtonMove(bool leftHeld, bool dragging, int leftDrag, int rightButton) {
+  MouseDecision d;
+  if (!leftHeld) {
+    d.swallow = rightButton != kRightButtonToMovie;
+  } else if (dragging) {
+    // Only a drag that lets the movie see the press lets it see the moves too.
+    d.swallow = leftDrag != kLeftDragAnywhereWithClicks;
+  } else {
+    // Without a drag the moves go to the movie, unless the left button does nothing at all.
+    d.swallow = leftDrag < kLeftDragOnAreas || leftDrag > kLeftDragAnywhereWithClicks;
+  }
+  return d;
+}
+
 int CompanionLeftCode(int leftDrag) {
   switch (leftDrag) {
-    case 0: return companion::kLeftDragsByAreas;
-    case 1: return companion::kLeftDragsAnywhere;
-    case 3: return companion::kButtonDoesNothing;
+    case kLeftDragOnAreas: return companion::kLeftDragsByAreas;
+    case kLeftDragAnywhere: return companion::kLeftDragsAnywhere;
+    case kLeftDragNone: return companion::kButtonDoesNothing;
     default: return companion::kLeftDragsAnywhereAndClicks;
   }
 }
 
 int CompanionRightCode(int rightButton) {
   switch (rightButton) {
-    case 0: return companion::kRightToMovie;
-    case 2: return companion::kRightDrags;
-    case 3: return companion::kButtonDoesNothing;
+    case kRightButtonToMovie: return companion::kRightToMovie;
+    case kRightButtonDrags: return companion::kRightDrags;
+    case kRightButtonNone: return companion::kButtonDoesNothing;
     default: return companion::kRightOpensMenu;
   }
 }

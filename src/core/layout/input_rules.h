@@ -15,6 +15,17 @@ inline constexpr int kVirtualKeyEscape = 0x1B;
 
 KeyDecision DecideKeyDown(int virtualKey, int closeKeyMode, int closeKeyEnabled, int escapeCloses);
 
+// What the document's `leftDrag` and `rightButton` ask of the buttons. In the window any other
+// value does nothing, as kLeftDragNone and kRightButtonNone do; the transparent companion reads
+// other values its own way (CompanionLeftCode, CompanionRightCode).
+enum LeftDrag : int {
+  kLeftDragOnAreas = 0,
+  kLeftDragAnywhere = 1,
+  kLeftDragAnywhereWithClicks = 2,
+  kLeftDragNone = 3,
+};
+enum RightButton : int { kRightButtonToMovie = 0, kRightButtonMenu = 1, kRightButtonDrags = 2, kRightButtonNone = 3 };
+
 enum class DragAction { kNone, kBegin, kEnd };
 
 struct MouseDecision {
@@ -31,6 +42,9 @@ MouseDecision DecideRightDown(int rightButton);
 MouseDecision DecideRightUp(int rightButton);
 // Mouse move with no button held: over a drag area the cursor becomes the four-way arrow.
 MouseDecision DecideHover(bool onDragArea);
+// Mouse move with a button held (the left one when `leftHeld`): the move goes where that
+// button's clicks go. `dragging`: a drag of the window is under way.
+MouseDecision DecideButtonMove(bool leftHeld, bool dragging, int leftDrag, int rightButton);
 
 // The drag codes answered to the transparent companion window, which numbers the buttons'
 // behaviours its own way.
