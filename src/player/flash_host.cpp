@@ -5,6 +5,7 @@
 #include "framework/library_loading.h"
 #include "framework/message_pump.h"
 #include "platform/wide.h"
+#include "services/existing_file.h"
 
 namespace zp::player {
 namespace {
@@ -12,11 +13,6 @@ namespace {
 const wchar_t kHostClass[] = L"ZentraFlashHost";
 
 bool RegisterHostClass() { return win::RegisterWindowClass(kHostClass, CS_BYTEALIGNCLIENT); }
-
-bool FileExists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // The system's sound call, looked up once: the player links no sound library for it.
 using PlaySoundFunction = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
@@ -120,7 +116,7 @@ bool CFlashHost::PrepareMovieControl() {
 
 bool CFlashHost::ShowItem(const std::wstring& path) {
   itemPath_ = ToWide(std::u16string(TrimWhiteSpace(FromWide(path))));
-  if (!FileExists(itemPath_)) return true;
+  if (!services::IsExistingFile(itemPath_)) return true;
   paused_ = false;
   const MovieKind kind = KindOfPath(FromWide(itemPath_));
   kind_ = kind == MovieKind::kFlash ? kMovie : kind == MovieKind::kWebPage ? kWeb : kPicture;
@@ -227,7 +223,9 @@ void CFlashHost::ResetReady(int value) {
   if (kind_ == kMovie) movie_.ResetReady(value);
 }
 
-bool CFlashHost::MovieExists() const { return kind_ != kMovie || FileExists(movie_.moviePath()); }
+bool CFlashHost::MovieExists() const {
+  return kind_ != kMovie || services::IsExistingFile(movie_.moviePath());
+}
 
 CFlashMovieCtrl* CFlashHost::PlayingControl() { return kind_ == kMovie ? movie_.control() : nullptr; }
 

@@ -1,22 +1,18 @@
 #include "player/movie_control.h"
 
+#include "common/movie_ids.h"
 #include "core/layout/player_options.h"
 #include "core/temp_files.h"
-#include "common/movie_ids.h"
 #include "framework/application.h"
 #include "framework/topmost.h"
 #include "platform/wide.h"
+#include "services/existing_file.h"
 #include "services/support_components.h"
 
 namespace zp::player {
 namespace {
 
 CMovieControl* theMovieControl = nullptr;
-
-bool FileExists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 }  // namespace
 
@@ -84,7 +80,7 @@ bool CMovieControl::CreateControl(HWND parent, bool transparent, const RECT& rec
 
 void CMovieControl::RunFlashInstaller() {
   const std::wstring installer = ToWide(ProgramDirectory()) + L"\\InstallFlashPlayer.exe";
-  if (FileExists(installer)) services::RunAndWaitResponsive(installer, L"");
+  if (services::IsExistingFile(installer)) services::RunAndWaitResponsive(installer, L"");
   HWND main = parentWindow_ ? GetAncestor(parentWindow_, GA_ROOT) : nullptr;
   if (main) {
     // In and out of the topmost band: back in front of the installer's windows.
@@ -94,7 +90,7 @@ void CMovieControl::RunFlashInstaller() {
 }
 
 bool CMovieControl::LoadMovie(const std::wstring& path) {
-  if (!created_ || !FileExists(path)) return false;
+  if (!created_ || !services::IsExistingFile(path)) return false;
   if (backgroundColour_ == -1) {
     if (!transparent_) flashCtrl_.BGColor(L"");
   } else {

@@ -2,17 +2,13 @@
 
 #include "core/document/document_model.h"
 #include "platform/wide.h"
+#include "services/existing_file.h"
 
 namespace zp::player {
 namespace {
 
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-bool IsExistingFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
@@ -28,7 +24,7 @@ bool PictureView::Load(const std::wstring& path) {
   picture_ = {};
   path_ = path;
   renderedPath_.clear();
-  if (!IsExistingFile(path) || KindOfPath(FromWide(path)) != MovieKind::kPicture) return false;
+  if (!services::IsExistingFile(path) || KindOfPath(FromWide(path)) != MovieKind::kPicture) return false;
   const auto size = pictures::MeasurePicture(path);
   if (!size) return false;
   picture_ = *size;
