@@ -56,6 +56,7 @@ bool RunVisual(MovieHost& host, const MovieCase& movie, const fs::path& outputFo
     report = "does not load";
     return false;
   }
+  host.SetHighQuality(movie.highQuality);
   bool all = true;
   int shown = 1;
   for (const Comparison& comparison : movie.comparisons) {

@@ -30,6 +30,19 @@ int FramesFromToml(const std::string& toml) {
   return 1;
 }
 
+// 0 when a test.toml asks for `quality = "low"`, else 1.
+int HighQualityFromToml(const std::string& toml) {
+  std::istringstream lines(toml);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const size_t key = line.find("quality");
+    if (key == std::string::npos || line.find("=", key) == std::string::npos) continue;
+    const size_t value = line.find('"', line.find('=', key));
+    if (value != std::string::npos && line.compare(value, 5, "\"low\"") == 0) return 0;
+  }
+  return 1;
+}
+
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -67,7 +80,12 @@ std::optional<std::vector<MovieCase>> ReadSuite(const std::filesystem::path& fol
     c.swf = folder / Text(movie, "file");
     const std::string output = Text(movie, "expected_output");
     if (!output.empty() && std::filesystem::exists(folder / output)) c.expectedOutput = folder / output;
-    c.frames = FramesFromToml(ReadText(folder / c.name / "test.toml"));
+    const std::string toml = ReadText(folder / c.name / "test.toml");
+    c.frames = FramesFromToml(toml);
+    c.highQuality = HighQualityFromToml(toml);
+    if (const auto rate = movie.find("frame_rate"); rate != movie.end() && rate->is_number()) {
+      c.frameRate = rate->get<double>();
+    }
     const auto comparisons = movie.find("comparisons");
     const bool listed = comparisons != movie.end() && comparisons->is_array();
     for (const auto& entry : listed ? *comparisons : nlohmann::json::array()) {

@@ -24,10 +24,14 @@ struct MovieCase {
   std::filesystem::path swf;
   std::filesystem::path expectedOutput;  // trace lines; empty path when none
   int frames = 1;                        // frames to play for the trace
+  double frameRate = 0;                  // frames a second, as the manifest gives it (0: not given)
+  // The quality the pictures were drawn at, as the control's high quality property takes it:
+  // 0 for low (crisp edges), 1 for medium, high and best, and when the suite says nothing.
+  int highQuality = 1;
   std::vector<Comparison> comparisons;
 };
 
-// Reads manifest.json in `folder`, with each movie's test.toml for its frame count. Fails
+// Reads manifest.json in `folder`, with each movie's test.toml for its frame count and quality. Fails
 // (nothing) when the manifest cannot be read.
 std::optional<std::vector<MovieCase>> ReadSuite(const std::filesystem::path& folder);
 

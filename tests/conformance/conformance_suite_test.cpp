@@ -42,10 +42,11 @@ TEST(ConformanceSuite, ReadsTheManifestWithFrameCountsAndComparesTraces) {
   test::ScratchDirectory scratch;
   const std::filesystem::path folder(scratch.path());
   std::filesystem::create_directories(folder / "a");
-  std::ofstream(folder / "a" / "test.toml") << "num_ticks = 7\n";
+  std::ofstream(folder / "a" / "test.toml")
+      << "num_ticks = 7\n[player_options]\nwith_renderer = { optional = true, quality = \"low\" }\n";
   std::ofstream(folder / "a" / "output.txt") << "x\n";
   std::ofstream(folder / "manifest.json") << R"({"movies": [
-    {"name": "a", "kind": "visual", "file": "a/test.swf", "expected_output": "a/output.txt",
+    {"name": "a", "kind": "visual", "file": "a/test.swf", "expected_output": "a/output.txt", "frame_rate": 12.5,
      "comparisons": [{"png": "p.png", "iteration": 3, "ruffle_checks": [{"tolerance": 2, "max_outliers": 9}]}]},
     {"name": "b", "kind": "trace", "file": "b/test.swf", "expected_output": null, "comparisons": null},
     "not a movie"]})";
@@ -60,7 +61,11 @@ TEST(ConformanceSuite, ReadsTheManifestWithFrameCountsAndComparesTraces) {
   EXPECT_EQ(a.comparisons[0].iteration, 3);
   EXPECT_EQ(a.comparisons[0].tolerance, 2);
   EXPECT_EQ(a.comparisons[0].maxOutliers, 9);
+  EXPECT_EQ(a.highQuality, 0);
+  EXPECT_EQ(a.frameRate, 12.5);
+  EXPECT_EQ((*suite)[1].frameRate, 0);
   EXPECT_EQ((*suite)[1].frames, 1);  // no test.toml
+  EXPECT_EQ((*suite)[1].highQuality, 1);
   EXPECT_TRUE((*suite)[1].expectedOutput.empty());
 
   std::ofstream(folder / "manifest.json") << "{ broken";

@@ -42,6 +42,23 @@ bool MovieHost::Load(const std::wstring& moviePath) {
   return SUCCEEDED(hr);
 }
 
+bool MovieHost::SetHighQuality(int value) {
+  if (!control_) return false;
+  VARIANT args[3];  // in reverse: value, property, target
+  for (VARIANT& v : args) VariantInit(&v);
+  args[0].vt = VT_BSTR;
+  args[0].bstrVal = SysAllocString(std::to_wstring(value).c_str());
+  args[1].vt = VT_I4;
+  args[1].lVal = 16;  // high quality
+  args[2].vt = VT_BSTR;
+  args[2].bstrVal = SysAllocString(L"/");
+  DISPPARAMS params{args, nullptr, 3, 0};
+  const HRESULT hr =
+      control_->Invoke(zp::movie::kDispTSetProperty, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+  for (VARIANT& v : args) VariantClear(&v);
+  return SUCCEEDED(hr);
+}
+
 bool MovieHost::Step(int frames) {
   if (!control_) return false;
   if (frames <= 0) return true;

@@ -24,6 +24,8 @@ class MovieHost {
 
   // A fresh control with `moviePath` loaded; false when either fails.
   bool Load(const std::wstring& moviePath);
+  // Sets the root's high quality property (0 low, 1 high, 2 best), as a container may.
+  bool SetHighQuality(int value);
   // Steps playback by `frames` frame periods.
   bool Step(int frames);
   // The current frame drawn at `width` × `height` as 0xAARRGGBB pixels, rows top first.

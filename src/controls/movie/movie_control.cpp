@@ -378,7 +378,7 @@ STDMETHODIMP MovieControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC,
   if (flavor_ == Flavor::kWindowless) {
     // The stage stays transparent: the container sees through to whatever it drew first.
     const int32_t width = area.right - area.left, height = area.bottom - area.top;
-    if (width > 0 && height > 0) DrawMovieBlended(hdc, area, session_.DrawList(width, height));
+    if (width > 0 && height > 0) DrawMovieBlended(hdc, area, session_.DrawList(width, height), session_.Edges());
   } else {
     Paint(hdc, area);
   }
@@ -563,7 +563,7 @@ void MovieControl::DeliverEvents() {
 void MovieControl::Paint(HDC hdc, const RECT& bounds) {
   const int32_t width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
   if (width <= 0 || height <= 0) return;
-  DrawMovie(hdc, bounds, session_.Background(), session_.DrawList(width, height));
+  DrawMovie(hdc, bounds, session_.Background(), session_.DrawList(width, height), session_.Edges());
 }
 
 LRESULT MovieControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/swf/swf_player.h"
+#include "core/swf/swf_raster.h"
 #include "core/swf/swf_render.h"
 
 namespace zp::swf {
@@ -46,7 +47,7 @@ class MovieSession {
   std::optional<uint32_t> backgroundRgb;  // set by the container; otherwise the movie's own
   std::optional<TwipsRect> zoom;
   double xScalePercent = 100, yScalePercent = 100;
-  int32_t highQuality = 1;
+  int32_t highQuality = 1;  // 0 low (crisp edges), 1 high and 2 best (smooth edges)
   Point mouseStagePixels;  // the last mouse position over the view, in stage pixels
 
   // The colour behind the movie: the container's, else the movie's, else white.
@@ -54,6 +55,7 @@ class MovieSession {
   TwipsRect Stage() const;
   ViewTransform View(int32_t width, int32_t height) const;
   std::vector<DrawItem> DrawList(int32_t width, int32_t height) const;
+  EdgeQuality Edges() const { return highQuality > 0 ? EdgeQuality::kSmooth : EdgeQuality::kCrisp; }
   // Records the mouse at a view position.
   void TrackMouse(int32_t viewX, int32_t viewY, int32_t width, int32_t height);
   // SetZoomRect in twips; an empty rectangle shows the whole stage again.
