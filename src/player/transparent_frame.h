@@ -56,6 +56,8 @@ class FlashCView : public win::Window {
   // The last picture handed to the system, for tests: premultiplied BGRA, top row first.
   const uint32_t* lastPicture() const { return pixelsBlack_; }
   SIZE pictureSize() const { return SIZE{pictureWidth_, pictureHeight_}; }
+  // Whether the display takes the alpha byte as it is (the benchmark reports which way it drew).
+  bool screenIs32Bit() const { return screenIs32Bit_; }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
