@@ -154,7 +154,7 @@ TEST(SwfText, FieldStateIsWhatActionsReadAndWrite) {
   recipe.variable = "_root.name";
   recipe.text = "<p>one</p><p>two &amp; more</p>";
   TextFieldState state(Field(recipe));
-  EXPECT_EQ(state.text(), u"one\rtwo & more\r");
+  EXPECT_EQ(state.text(), u"one\rtwo & more");  // paragraphs are separated, not ended
   EXPECT_EQ(state.htmlText(), u"<p>one</p><p>two &amp; more</p>");
   EXPECT_EQ(state.variableName(), u"_root.name");
   EXPECT_TRUE(state.border && state.background);

@@ -22,7 +22,7 @@ class ActionHost {
   virtual void Stop() = 0;
   virtual void NextFrame() = 0;
   virtual void PrevFrame() = 0;
-  virtual void GotoFrame(uint32_t frame) = 0;  // 0-based; out of range goes to the last frame
+  virtual void GotoFrame(uint32_t frame) = 0;  // 0-based; a frame past the last does nothing
   virtual void GotoLabel(std::u16string_view label) = 0;  // an unknown label does nothing
   virtual void GetUrl(std::u16string_view url, std::u16string_view target) = 0;
   virtual Value GetVariable(std::u16string_view name) = 0;

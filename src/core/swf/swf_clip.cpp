@@ -2,10 +2,15 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 
+#include "core/swf/swf_bounds.h"
 #include "core/swf/swf_builtins.h"
+#include "core/swf/swf_clip_drawing.h"
 #include "core/swf/swf_display.h"
 #include "core/swf/swf_player.h"
+#include "core/swf/swf_text_field_object.h"
+#include "core/swf/swf_timeline.h"
 #include "core/swf/swf_vm.h"
 
 namespace zp::swf {
@@ -45,6 +50,7 @@ Instance* SelfInstance(const Value& self) {
 // A frame argument: a number counts from 1, a string is a label or a number.
 std::optional<size_t> FrameOf(Vm& vm, const Instance& in, const Value& v) {
   if (!in.HasTimeline()) return std::nullopt;
+  if (v.IsObject()) return FrameOf(vm, in, Value(vm.ToString(v)));  // a label or number as text
   double number = 0;
   if (v.IsString()) {
     if (const auto label = in.timeline->FindLabel(v.AsString())) return *label;
@@ -53,8 +59,11 @@ std::optional<size_t> FrameOf(Vm& vm, const Instance& in, const Value& v) {
     number = vm.ToNumber(v);
   }
   if (std::isnan(number)) return std::nullopt;
-  if (number < 1) number = 1;
-  return static_cast<size_t>(std::min(number, static_cast<double>(in.FrameCount()))) - 1;
+  // Frame numbers wrap as 32-bit integers; one before the first goes nowhere, past the last
+  // goes to the last.
+  const int32_t index = static_cast<int32_t>(static_cast<uint32_t>(ToInt32(number)) - 1u);
+  if (index < 0) return std::nullopt;
+  return std::min(static_cast<size_t>(index), in.FrameCount() - 1);
 }
 
 template <bool Play>
@@ -62,7 +71,21 @@ Value GotoAnd(Vm& vm, const Value& self, std::span<const Value> args) {
   ClipObject* clip = SelfClip(self);
   Instance* in = SelfInstance(self);
   if (!in) return Value();
-  if (const auto frame = FrameOf(vm, *in, Arg(args, 0))) clip->player().ShowFrame(*in, *frame);
+  Value where = Arg(args, 0);
+  // "path:frame": a frame of the timeline the path names.
+  if (where.IsString()) {
+    const std::u16string text = where.AsString();
+    const size_t colon = text.rfind(u':');
+    if (colon != std::u16string::npos) {
+      const std::u16string_view path = std::u16string_view(text).substr(0, colon);
+      Instance* named = path.empty() ? in : in->FindByPath(path, vm.heap().caseSensitive());
+      if (!named) return Value();
+      clip = static_cast<ClipObject*>(clip->player().ObjectFor(*named));
+      in = named;
+      where = Value(text.substr(colon + 1));
+    }
+  }
+  if (const auto frame = FrameOf(vm, *in, where)) clip->player().ShowFrame(*in, *frame);
   if (Instance* again = clip->instance()) again->playing = Play;
   return Value();
 }
@@ -104,6 +127,158 @@ Value NextHighestDepth(Vm&, const Value& self, std::span<const Value>) {
   return Value(static_cast<double>(highest + 1));
 }
 
+// Depths scripts may use, as getDepth counts them; outside these nothing is made.
+constexpr double kLowestScriptDepth = -16384;
+constexpr double kHighestScriptDepth = 2130690044;
+
+// A depth argument as stored, or nothing when it is no number or out of range.
+std::optional<int32_t> StoredDepth(Vm& vm, const Value& v) {
+  const double d = vm.ToNumber(v);
+  if (std::isnan(d) || d < kLowestScriptDepth || d > kHighestScriptDepth) return std::nullopt;
+  return static_cast<int32_t>(std::trunc(d)) + kScriptDepthOffset;
+}
+
+// Copies the enumerable properties of an initialisation object onto a new clip.
+Value Initialised(Vm& vm, Player& player, Instance* made, const Value& init) {
+  if (!made) return Value();
+  const Value object(player.ObjectFor(*made));
+  if (Object* from = init.ObjectOrNull()) {
+    for (const std::u16string& name : vm.EnumerableNames(from)) vm.SetMember(object, name, vm.GetMember(init, name));
+  }
+  return object;
+}
+
+Value AttachMovie(Vm& vm, const Value& self, std::span<const Value> args) {
+  ClipObject* clip = SelfClip(self);
+  Instance* in = SelfInstance(self);
+  if (!in || !in->movie || !in->HasTimeline()) return Value();
+  const auto depth = StoredDepth(vm, Arg(args, 2));
+  const auto id = in->movie->FindExport(vm.ToString(Arg(args, 0)));
+  if (!depth || !id) return Value();
+  Instance* made = clip->player().CreateInstance(*in, *depth, *id, vm.ToString(Arg(args, 1)));
+  const Value object = Initialised(vm, clip->player(), made, Arg(args, 3));
+  // A class registered for the symbol gives the clip its prototype and constructs it.
+  if (Property* registered = RegisteredClasses(vm)->FindOwn(vm.ToString(Arg(args, 0)))) {
+    const Value constructor = registered->value;
+    const Value prototype = vm.GetMember(constructor, u"prototype");
+    if (object.IsObject() && prototype.IsObject()) {
+      object.AsObject()->SetProto(prototype.AsObject());
+      vm.Call(constructor, object, {});
+    }
+  }
+  return object;
+}
+
+Value CreateEmptyMovieClip(Vm& vm, const Value& self, std::span<const Value> args) {
+  ClipObject* clip = SelfClip(self);
+  Instance* in = SelfInstance(self);
+  const auto depth = StoredDepth(vm, Arg(args, 1));
+  if (!in || !in->HasTimeline() || !depth) return Value();
+  Instance* made = DisplayTreeEditor::CreateEmpty(clip->player(), *in, *depth, vm.ToString(Arg(args, 0)));
+  return made ? Value(clip->player().ObjectFor(*made)) : Value();
+}
+
+Value DuplicateMovieClip(Vm& vm, const Value& self, std::span<const Value> args) {
+  ClipObject* clip = SelfClip(self);
+  Instance* in = SelfInstance(self);
+  const auto depth = StoredDepth(vm, Arg(args, 1));
+  if (!in || !in->parent || !depth) return Value();
+  Instance* made = DisplayTreeEditor::Duplicate(clip->player(), *in, *depth, vm.ToString(Arg(args, 0)));
+  return Initialised(vm, clip->player(), made, Arg(args, 2));
+}
+
+Value RemoveMovieClip(Vm&, const Value& self, std::span<const Value>) {
+  ClipObject* clip = SelfClip(self);
+  Instance* in = SelfInstance(self);
+  // Only what stands at a script's depth can go; timeline objects must be moved there first.
+  if (in && in->parent && in->depth >= kScriptDepthOffset) clip->player().RemoveInstance(*in);
+  return Value();
+}
+
+Value SwapDepths(Vm& vm, const Value& self, std::span<const Value> args) {
+  ClipObject* clip = SelfClip(self);
+  Instance* in = SelfInstance(self);
+  if (!in || !in->parent) return Value();
+  std::optional<int32_t> depth;
+  if (ClipObject* other = SelfClip(Arg(args, 0))) {
+    Instance* target = other->instance();
+    if (!target || target->parent != in->parent) return Value();
+    depth = target->depth;
+  } else {
+    depth = StoredDepth(vm, Arg(args, 0));
+  }
+  if (depth) DisplayTreeEditor::SwapDepth(clip->player(), *in, *depth);
+  return Value();
+}
+
+Value InstanceAtDepth(Vm& vm, const Value& self, std::span<const Value> args) {
+  ClipObject* clip = SelfClip(self);
+  Instance* in = SelfInstance(self);
+  const auto depth = StoredDepth(vm, Arg(args, 0));
+  if (!in || !depth) return Value();
+  Instance* child = in->ChildAt(*depth);
+  if (!child || child->kind == CharacterKind::kShape) return child ? Value(clip->player().ObjectFor(*in)) : Value();
+  return Value(clip->player().ObjectFor(*child));
+}
+
+// The matrix from `in`'s space to that of `space` (an ancestor, or the root's when null).
+Matrix ToSpaceOf(const Instance* in, const Instance* space) {
+  Matrix m;
+  for (const Instance* at = in; at && at != space && at->parent; at = at->parent) m = m.Then(at->matrix);
+  return m;
+}
+
+Value GetBounds(Vm& vm, const Value& self, std::span<const Value> args) {
+  Instance* in = SelfInstance(self);
+  if (!in) return Value();
+  const Instance* space = in;
+  if (ClipObject* other = SelfClip(Arg(args, 0))) space = other->instance();
+  // Into the root's space, then back down into the one asked for.
+  Matrix toRoot = ToSpaceOf(in, nullptr);
+  Matrix fromRoot = ToSpaceOf(space, nullptr);
+  const double det = fromRoot.a * fromRoot.d - fromRoot.b * fromRoot.c;
+  Matrix inverse;
+  if (det != 0) {
+    inverse = {fromRoot.d / det, -fromRoot.b / det, -fromRoot.c / det, fromRoot.a / det, 0, 0};
+    inverse.tx = -(inverse.a * fromRoot.tx + inverse.c * fromRoot.ty);
+    inverse.ty = -(inverse.b * fromRoot.tx + inverse.d * fromRoot.ty);
+  }
+  const auto extent = ContentExtent(*in, toRoot.Then(inverse));
+  Object* result = vm.NewObject();
+  const Extent e = extent.value_or(Extent{6710886.35 * kTwips, 6710886.35 * kTwips, 6710886.35 * kTwips, 6710886.35 * kTwips});
+  result->SetOwn(u"xMin", e.xMin / kTwips);
+  result->SetOwn(u"xMax", e.xMax / kTwips);
+  result->SetOwn(u"yMin", e.yMin / kTwips);
+  result->SetOwn(u"yMax", e.yMax / kTwips);
+  return Value(result);
+}
+
+Value HitTest(Vm& vm, const Value& self, std::span<const Value> args) {
+  Instance* in = SelfInstance(self);
+  if (!in) return Value(false);
+  const auto mine = ContentExtent(*in, ToSpaceOf(in, nullptr));
+  if (!mine) return Value(false);
+  if (ClipObject* other = SelfClip(Arg(args, 0))) {
+    Instance* target = other->instance();
+    const auto theirs = target ? ContentExtent(*target, ToSpaceOf(target, nullptr)) : std::nullopt;
+    return Value(theirs && theirs->xMin <= mine->xMax && mine->xMin <= theirs->xMax && theirs->yMin <= mine->yMax &&
+                 mine->yMin <= theirs->yMax);
+  }
+  const double x = vm.ToNumber(Arg(args, 0)) * kTwips, y = vm.ToNumber(Arg(args, 1)) * kTwips;
+  return Value(x >= mine->xMin && x <= mine->xMax && y >= mine->yMin && y <= mine->yMax);
+}
+
+Value SetMask(Vm&, const Value& self, std::span<const Value> args) {
+  ClipObject* clip = SelfClip(self);
+  Instance* in = SelfInstance(self);
+  if (!in) return Value(false);
+  ClipObject* mask = SelfClip(Arg(args, 0));
+  Instance* maskInstance = mask ? mask->instance() : nullptr;
+  in->scriptMask = maskInstance ? maskInstance->serial : 0;
+  clip->player().MarkRedraw();
+  return Value(true);
+}
+
 Value Nothing(Vm&, const Value&, std::span<const Value>) { return Value(); }
 Value BytesTotal(Vm&, const Value& self, std::span<const Value>) {
   Instance* in = SelfInstance(self);
@@ -117,6 +292,7 @@ Instance* ClipObject::instance() const { return player_.FindBySerial(serial_); }
 bool ClipObject::GetSpecial(Vm& vm, std::u16string_view name, Value& out) {
   Instance* in = instance();
   if (!in || name.empty()) return false;
+  if (in->textField && GetTextFieldProperty(vm, *in, name, out)) return true;
   if (name[0] == u'_') {
     const Matrix& m = in->matrix;
     if (name == u"_x") out = m.tx / kTwips;
@@ -132,7 +308,10 @@ bool ClipObject::GetSpecial(Vm& vm, std::u16string_view name, Value& out) {
     else if (name == u"_target") out = Value(SlashPath(*in));
     else if (name == u"_parent") out = in->parent ? Value(player_.ObjectFor(*in->parent)) : Value();
     else if (name == u"_root" || name == u"_level0") out = Value(player_.ObjectFor(player_.root()));
-    else if (name == u"_width" || name == u"_height") out = 0.0;
+    else if (name == u"_width" || name == u"_height") {
+      const auto e = ContentExtent(*in, in->matrix);
+      out = e ? (name == u"_width" ? e->Width() : e->Height()) / kTwips : 0.0;
+    }
     else if (name == u"_url") out = Value(u"");
     else if (name == u"_xmouse" || name == u"_ymouse") out = 0.0;
     else if (name == u"_highquality") out = 1.0;
@@ -157,6 +336,10 @@ bool ClipObject::ChildNamed(Vm& vm, Instance& in, std::u16string_view name, Valu
 
 bool ClipObject::SetSpecial(Vm& vm, std::u16string_view name, const Value& value) {
   Instance* in = instance();
+  if (in && in->textField && SetTextFieldProperty(vm, *in, name, value)) {
+    player_.MarkRedraw();
+    return true;
+  }
   if (!in || name.empty() || name[0] != u'_') return false;
   const double n = vm.ToNumber(value);
   Matrix& m = in->matrix;
@@ -173,13 +356,21 @@ bool ClipObject::SetSpecial(Vm& vm, std::u16string_view name, const Value& value
     if (number) SetScaleRotation(m, ScaleX(m), ScaleY(m), std::remainder(n, 360.0));
   } else if (name == u"_alpha") {
     if (number) in->colorTransform.aMult = static_cast<int32_t>(std::clamp(n, -32768.0, 32767.0) * 256 / 100);
+  } else if (name == u"_width" || name == u"_height") {
+    const bool wide = name == u"_width";
+    const auto e = ContentExtent(*in, in->matrix);
+    const double now = e ? (wide ? e->Width() : e->Height()) / kTwips : 0;
+    if (number && now > 0 && n >= 0) {
+      const double sx = ScaleX(m), sy = ScaleY(m);
+      SetScaleRotation(m, wide ? sx * n / now : sx, wide ? sy : sy * n / now, Rotation(m));
+    }
   } else if (name == u"_visible") {
     in->visible = vm.ToBool(value);
   } else if (name == u"_name") {
     in->name = vm.ToString(value);
   } else if (name == u"_currentframe" || name == u"_totalframes" || name == u"_framesloaded" || name == u"_target" ||
              name == u"_parent" || name == u"_root" || name == u"_url" || name == u"_xmouse" || name == u"_ymouse" ||
-             name == u"_width" || name == u"_height" || name == u"_droptarget") {
+             name == u"_droptarget") {
     // read-only, or not kept
   } else {
     return false;
@@ -204,7 +395,18 @@ void InstallMovieClip(Vm& vm) {
   vm.Method(proto, u"getNextHighestDepth", NextHighestDepth);
   vm.Method(proto, u"getBytesLoaded", BytesTotal);
   vm.Method(proto, u"getBytesTotal", BytesTotal);
-  for (std::u16string_view name : {u"startDrag", u"stopDrag", u"setMask", u"loadMovie", u"unloadMovie", u"getURL"}) {
+  InstallTextField(vm);
+  InstallClipDrawing(vm);
+  vm.Method(proto, u"attachMovie", AttachMovie);
+  vm.Method(proto, u"createEmptyMovieClip", CreateEmptyMovieClip);
+  vm.Method(proto, u"duplicateMovieClip", DuplicateMovieClip);
+  vm.Method(proto, u"removeMovieClip", RemoveMovieClip);
+  vm.Method(proto, u"swapDepths", SwapDepths);
+  vm.Method(proto, u"getInstanceAtDepth", InstanceAtDepth);
+  vm.Method(proto, u"getBounds", GetBounds);
+  vm.Method(proto, u"hitTest", HitTest);
+  vm.Method(proto, u"setMask", SetMask);
+  for (std::u16string_view name : {u"startDrag", u"stopDrag", u"loadMovie", u"unloadMovie", u"getURL"}) {
     vm.Method(proto, name, Nothing);
   }
 }

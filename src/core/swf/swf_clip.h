@@ -17,7 +17,9 @@ class Vm;
 
 class ClipObject final : public Object {
  public:
-  ClipObject(Player& player, uint32_t serial) : Object(ObjectKind::kClip), player_(player), serial_(serial) {}
+  // Text fields are plain objects to scripts (typeof gives "object"); clips are clips.
+  ClipObject(Player& player, uint32_t serial, ObjectKind kind = ObjectKind::kClip)
+      : Object(kind), player_(player), serial_(serial) {}
 
   Player& player() const { return player_; }
   uint32_t serial() const { return serial_; }

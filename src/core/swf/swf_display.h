@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "core/swf/swf_drawing.h"
 #include "core/swf/swf_effects.h"
 #include "core/swf/swf_geometry.h"
 #include "core/swf/swf_movie.h"
@@ -39,7 +40,7 @@ class Instance {
   Instance& operator=(const Instance&) = delete;
 
   Instance* const parent;  // null for the root
-  const int32_t depth;
+  int32_t depth;            // changes only with the key of its parent's map (swapDepths)
   const uint32_t serial;
 
   // What it shows: the character, and the movie whose dictionary defines it (and whose ids a
@@ -68,6 +69,8 @@ class Instance {
   // field a script makes sets one from ScriptFieldDefinition). A duplicate of an instance
   // takes a copy of the state, not the same one.
   std::shared_ptr<TextFieldState> textField;
+  // What scripts drew on it (the drawing methods), under its children; null when nothing.
+  std::shared_ptr<ScriptDrawing> drawing;
 
   // Timeline objects are placed, kept and removed by the frames of their parent; `placeFrame`
   // tells apart two placements of one character at one depth.

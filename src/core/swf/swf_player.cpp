@@ -1,6 +1,7 @@
 #include "core/swf/swf_player.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "core/swf/swf_timeline.h"
@@ -76,7 +77,40 @@ bool Player::NeedsFrames() const {
   for (const auto& [serial, instance] : instances_) {
     if (instance->playing && instance->FrameCount() > 1) return true;
   }
+  return HasFrameHandlers();
+}
+
+bool Player::HasFrameHandlers() const {
+  for (const auto& [serial, instance] : instances_) {
+    for (const ClipEventHandler& handler : ReadClipEventHandlers(instance->clipActions, movie_->version())) {
+      if (handler.events & kEventEnterFrame) return true;
+    }
+  }
+  for (const auto& [serial, object] : clipObjects_) {
+    if (object->FindOwn(ClipEventMethod(kEventEnterFrame))) return true;
+  }
   return false;
+}
+
+void Player::QueueClipEvent(Instance& clip, ClipEvent event) {
+  if (!clip.clipActions.empty()) {
+    const uint8_t version = clip.parent && clip.parent->movie ? clip.parent->movie->version() : movie_->version();
+    for (const ClipEventHandler& handler : ReadClipEventHandlers(clip.clipActions, version)) {
+      if (handler.events & event) actionQueue_.push_back({clip.serial, handler.actions, {}, event == kEventUnload});
+    }
+  }
+  const std::u16string_view method = ClipEventMethod(event);
+  if (!method.empty() && clip.HasTimeline()) actionQueue_.push_back({clip.serial, {}, method, event == kEventUnload});
+}
+
+void Player::ClipCreated(Instance& clip) {
+  if (clip.HasTimeline()) QueueClipEvent(clip, kEventLoad);
+}
+
+void Player::ClipRemoved(Instance& clip) {
+  if (!vm_ || !clip.HasTimeline() || (clip.clipActions.empty() && !clipObjects_.count(clip.serial))) return;
+  ObjectFor(clip);  // what the handlers run on once the clip is gone
+  QueueClipEvent(clip, kEventUnload);
 }
 
 int Player::Advance(uint64_t nowMs) {
@@ -113,20 +147,23 @@ int Player::StepFrames(int frames) {
 }
 
 void Player::Tick() {
-  AdvanceClip(*root_);
+  // Clips run their frame in the reverse of the order they were made (serials grow), the root
+  // last: each first receives its enter-frame event, then its timeline moves on. Clips made
+  // during the tick wait for the next one.
+  std::vector<uint32_t> order;
+  order.reserve(instances_.size() + 1);
+  for (const auto& [serial, instance] : instances_) {
+    if (instance->HasTimeline()) order.push_back(serial);
+  }
+  std::sort(order.begin(), order.end(), std::greater<>());
+  order.push_back(root_->serial);
+  for (const uint32_t serial : order) {
+    Instance* clip = FindBySerial(serial);
+    if (!clip) continue;  // removed by an earlier clip's frame
+    QueueClipEvent(*clip, kEventEnterFrame);
+    if (clip->playing) StepTimeline(*clip);
+  }
   RunQueuedActions();
-}
-
-void Player::AdvanceClip(Instance& clip) {
-  // Sprites this frame creates show their first frame now and move on with the next one.
-  std::vector<uint32_t> existing;
-  for (const auto& [depth, child] : clip.children) {
-    if (child.HasTimeline()) existing.push_back(child.serial);
-  }
-  if (clip.playing) StepTimeline(clip);
-  for (const uint32_t serial : existing) {
-    if (Instance* child = FindBySerial(serial)) AdvanceClip(*child);
-  }
 }
 
 bool Player::StepTimeline(Instance& clip) {
@@ -192,8 +229,9 @@ void Player::PrevFrame() {
 }
 
 void Player::GotoFrame(uint32_t frame) {
+  // A frame past the end is one that never loads: going there does nothing.
   Instance& clip = Target();
-  if (clip.HasTimeline()) ShowFrame(clip, std::min<size_t>(frame, clip.FrameCount() - 1));
+  if (clip.HasTimeline() && frame < clip.FrameCount()) ShowFrame(clip, frame);
 }
 
 void Player::GotoLabel(std::u16string_view label) {
@@ -213,11 +251,11 @@ void Player::QueueFrameActions(Instance& clip, size_t from, size_t to) {
   const auto& frames = clip.timeline->frames;
   for (size_t f = from; f <= to && f < frames.size(); ++f) {
     for (const InitActions& init : frames[f].initActions) {
-      if (initializedSprites_.emplace(clip.movie, init.sprite).second) actionQueue_.push_back({clip.serial, init.actions});
+      if (initializedSprites_.emplace(clip.movie, init.sprite).second) actionQueue_.push_back({clip.serial, init.actions, {}, false});
     }
   }
   if (to < frames.size()) {
-    for (const auto& block : frames[to].actions) actionQueue_.push_back({clip.serial, block});
+    for (const auto& block : frames[to].actions) actionQueue_.push_back({clip.serial, block, {}, false});
   }
 }
 
@@ -229,13 +267,60 @@ void Player::RunQueuedActions() {
   for (size_t i = 0; i < actionQueue_.size() && budget > 0 && ++blocks <= kMaxBlocksPerStep; ++i) {
     const QueuedBlock queued = actionQueue_[i];
     Instance* clip = FindBySerial(queued.clip);
-    if (!clip || !clip->movie) continue;  // removed before its actions ran
-    target_ = clip;
-    budget -= std::min(budget, vm_->RunBlock(queued.actions, ObjectFor(*clip), budget).executed);
+    Object* object = nullptr;
+    if (clip && clip->movie) {
+      object = ObjectFor(*clip);
+      target_ = clip;
+    } else if (queued.afterRemoval) {
+      const auto left = clipObjects_.find(queued.clip);
+      if (left == clipObjects_.end()) continue;
+      object = left->second;
+      target_ = &removedTarget_;
+    } else {
+      continue;  // removed before its actions ran
+    }
+    const size_t executed = queued.method.empty() ? vm_->RunBlock(queued.actions, object, budget).executed
+                                                  : vm_->RunMethod(Value(object), queued.method, {}, budget);
+    budget -= std::min(budget, executed);
     target_ = nullptr;
   }
   actionQueue_.clear();
   runningActions_ = false;
+  SyncBoundFields();
+}
+
+void Player::SyncBoundFields() {
+  if (!vm_) return;
+  for (const auto& [serial, instance] : instances_) {
+    TextFieldState* field = instance->textField.get();
+    if (!field || field->variableName().empty() || !instance->parent) continue;
+    // "a.b.v", "/a:v", "_root.v": the path leads from the field's clip to the variable's owner.
+    const std::u16string_view path = field->variableName();
+    Value owner(ObjectFor(path[0] == u'/' ? *root_ : *instance->parent));
+    size_t start = path[0] == u'/' ? 1 : 0;
+    std::u16string_view name;
+    while (true) {
+      const size_t end = path.find_first_of(u".:/", start);
+      name = path.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
+      if (end == std::u16string_view::npos) break;
+      if (!name.empty()) owner = vm_->GetMember(owner, name);
+      start = end + 1;
+    }
+    if (!owner.IsObject() || name.empty()) continue;
+    const Value value = vm_->GetMember(owner, name);
+    if (value.IsUndefined()) {
+      // The variable starts from what the field shows.
+      const std::u16string text = field->text();
+      if (!text.empty()) vm_->SetMember(owner, name, Value(text));
+      continue;
+    }
+    // HTML fields keep the formatting their own text gives them until a script sets it.
+    if (field->definition().html) continue;
+    const std::u16string text = vm_->ToString(value);
+    if (text == field->text()) continue;
+    field->SetText(text);
+    redraw_ = true;
+  }
 }
 
 std::u16string Player::VariableKey(std::u16string_view name) {
@@ -271,8 +356,9 @@ void Player::SetActionTarget(Object* timeline) {
 Object* Player::ObjectFor(Instance& instance) {
   Object*& object = clipObjects_[instance.serial];
   if (!object) {
-    object = vm_->heap().Make<ClipObject>(*this, instance.serial);
-    object->SetProto(vm_->movieClipProto);
+    const bool field = instance.kind == CharacterKind::kEditText;
+    object = vm_->heap().Make<ClipObject>(*this, instance.serial, field ? ObjectKind::kObject : ObjectKind::kClip);
+    object->SetProto(field ? vm_->textFieldProto : vm_->movieClipProto);
   }
   return object;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/swf/swf_actions.h"
+#include "core/swf/swf_clip_events.h"
 #include "core/swf/swf_display.h"
 #include "core/swf/swf_movie.h"
 #include "core/swf/swf_vm.h"
@@ -41,8 +42,9 @@ class Player final : private ActionHost {
 
   // Advances by the frames that are due at `nowMs` (at most a few per call, so that a long
   // pause does not replay many frames at once). Returns the number of frames stepped. Each
-  // frame advances the root timeline when it plays, then every sprite that was already there,
-  // parents before their children; sprites keep playing while the root stands still.
+  // frame gives every clip that was already there its enter-frame event and moves its timeline
+  // on when it plays, newest clip first and the root last; sprites keep playing while the root
+  // stands still.
   int Advance(uint64_t nowMs);
   // Steps `frames` frame periods at once, as if that much time had passed, without waiting for
   // the clock (deterministic playback for measuring). Returns the number of frames stepped.
@@ -87,6 +89,13 @@ class Player final : private ActionHost {
   // leaves such instances alone.
   Instance* CreateInstance(Instance& parent, int32_t depth, uint16_t character, std::u16string name);
   void RemoveInstance(Instance& instance);
+  // Puts `clip`'s handlers for `event` (its clip actions, then the method scripts set on its
+  // object) in line behind the actions already waiting. Runs nothing by itself.
+  void QueueClipEvent(Instance& clip, ClipEvent event);
+  // A clip came on the stage: its load event waits for the actions of the frame.
+  void ClipCreated(Instance& clip);
+  // A clip leaves the stage: its unload handlers still run, on the object it leaves behind.
+  void ClipRemoved(Instance& clip);
 
   // A movie that places more objects than this, or nests sprites deeper, is cut off there:
   // what lies beyond is not created.
@@ -132,12 +141,15 @@ class Player final : private ActionHost {
   struct QueuedBlock {
     uint32_t clip;  // serial of the instance whose actions these are
     std::span<const uint8_t> actions;
+    std::u16string_view method;  // not empty: call this method of the clip's object instead
+    bool afterRemoval = false;   // runs on the object of a clip that has left the stage
   };
 
   Instance& Target() { return target_ ? *target_ : *root_; }
   void ResetTree();
   void Tick();                          // one frame of the whole tree, then its actions
-  void AdvanceClip(Instance& clip);     // its timeline if it plays, then the sprites it had
+  bool HasFrameHandlers() const;       // some clip acts on every frame by itself
+  void SyncBoundFields();              // text fields show the variables they name
   bool StepTimeline(Instance& clip);    // the next frame; false at the end of a root that does not loop
   void QueueFrameActions(Instance& clip, size_t from, size_t to);
   void RunQueuedActions();

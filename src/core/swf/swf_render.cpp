@@ -165,6 +165,9 @@ class DrawListBuilder {
     if (const ShapeGeometry* geometry = FindGeometry(instance)) {
       AppendShapeItems(*geometry, m.Then(viewMatrix_), viewMatrix_, color, *instance.movie, items_);
     }
+    if (instance.drawing && instance.movie) {
+      AppendShapeItems(instance.drawing->geometry(), m.Then(viewMatrix_), viewMatrix_, color, *instance.movie, items_);
+    }
     Text(instance, m, color, items_);
     Children(instance, m, color);
   }
@@ -237,7 +240,8 @@ class DrawListBuilder {
 
   // The filled area of a mask and of everything under it.
   void Area(const Instance& instance, const Matrix& m) {
-    if (const ShapeGeometry* geometry = FindGeometry(instance)) {
+    for (const ShapeGeometry* geometry : {FindGeometry(instance), instance.drawing ? &instance.drawing->geometry() : nullptr}) {
+      if (!geometry) continue;
       for (const ShapePart& part : geometry->parts) {
         if (!part.stroke) items_.push_back(Item(DrawKind::kClipArea, false, {}, 0, Map(part.contours, m)));
       }

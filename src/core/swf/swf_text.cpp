@@ -417,6 +417,8 @@ std::u16string TextFieldState::text() const {
   std::u16string plain;
   if (sourceIsHtml_) {
     for (const StyledSpan& span : ParseHtmlText(source_, TextFormat{})) plain += span.text;
+    // Paragraphs are separated, not ended: the last one's break is not part of the text.
+    if (!plain.empty() && plain.back() == u'\n') plain.pop_back();
   } else {
     plain = NormalizeLineEnds(source_);
   }

@@ -155,20 +155,80 @@ class DisplayTreeBuilder {
     Planned planned;
     planned.character = character;
     planned.name = std::move(name);
-    Instance* child = Create(parent, depth, planned);
-    if (child) child->fromTimeline = false;
+    Instance* child = Create(parent, depth, planned, false);
     return child;
   }
 
+  Instance* CreateEmpty(Instance& parent, int32_t depth, std::u16string name) {
+    Remove(parent, depth);
+    if (player_.instances_.size() >= Player::kMaxInstances || parent.Nesting() + 1 >= Player::kMaxNesting) return nullptr;
+    Instance& child = Emplace(parent, depth);
+    child.movie = parent.movie;
+    child.kind = CharacterKind::kSprite;
+    child.name = std::move(name);
+    child.fromTimeline = false;
+    child.timeline = &EmptyTimeline();
+    player_.ClipCreated(child);
+    Show(child, 0);
+    return &child;
+  }
+
+  Instance* Duplicate(Instance& original, int32_t depth, std::u16string name) {
+    Instance& parent = *original.parent;
+    if (!parent.movie || depth == original.depth) return nullptr;
+    Planned planned = PlannedOf(original);
+    planned.name = std::move(name);
+    const auto textField = original.textField;
+    const bool empty = original.timeline == &EmptyTimeline();
+    Remove(parent, depth);
+    Instance* copy = empty ? CreateEmpty(parent, depth, planned.name) : Create(parent, depth, planned, false);
+    if (!copy) return nullptr;
+    Dress(*copy, planned);
+    if (textField) copy->textField = std::make_shared<TextFieldState>(*textField);
+    return copy;
+  }
+
+  void SwapDepth(Instance& instance, int32_t depth) {
+    Instance& parent = *instance.parent;
+    const int32_t from = instance.depth;
+    if (from == depth) return;
+    // Nodes move between keys without moving the instances they hold.
+    auto moving = parent.children.extract(from);
+    auto other = parent.children.extract(depth);
+    moving.key() = depth;
+    moving.mapped().depth = depth;
+    moving.mapped().fromTimeline = false;
+    parent.children.insert(std::move(moving));
+    if (!other.empty()) {
+      other.key() = from;
+      other.mapped().depth = from;
+      other.mapped().fromTimeline = false;
+      parent.children.insert(std::move(other));
+    }
+    player_.redraw_ = true;
+  }
+
  private:
-  Instance* Create(Instance& parent, int32_t depth, const Planned& planned) {
+  static const Timeline& EmptyTimeline() {
+    static const Timeline empty{std::vector<Frame>(1)};
+    return empty;
+  }
+
+  Instance& Emplace(Instance& parent, int32_t depth) {
+    Instance& child = parent.children.try_emplace(depth, &parent, depth, player_.nextSerial_++).first->second;
+    player_.instances_.emplace(child.serial, &child);
+    player_.redraw_ = true;
+    return child;
+  }
+
+  Instance* Create(Instance& parent, int32_t depth, const Planned& planned, bool fromTimeline = true) {
     if (player_.instances_.size() >= Player::kMaxInstances) return nullptr;
     const auto ref = parent.movie->FindCharacter(planned.character);
     if (!ref) return nullptr;  // nothing defined under that id: nothing to show
     const SpriteDefinition* sprite = ref->kind == CharacterKind::kSprite ? ref->movie->FindSprite(ref->id) : nullptr;
     if (sprite && parent.Nesting() + 1 >= Player::kMaxNesting) return nullptr;
-    Instance& child = parent.children.try_emplace(depth, &parent, depth, player_.nextSerial_++).first->second;
-    player_.instances_.emplace(child.serial, &child);
+    Instance& child = Emplace(parent, depth);
+    child.fromTimeline = fromTimeline;
     child.movie = ref->movie;
     child.character = ref->id;
     child.kind = ref->kind;
@@ -182,6 +242,7 @@ class DisplayTreeBuilder {
     if (sprite) {
       child.timeline = &sprite->timeline;
       child.playing = true;
+      player_.ClipCreated(child);
       Show(child, 0);
     }
     return &child;
@@ -190,6 +251,7 @@ class DisplayTreeBuilder {
   void Forget(Instance& instance) {
     // Actions of an instance that goes while they run go on acting on nothing.
     if (player_.target_ == &instance) player_.target_ = &player_.removedTarget_;
+    player_.ClipRemoved(instance);
     for (auto& [depth, child] : instance.children) Forget(child);
     player_.instances_.erase(instance.serial);
   }
@@ -209,6 +271,24 @@ Instance* DisplayTreeEditor::Create(Player& player, Instance& parent, int32_t de
                                     std::u16string name) {
   if (!parent.movie) return nullptr;
   return DisplayTreeBuilder(player).CreateByScript(parent, depth, character, std::move(name));
+}
+
+}  // namespace zp::swf
+
+namespace zp::swf {
+
+Instance* DisplayTreeEditor::CreateEmpty(Player& player, Instance& parent, int32_t depth, std::u16string name) {
+  if (!parent.movie) return nullptr;
+  return DisplayTreeBuilder(player).CreateEmpty(parent, depth, std::move(name));
+}
+
+Instance* DisplayTreeEditor::Duplicate(Player& player, Instance& original, int32_t depth, std::u16string name) {
+  if (!original.parent) return nullptr;
+  return DisplayTreeBuilder(player).Duplicate(original, depth, std::move(name));
+}
+
+void DisplayTreeEditor::SwapDepth(Player& player, Instance& instance, int32_t depth) {
+  if (instance.parent) DisplayTreeBuilder(player).SwapDepth(instance, depth);
 }
 
 }  // namespace zp::swf

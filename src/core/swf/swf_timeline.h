@@ -20,6 +20,14 @@ class DisplayTreeEditor {
   static void Remove(Player& player, Instance& parent, int32_t depth);
   // A child made by a script (the timeline leaves it alone), replacing what stood at `depth`.
   static Instance* Create(Player& player, Instance& parent, int32_t depth, uint16_t character, std::u16string name);
+  // An empty clip made by a script (createEmptyMovieClip): a timeline of one empty frame.
+  static Instance* CreateEmpty(Player& player, Instance& parent, int32_t depth, std::u16string name);
+  // A copy of `original` (its character, looks and clip events; its timeline from the start)
+  // at `depth` of the same parent, made by a script.
+  static Instance* Duplicate(Player& player, Instance& original, int32_t depth, std::u16string name);
+  // Moves `instance` to `depth` of its parent; whatever stood there takes its old depth. Both
+  // are the scripts' from then on: the timeline no longer moves or removes them.
+  static void SwapDepth(Player& player, Instance& instance, int32_t depth);
 };
 
 }  // namespace zp::swf

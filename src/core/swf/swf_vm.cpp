@@ -1265,7 +1265,20 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
         const uint8_t flags = args.U8();
         uint32_t bias = 0;
         if (flags & 0x02) bias = args.U16();
-        const Value frame = pop();
+        Value frame = pop();
+        // "path:frame" goes to a frame of the timeline the path names.
+        bool retarget = false;
+        if (frame.IsString()) {
+          const std::u16string text = frame.AsString();
+          const size_t colon = text.rfind(u':');
+          if (colon != std::u16string::npos) {
+            Object* clip = colon == 0 ? c.target : ResolvePath(c, std::u16string_view(text).substr(0, colon)).ObjectOrNull();
+            if (!clip || clip->kind() != ObjectKind::kClip) break;
+            host_.SetActionTarget(clip);
+            retarget = true;
+            frame = Value(text.substr(colon + 1));
+          }
+        }
         if (frame.IsString()) {
           const double number = TextToNumber(frame.AsString());
           if (std::isnan(number)) {
@@ -1279,6 +1292,7 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
           if (number >= 1) host_.GotoFrame(static_cast<uint32_t>(std::min(number - 1 + bias, 4294967295.0)));
         }
         if (flags & 0x01) host_.Play(); else host_.Stop();
+        if (retarget) host_.SetActionTarget(c.target);
         break;
       }
       default:
@@ -1315,6 +1329,25 @@ bool Vm::ClearInterval(int32_t id) {
   return true;
 }
 
+size_t Vm::RunMethod(const Value& object, std::u16string_view name, std::span<const Value> args, size_t maxActions) {
+  const Value fn = GetMember(object, name);
+  if (!fn.IsObject() || fn.AsObject()->kind() != ObjectKind::kFunction) return 0;
+  if (runDepth_ > 0) {  // from inside a running block: part of its budget
+    Call(fn, object, args);
+    return 0;
+  }
+  steps_ = 0;
+  maxSteps_ = maxActions;
+  aborted_ = throwing_ = false;
+  depth_ = 0;
+  ++runDepth_;
+  Call(fn, object, args);
+  --runDepth_;
+  aborted_ = throwing_ = false;
+  thrown_ = returned_ = Value();
+  return steps_;
+}
+
 void Vm::RunTimers(size_t maxActions) {
   std::vector<int32_t> due;
   for (auto& i : intervals_) {
@@ -1344,7 +1377,7 @@ void Vm::RunTimers(size_t maxActions) {
 void Vm::Collect(const std::vector<Object*>& extraRoots) {
   std::vector<Object*> roots = extraRoots;
   for (Object* o : {global_, root_, globalScope_, objectProto, functionProto, arrayProto, stringProto, numberProto,
-                    booleanProto, dateProto, movieClipProto}) {
+                    booleanProto, dateProto, movieClipProto, textFieldProto}) {
     roots.push_back(o);
   }
   std::vector<Value> values;

@@ -40,6 +40,9 @@ class Vm {
   // Runs a top-level block (a frame's actions) with `target` as its timeline, executing at
   // most `maxActions` actions (functions it calls included).
   ActionRunResult RunBlock(std::span<const uint8_t> code, Object* target, size_t maxActions);
+  // Calls `object`'s method `name` when it has one (an event handler such as onEnterFrame),
+  // as a block of its own: at most `maxActions` actions. Returns the actions carried out.
+  size_t RunMethod(const Value& object, std::u16string_view name, std::span<const Value> args, size_t maxActions);
 
   // Variables by name or path ("a", "a.b", "/:a", "_root.a"), from the root timeline.
   Value GetVariable(std::u16string_view path);
@@ -89,6 +92,7 @@ class Vm {
   Object* booleanProto = nullptr;
   Object* dateProto = nullptr;
   Object* movieClipProto = nullptr;
+  Object* textFieldProto = nullptr;
 
   // The clock for getTimer and the interval timers: milliseconds since the movie started.
   void SetClock(double ms) { clockMs_ = ms; }
