@@ -748,15 +748,20 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
       }
       case kActionSetTarget2:
       case kActionSetTarget: {
+        // An empty path or undefined goes back to the block's own timeline; anything else is
+        // a clip or a path to one, and a path that leads nowhere aims at the root.
         Object* to = nullptr;
-        if (op == kActionSetTarget) {
-          const std::u16string path = text(args.CString());
-          to = path.empty() ? c.originalTarget : ResolvePath(c, path).ObjectOrNull();
-        } else {
-          const Value v = pop();
-          to = (v.IsString() && v.AsString().empty()) ? c.originalTarget : clipFor(v);
+        const Value v = op == kActionSetTarget ? Value(text(args.CString())) : pop();
+        if (v.IsUndefined() || (v.IsString() && v.AsString().empty())) {
+          to = c.originalTarget;
+        } else if (v.IsObject() && v.AsObject()->kind() == ObjectKind::kClip) {
+          to = v.AsObject();
+        } else if (!v.IsNull()) {
+          const std::u16string path = ToString(v);
+          Object* found = path.empty() ? c.originalTarget : ResolvePath(c, path).ObjectOrNull();
+          if (found && found->kind() == ObjectKind::kClip) to = found;
         }
-        c.target = to ? to : c.originalTarget;
+        c.target = to ? to : root_;
         break;
       }
       case kActionStringAdd: {
@@ -1192,6 +1197,16 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
         }
         const size_t bodyEnd = next + size;
         Object* o = object.ObjectOrNull();
+        if (!o && (object.IsString() || object.IsNumber() || object.IsBool())) {
+          // A primitive is searched through a wrapper of its kind (a string's length...).
+          o = heap_.Make(object.IsString() ? ObjectKind::kString : object.IsNumber() ? ObjectKind::kNumber
+                                                                                      : ObjectKind::kBoolean);
+          o->primitive = object;
+          o->SetProto(object.IsString() ? stringProto : object.IsNumber() ? numberProto : booleanProto);
+          if (object.IsString()) {
+            o->Define(u"length", Value(static_cast<double>(object.AsString().size())), kDontEnum | kReadOnly);
+          }
+        }
         if (o) {
           Object* outer = c.scope;
           c.scope = MakeScope(o, outer);
