@@ -673,8 +673,11 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
       case kActionSubtract:
       case kActionMultiply:
       case kActionDivide: {
-        const double a = ToNumber(pop());
-        const double b = ToNumber(pop());
+        // The left operand (pushed first) converts first: valueOf runs in reading order.
+        const Value right = pop();
+        const Value left = pop();
+        const double b = ToNumber(left);
+        const double a = ToNumber(right);
         double r = 0;
         if (op == kActionAdd) r = b + a;
         if (op == kActionSubtract) r = b - a;
@@ -873,7 +876,8 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
       case kActionDefineLocal2: {
         const std::u16string name = ToString(pop());
         Object* on = c.activation ? c.activation : c.target;
-        if (!on->FindOwn(name)) on->SetOwn(name, Value());
+        // A name the object already answers, through its prototypes too, stays as it is.
+        if (!HasProperty(on, name)) on->SetOwn(name, Value());
         break;
       }
       case kActionCallFunction: {
@@ -1107,8 +1111,10 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
           frame = ToNumber(pop()) - 1;
         }
         const uint8_t skip = args.U8();
-        // Every frame of a movie in memory is loaded; frames past the end never will be.
-        if (args.ok() && !(frame < static_cast<double>(host_.FrameCount()))) {
+        // Every frame of a movie in memory is loaded, and once a movie is whole, so counts any
+        // frame number a timeline could have; beyond that, none ever loads.
+        constexpr double kMostFrames = 16000;
+        if (args.ok() && !(frame < static_cast<double>(host_.FrameCount()) || frame <= kMostFrames)) {
           for (uint8_t i = 0; i < skip && next < end; ++i) {
             const uint8_t skipped = code[next];
             size_t step = 1;
