@@ -75,6 +75,13 @@ bool MovieHost::Step(int frames) {
   return SUCCEEDED(hr);
 }
 
+bool MovieHost::DrawInto(HDC dc, int width, int height) {
+  ComPtr<IViewObject> view;
+  if (!control_ || FAILED(control_.As(&view))) return false;
+  RECTL bounds{0, 0, width, height};
+  return SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0));
+}
+
 std::vector<uint32_t> MovieHost::Draw(int width, int height) {
   std::vector<uint32_t> pixels;
   ComPtr<IViewObject> view;

@@ -30,6 +30,9 @@ class MovieHost {
   bool Step(int frames);
   // The current frame drawn at `width` × `height` as 0xAARRGGBB pixels, rows top first.
   std::vector<uint32_t> Draw(int width, int height);
+  // Draws the current frame into a device context over (0, 0, width, height), as a container
+  // that keeps its own buffer does.
+  bool DrawInto(HDC dc, int width, int height);
   // Drops the control (and with it the movie).
   void Release() { control_.Reset(); }
 

@@ -3,6 +3,8 @@
 #include "device_text.h"
 
 #include <climits>
+#include <cstring>
+#include <vector>
 #include <objidl.h>  // PROPID, which the lean Windows headers leave out
 #include <gdiplus.h>
 #include <shlwapi.h>
@@ -73,11 +75,17 @@ const zp::swf::CanvasHooks& Hooks() {
   return hooks;
 }
 
-// Draws background and items into premultiplied pixels, then blends those onto `hdc`.
+// Draws background and items into premultiplied pixels, then puts those onto `hdc` (blending
+// them when the background is not opaque). The pixels are drawn in memory of our own, reused
+// from frame to frame: a DIB section's memory can be slow to write to (Wine watches it to keep
+// the display in step), so it is written once, by the system, if at all.
 void DrawThroughPixels(HDC hdc, const RECT& bounds, zp::swf::Rgba background,
                        const std::vector<zp::swf::DrawItem>& items, zp::swf::EdgeQuality quality) {
   const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
   if (width <= 0 || height <= 0) return;
+  thread_local std::vector<uint32_t> frame;
+  frame.assign(static_cast<size_t>(width) * height, 0);  // transparent until the movie draws on it
+  if (!DrawMovieToPixels(frame.data(), width, height, width * 4, background, items, quality)) return;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -85,22 +93,20 @@ void DrawThroughPixels(HDC hdc, const RECT& bounds, zp::swf::Rgba background,
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
+  if (background.a == 255) {
+    SetDIBitsToDevice(hdc, bounds.left, bounds.top, width, height, 0, 0, 0, height, frame.data(), &info,
+                      DIB_RGB_COLORS);
+    return;
+  }
   void* bits = nullptr;
   HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!picture) return;
-  HDC memory = CreateCompatibleDC(hdc);
-  if (memory) {
-    // A fresh section is all zeros: fully transparent until the movie draws on it.
-    if (DrawMovieToPixels(static_cast<uint32_t*>(bits), width, height, width * 4, background, items, quality)) {
-      HGDIOBJ old = SelectObject(memory, picture);
-      if (background.a == 255) {
-        BitBlt(hdc, bounds.left, bounds.top, width, height, memory, 0, 0, SRCCOPY);
-      } else {
-        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        AlphaBlend(hdc, bounds.left, bounds.top, width, height, memory, 0, 0, width, height, blend);
-      }
-      SelectObject(memory, old);
-    }
+  if (HDC memory = CreateCompatibleDC(hdc)) {
+    std::memcpy(bits, frame.data(), frame.size() * 4);
+    HGDIOBJ old = SelectObject(memory, picture);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(hdc, bounds.left, bounds.top, width, height, memory, 0, 0, width, height, blend);
+    SelectObject(memory, old);
     DeleteDC(memory);
   }
   DeleteObject(picture);
