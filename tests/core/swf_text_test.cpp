@@ -1,3 +1,4 @@
+#include "core/swf/swf_canvas.h"
 #include "core/swf/swf_text.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,14 @@ TEST(SwfText, StaticTextRecordsCarryFontColourAndPosition) {
     AppendStaticText(*text, SquareFonts(), place.Then(Matrix{0.05, 0, 0, 0.05, 0, 0}), ColorTransform{}, items);
     ASSERT_EQ(items.size(), 2u);
     ASSERT_EQ(items[0].contours.size(), 3u);  // H, and O with its hole
+    // Glyphs fill by the non-zero rule: the hole, wound the other way, stays empty; a part
+    // overlapping another of the same glyph stays filled.
+    EXPECT_TRUE(items[0].nonZeroWinding);
+    std::vector<uint32_t> pixels(200 * 100, 0);
+    DrawItemsToPixels(PixelView{pixels.data(), 200, 100, 200}, items, {}, EdgeQuality::kCrisp);
+    const double holeX = (40 + 1000 + 700 + 256) * 0.05, holeY = (60 + 700 - 256) * 0.05;
+    EXPECT_EQ(pixels[static_cast<int>(holeY) * 200 + static_cast<int>(holeX)], 0u);
+    EXPECT_NE(pixels[static_cast<int>(holeY) * 200 + static_cast<int>(holeX - 8)], 0u);  // O's left side
     const Point corner = items[0].contours[0][2];
     EXPECT_EQ(items[0].contours[0][0], (Point{(40 + 1000 + 100) * 0.05, (60 + 700) * 0.05}));
     EXPECT_NEAR(corner.x, (40 + 1000 + 100 + 512) * 0.05, 1e-9);

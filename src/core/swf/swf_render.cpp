@@ -251,7 +251,9 @@ class DrawListBuilder {
     Text(instance, m, ColorTransform{}, text);
     for (DrawItem& item : text) {
       if (item.kind != DrawKind::kShape || item.text || item.stroke) continue;
+      const bool nonZero = item.nonZeroWinding;
       items_.push_back(Item(DrawKind::kClipArea, false, {}, 0, std::move(item.contours)));
+      items_.back().nonZeroWinding = nonZero;
     }
     for (const auto& [depth, child] : instance.children) {
       if (child.clipDepth == 0) Area(child, child.matrix.Then(m));

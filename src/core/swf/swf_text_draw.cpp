@@ -104,6 +104,7 @@ void AppendRuns(const TextLayout& layout, const Matrix& toDevice, const ColorTra
     if (color.a == 0) continue;
     DrawItem item;
     item.color = color;
+    item.nonZeroWinding = true;  // glyphs fill by the non-zero rule: overlapping parts of a glyph stay filled
     if (run.font) {
       const double scale = run.format.size / kEmUnits;
       for (size_t i = 0; i < run.text.size(); ++i) {
@@ -152,6 +153,7 @@ void AppendStaticText(const StaticTextDefinition& text, const FontTable& fonts, 
     if (!font || color.a == 0) continue;
     DrawItem item;
     item.color = color;
+    item.nonZeroWinding = true;  // as the glyphs of text fields
     const double scale = run.height / kEmUnits;
     for (const StaticTextRun::Entry& entry : run.glyphs) {
       if (entry.index < font->glyphs.size()) AppendGlyph(font->glyphs[entry.index], entry.x, run.y, scale, m, item.contours);
