@@ -4,6 +4,7 @@
 #include <functional>
 #include <utility>
 
+#include "core/swf/swf_builtins.h"
 #include "core/swf/swf_timeline.h"
 #include "core/swf/swf_clip.h"
 #include "core/text.h"
@@ -96,15 +97,37 @@ void Player::QueueClipEvent(Instance& clip, ClipEvent event) {
   if (!clip.clipActions.empty()) {
     const uint8_t version = clip.parent && clip.parent->movie ? clip.parent->movie->version() : movie_->version();
     for (const ClipEventHandler& handler : ReadClipEventHandlers(clip.clipActions, version)) {
-      if (handler.events & event) actionQueue_.push_back({clip.serial, handler.actions, {}, event == kEventUnload});
+      if (handler.events & event) actionQueue_.push_back({clip.serial, handler.actions, {}, event == kEventUnload, false});
     }
   }
   const std::u16string_view method = ClipEventMethod(event);
-  if (!method.empty() && clip.HasTimeline()) actionQueue_.push_back({clip.serial, {}, method, event == kEventUnload});
+  if (!method.empty() && clip.HasTimeline()) actionQueue_.push_back({clip.serial, {}, method, event == kEventUnload, false});
 }
 
 void Player::ClipCreated(Instance& clip) {
-  if (clip.HasTimeline()) QueueClipEvent(clip, kEventLoad);
+  if (!clip.HasTimeline()) return;
+  if (clip.fromTimeline) actionQueue_.push_back({clip.serial, {}, {}, false, true});  // its class first
+  QueueClipEvent(clip, kEventLoad);
+}
+
+size_t Player::Construct(Instance& clip, size_t budget) {
+  if (!clip.movie) return 0;
+  // The symbol's class: a name registered with Object.registerClass that exports this clip.
+  Object* registry = RegisteredClasses(*vm_);
+  std::vector<std::u16string> names;
+  registry->OwnKeys(names, true);
+  for (const std::u16string& name : names) {
+    if (clip.movie->FindExport(name) != clip.character) continue;
+    const Value constructor = registry->FindOwn(name)->value;
+    const Value prototype = vm_->GetMember(constructor, u"prototype");
+    if (!prototype.IsObject()) return 0;
+    Object* object = ObjectFor(clip);
+    object->SetProto(prototype.AsObject());
+    object->Define(u"__constructor__", constructor, kDontEnum);
+    if (movie_->version() < 7) object->Define(u"constructor", constructor, kDontEnum);
+    return vm_->RunMethod(Value(object), u"__constructor__", {}, budget);
+  }
+  return 0;
 }
 
 void Player::ClipRemoved(Instance& clip) {
@@ -251,11 +274,11 @@ void Player::QueueFrameActions(Instance& clip, size_t from, size_t to) {
   const auto& frames = clip.timeline->frames;
   for (size_t f = from; f <= to && f < frames.size(); ++f) {
     for (const InitActions& init : frames[f].initActions) {
-      if (initializedSprites_.emplace(clip.movie, init.sprite).second) actionQueue_.push_back({clip.serial, init.actions, {}, false});
+      if (initializedSprites_.emplace(clip.movie, init.sprite).second) actionQueue_.push_back({clip.serial, init.actions, {}, false, false});
     }
   }
   if (to < frames.size()) {
-    for (const auto& block : frames[to].actions) actionQueue_.push_back({clip.serial, block, {}, false});
+    for (const auto& block : frames[to].actions) actionQueue_.push_back({clip.serial, block, {}, false, false});
   }
 }
 
@@ -279,8 +302,9 @@ void Player::RunQueuedActions() {
     } else {
       continue;  // removed before its actions ran
     }
-    const size_t executed = queued.method.empty() ? vm_->RunBlock(queued.actions, object, budget).executed
-                                                  : vm_->RunMethod(Value(object), queued.method, {}, budget);
+    const size_t executed = queued.construct        ? (clip ? Construct(*clip, budget) : 0)
+                            : queued.method.empty() ? vm_->RunBlock(queued.actions, object, budget).executed
+                                                    : vm_->RunMethod(Value(object), queued.method, {}, budget);
     budget -= std::min(budget, executed);
     target_ = nullptr;
   }

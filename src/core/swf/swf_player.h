@@ -143,6 +143,7 @@ class Player final : private ActionHost {
     std::span<const uint8_t> actions;
     std::u16string_view method;  // not empty: call this method of the clip's object instead
     bool afterRemoval = false;   // runs on the object of a clip that has left the stage
+    bool construct = false;      // runs the constructor of the class registered for its symbol
   };
 
   Instance& Target() { return target_ ? *target_ : *root_; }
@@ -150,6 +151,7 @@ class Player final : private ActionHost {
   void Tick();                          // one frame of the whole tree, then its actions
   bool HasFrameHandlers() const;       // some clip acts on every frame by itself
   void SyncBoundFields();              // text fields show the variables they name
+  size_t Construct(Instance& clip, size_t budget);  // a registered class makes the clip its instance
   bool StepTimeline(Instance& clip);    // the next frame; false at the end of a root that does not loop
   void QueueFrameActions(Instance& clip, size_t from, size_t to);
   void RunQueuedActions();
