@@ -79,6 +79,7 @@ void FlashCView::DeletePictures() {
   dibWhite_.reset();
   pixelsBlack_ = pixelsWhite_ = nullptr;
   pictureWidth_ = pictureHeight_ = 0;
+  shown_ = false;
 }
 
 bool FlashCView::EnsurePictures(int width, int height) {
@@ -109,10 +110,17 @@ bool FlashCView::EnsurePictures(int width, int height) {
 void FlashCView::OnDraw() {
   HWND host = HostWindow();
   if (!container_ || !updateLayeredWindow_ || !host) return;
+  // The controls say what changed by invalidating the view; a frame they left alone is on
+  // screen already (a layered window keeps its picture when it moves).
+  if (hwnd() && GetUpdateRect(hwnd(), nullptr, FALSE)) {
+    changed_ = true;
+    ValidateRect(hwnd(), nullptr);
+  }
   RECT area{};
   GetWindowRect(host, &area);
   const int width = area.right - area.left, height = area.bottom - area.top;
   if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return;
+  if (!changed_ && shown_ && width == pictureWidth_ && height == pictureHeight_) return;
   if (!EnsurePictures(width, height)) return;
   const win::UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
   if (!memory) return;
@@ -140,7 +148,9 @@ void FlashCView::OnDraw() {
   POINT destination{area.left, area.top}, source{0, 0};
   SIZE size{width, height};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  updateLayeredWindow_(host, screen, &destination, &size, memory.get(), &source, 0, &blend, ULW_ALPHA);
+  shown_ =
+      updateLayeredWindow_(host, screen, &destination, &size, memory.get(), &source, 0, &blend, ULW_ALPHA) != FALSE;
+  changed_ = !shown_;
   if (screen) ReleaseDC(nullptr, screen);
   SelectObject(memory.get(), old);
 }
@@ -154,6 +164,7 @@ void FlashCView::OnSysColorChange() {
 LRESULT FlashCView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
+      changed_ = true;
       PAINTSTRUCT paint;
       BeginPaint(hwnd(), &paint);
       EndPaint(hwnd(), &paint);

@@ -48,6 +48,8 @@ class FlashCView : public win::Window {
   // Which window points belong to the drag areas (host client coordinates); none by default.
   void SetDragRegionTest(std::function<bool(POINT)> test) { inDragRegion_ = std::move(test); }
 
+  // Draws the controls and hands the picture to the system, unless nothing changed since the
+  // last picture it took.
   void OnDraw();
   void OnSysColorChange();
   void OnFSCommand(const std::wstring& command, const std::wstring& arguments);
@@ -96,6 +98,9 @@ class FlashCView : public win::Window {
   win::UniqueHandle<win::NullInvalidTraits<HGDIOBJ, win::DeleteGdiObject>> dibBlack_, dibWhite_;
   uint32_t* pixelsBlack_ = nullptr;
   uint32_t* pixelsWhite_ = nullptr;
+  // Whether the window shows the pictures, and whether the controls have changed since.
+  bool shown_ = false;
+  bool changed_ = true;
 };
 
 class TransparentFrame : public win::Window {

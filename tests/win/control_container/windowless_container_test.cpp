@@ -2,6 +2,7 @@
 // the movie control's windowless twin against the real container.
 #include "framework/windowless_site.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <olectl.h>
 
@@ -411,6 +412,78 @@ TEST(FernwikInContainer, PlaysWindowlessDrawsWithAlphaAndFiresItsEvents) {
     SelectObject(memory, old);
     DeleteDC(memory);
     DeleteObject(picture);
+  }
+  DestroyWindow(host);
+  ControlContainerManager::Install(nullptr);
+  test::Regsvr32(FernwikPath(), true);
+}
+
+// The twin draws on whatever picture the container hands it, straight onto the pixels where it
+// can: moved by the context's origin, under a clip that cuts into it, or on a bottom-up picture
+// it must come out the same, blended over what the picture held.
+TEST(FernwikInContainer, DrawsOverThePictureWhateverItsLayoutOriginAndClip) {
+  ASSERT_TRUE(test::Regsvr32(FernwikPath(), false));
+  ControlContainerManager::Install(std::make_unique<WindowlessContainerManager>());
+  HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  test::ScratchDirectory scratch;
+  {
+    const std::wstring movie = ToWide(scratch.File(u"square.swf"));
+    ASSERT_TRUE(test::WriteMovie(movie, test::RedSquareMovie(200, 100, "ping", "one")));
+    WindowlessContainer container(host);
+    const ComPtr<ControlSite> site = container.CreateControl(zp::movie::kFernwikClsid, RECT{0, 0, 200, 100}, true);
+    ASSERT_TRUE(site);
+    bool ready = false;
+    site->SetEventHandler([&](DISPID id, DISPPARAMS& params) {
+      if (id == zp::movie::kFernEventReadyState && params.cArgs == 1) ready = params.rgvarg[0].lVal == 4;
+      return true;
+    });
+    const Variant moviePath = Variant::String(movie);
+    ASSERT_EQ(CallMethod(site->dispatch(), zp::movie::kFernPutMovie, {&moviePath}), S_OK);
+    ASSERT_TRUE(test::PumpUntil([&] { return ready; }, 10000));
+
+    constexpr int kWidth = 240, kHeight = 140;
+    constexpr uint32_t kBlue = 0xFF0000FFu, kRed = 0xFFFF0000u;
+    struct Case {
+      const char* name;
+      bool topDown;
+      POINT origin;   // where the site's corner lands in the picture
+      int clipLeft;   // the clip keeps the picture right of this
+      uint32_t square, stage;
+    };
+    const Case cases[] = {
+        {"top-down at the corner", true, {0, 0}, 0, kRed, kBlue},
+        {"top-down, origin moved", true, {20, 30}, 0, kRed, kBlue},
+        {"bottom-up, origin moved", false, {20, 30}, 0, kRed, kBlue},
+        {"clipped through the square", true, {0, 0}, 30, kBlue, kBlue},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = kWidth;
+      info.bmiHeader.biHeight = c.topDown ? -kHeight : kHeight;
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 32;
+      void* bits = nullptr;
+      HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+      auto* pixels = static_cast<uint32_t*>(bits);
+      std::fill(pixels, pixels + kWidth * kHeight, kBlue);
+      const auto at = [&](int x, int y) { return pixels[(c.topDown ? y : kHeight - 1 - y) * kWidth + x]; };
+      HDC memory = CreateCompatibleDC(nullptr);
+      HGDIOBJ old = SelectObject(memory, picture);
+      SetViewportOrgEx(memory, c.origin.x, c.origin.y, nullptr);
+      HRGN clip = CreateRectRgn(c.clipLeft, 0, kWidth, kHeight);  // device coordinates
+      SelectClipRgn(memory, clip);
+      DeleteObject(clip);
+      container.DrawWindowlessControls(memory);
+      GdiFlush();
+      EXPECT_EQ(at(c.origin.x + 20, c.origin.y + 20), c.square);
+      EXPECT_EQ(at(c.origin.x + 150, c.origin.y + 80), c.stage);
+      EXPECT_EQ(at(kWidth - 1, 0), kBlue) << "outside the site";
+      SelectObject(memory, old);
+      DeleteDC(memory);
+      DeleteObject(picture);
+    }
   }
   DestroyWindow(host);
   ControlContainerManager::Install(nullptr);
