@@ -302,9 +302,7 @@ void CFlashHost::LayoutPicture() {
 }
 
 COLORREF CFlashHost::BackgroundColour() const {
-  const long colour = backgroundColour_ == -1 ? 0xFFFFFF : backgroundColour_;
-  // 0xRRGGBB to the system's 0x00BBGGRR.
-  return RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+  return backgroundColour_ == -1 ? RGB(255, 255, 255) : static_cast<COLORREF>(backgroundColour_ & 0xFFFFFF);
 }
 
 void CFlashHost::Paint() {

@@ -58,6 +58,7 @@ class CFlashHost : public win::Window, public fscommand::FsPlayerHost {
   void RecordAllowScale(bool on) override { SetAllowScale(on); }
   void SetStretchToWindow(bool on);
   void SetBaseUrl(std::wstring url) { baseUrl_ = std::move(url); }
+  // 0x00BBGGRR as the system keeps colours, or -1 for the movie's own (white behind pictures).
   void SetBackgroundColour(long colour);
   void SetQuality(int mode);
   int GetQuality() const { return quality_; }

@@ -1,6 +1,7 @@
 #include "player/movie_control.h"
 
 #include "common/movie_ids.h"
+#include "core/colour.h"
 #include "core/layout/player_options.h"
 #include "core/temp_files.h"
 #include "framework/application.h"
@@ -17,10 +18,6 @@ CMovieControl* theMovieControl = nullptr;
 }  // namespace
 
 bool CMovieControl::offerInstall = true;
-
-long SwapRedBlue(long colour) {
-  return (colour & 0x00FF00) | ((colour >> 16) & 0xFF) | ((colour & 0xFF) << 16);
-}
 
 const wchar_t* QualityText(int mode) {
   switch (mode) {
@@ -124,7 +121,9 @@ void CMovieControl::ApplyAllowScale(bool allow) {
 
 void CMovieControl::SetBackgroundColour(long colour) {
   backgroundColour_ = colour;
-  if (created_ && !transparent_ && colour != -1) flashCtrl_.BackgroundColor(SwapRedBlue(colour));
+  // The window keeps the system's 0x00BBGGRR; the control takes 0xRRGGBB.
+  if (created_ && !transparent_ && colour != -1)
+    flashCtrl_.BackgroundColor(static_cast<long>(SwapRedBlue(static_cast<uint32_t>(colour))));
 }
 
 void CMovieControl::SetZoomRect(const RECT& twips) {

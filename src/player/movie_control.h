@@ -30,6 +30,7 @@ class CMovieControl {
   // Act on the one instance; nothing while there is none.
   static void SetAllowScale(bool allow);
   static void SetFullScreen(bool on, HWND window);
+  // 0x00BBGGRR as the system keeps colours, or -1 for the movie's own.
   void SetBackgroundColour(long colour);
   void SetZoomRect(const RECT& twips);
   // The control the playback verbs go to: the windowed one or the transparent host's twin;
@@ -87,8 +88,6 @@ class CMovieControl {
   HWND fullScreenWindow_ = nullptr;  // the window that went full screen
 };
 
-// 0xRRGGBB as the control takes it: red and blue exchanged.
-long SwapRedBlue(long colour);
 // The decimal text the control takes for the host quality: high "2", medium "1", low "0", and
 // "2" for anything else.
 const wchar_t* QualityText(int mode);

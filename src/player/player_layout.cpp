@@ -39,8 +39,8 @@ void PlayerDialog::ApplyStyles() {
   }
   if (a.showInTaskbar == 0) exStyle &= ~static_cast<LONG_PTR>(WS_EX_APPWINDOW);
   if (a.trayIcon) trayIcon_.Add(h, icon_, OwnString(IDS_TRAY_TIP).c_str());
-  // The document keeps the colour as the system does (0x00BBGGRR); the host takes 0xRRGGBB.
-  if (UsesBackgroundColour(a)) flashHost_.SetBackgroundColour(SwapRedBlue(a.movieBackground & 0xFFFFFF));
+  // The document keeps the colour as the system does (0x00BBGGRR), and so does the host.
+  if (UsesBackgroundColour(a)) flashHost_.SetBackgroundColour(a.movieBackground & 0xFFFFFF);
   HMENU systemMenu = GetSystemMenu(h, FALSE);
   if (transparent_ && systemMenu) DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
   if (FrameBoxSwitchesApply(a)) {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 
+#include "core/colour.h"
 #include "core/document/document_model.h"
 #include "core/text.h"
 #include "manifest.h"
@@ -189,9 +190,7 @@ class Reader {
       if (text.size() == 7 && text[0] == '#' &&
           text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos) {
         const uint32_t rgb = static_cast<uint32_t>(std::stoul(text.substr(1), nullptr, 16));
-        if (!colorRef) return static_cast<int32_t>(rgb);
-        const uint32_t r = rgb >> 16, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-        return static_cast<int32_t>(r | (g << 8) | (b << 16));
+        return static_cast<int32_t>(colorRef ? zp::SwapRedBlue(rgb) : rgb);
       }
     }
     Fail(where, "expected a colour \"#RRGGBB\" or a number, got " + Describe(value));

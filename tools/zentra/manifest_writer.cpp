@@ -1,5 +1,6 @@
 // A document back in manifest form: only what differs from the defaults, with the same names
 // and values the reader accepts.
+#include "core/colour.h"
 #include "core/document/document_archive.h"
 #include "manifest.h"
 #include "manifest_fields.h"
@@ -24,7 +25,7 @@ json IntValue(const FieldSpec& field, int32_t value) {
     case FieldType::kColorRef: {
       if (value < 0 || value > 0xFFFFFF) return value;
       uint32_t rgb = static_cast<uint32_t>(value);
-      if (field.type == FieldType::kColorRef) rgb = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | (rgb >> 16);
+      if (field.type == FieldType::kColorRef) rgb = zp::SwapRedBlue(rgb);
       char text[8];
       std::snprintf(text, sizeof text, "#%06X", rgb);
       return text;

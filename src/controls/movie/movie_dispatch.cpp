@@ -200,25 +200,19 @@ HRESULT MovieControl::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VA
       return S_OK;
 
     case kDispBackgroundColor:
-      // Colours here are 0x00BBGGRR, with -1 for the movie's own.
+      // 0xRRGGBB as BGColor spells it, with -1 for the movie's own.
       if (args.put()) {
         if (FAILED(hr = args.PutValue(VT_I4, &a.v, argumentError))) return hr;
         const LONG value = a.v.lVal;
         if (value < 0) {
           session_.backgroundRgb.reset();
         } else {
-          const uint32_t v = static_cast<uint32_t>(value);
-          session_.backgroundRgb = ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);
+          session_.backgroundRgb = static_cast<uint32_t>(value) & 0xFFFFFF;
         }
         Invalidate();
         return S_OK;
       }
-      if (session_.backgroundRgb) {
-        const uint32_t v = *session_.backgroundRgb;
-        SetLong(result, static_cast<LONG>(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF)));
-      } else {
-        SetLong(result, -1);
-      }
+      SetLong(result, session_.backgroundRgb ? static_cast<LONG>(*session_.backgroundRgb) : -1);
       return S_OK;
 
     case kDispBGColor:

@@ -381,13 +381,14 @@ TEST_F(MovieControlTest, TargetPropertiesOfTheRoot) {
 
 TEST_F(MovieControlTest, ColoursScaleModeAndZoom) {
   EXPECT_EQ(container.GetLong(kDispBackgroundColor), -1);
-  ASSERT_EQ(container.Put(kDispBackgroundColor, Long(0x332211)), S_OK);  // 0x112233 with red and blue exchanged
-  EXPECT_EQ(container.GetLong(kDispBackgroundColor), 0x332211);
+  // The number and the text name the same colour, 0xRRGGBB.
+  ASSERT_EQ(container.Put(kDispBackgroundColor, Long(0x112233)), S_OK);
+  EXPECT_EQ(container.GetLong(kDispBackgroundColor), 0x112233);
   EXPECT_EQ(container.GetString(kDispBGColor), L"112233");
   ASSERT_EQ(container.PutString(kDispBGColor, L""), S_OK);
   EXPECT_EQ(container.GetLong(kDispBackgroundColor), -1);
   ASSERT_EQ(container.PutString(kDispBGColor, L"#FF0000"), S_OK);
-  EXPECT_EQ(container.GetLong(kDispBackgroundColor), 0x0000FF);
+  EXPECT_EQ(container.GetLong(kDispBackgroundColor), 0xFF0000);
   ASSERT_EQ(container.Put(kDispScaleMode, Long(3)), S_OK);
   EXPECT_EQ(container.GetLong(kDispScaleMode), 3);
   EXPECT_EQ(container.Call(kDispSetZoomRect, {Long(0), Long(0), Long(11000), Long(8000)}), S_OK);

@@ -100,14 +100,14 @@ TEST_F(MovieDrawingTest, NoScaleShowsTheStageOneToOneCentred) {
 }
 
 TEST_F(MovieDrawingTest, BackgroundColourOverridesTheMoviesAndZoomPicksAPart) {
-  ASSERT_EQ(container.Put(kDispBackgroundColor, Long(0x00FF00)), S_OK);  // green (0x00BBGGRR)
+  ASSERT_EQ(container.Put(kDispBackgroundColor, Long(0xFFA000)), S_OK);  // orange
   ASSERT_EQ(container.Call(kDispSetZoomRect, {Long(1000), Long(0), Long(2000), Long(2000)}), S_OK);
   Canvas canvas(200, 200);
   Draw(canvas, 200, 200);
   // The right half of the stage fills the view at twice its size, centred at x 50..150; the
   // red left half lies to the left of it, ending at x 50.
-  EXPECT_EQ(canvas.At(100, 100), 0x00FF00u);
-  EXPECT_EQ(canvas.At(55, 100), 0x00FF00u);
+  EXPECT_EQ(canvas.At(100, 100), 0xFFA000u);
+  EXPECT_EQ(canvas.At(55, 100), 0xFFA000u);
   EXPECT_EQ(canvas.At(45, 100), kRed);
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "common/movie_ids.h"
+#include "core/colour.h"
 #include "framework/variant.h"
 #include "movie_test_support.h"
 #include "platform/wide.h"
@@ -179,8 +180,10 @@ TEST_F(MovieControlTest, FsCommandReachesTheHandlerAndFullScreenRestores) {
 }
 
 TEST(ColourAndQuality, Conversions) {
-  EXPECT_EQ(SwapRedBlue(0x112233), 0x332211);
-  EXPECT_EQ(SwapRedBlue(0xFF0000), 0x0000FF);
+  EXPECT_EQ(SwapRedBlue(0x112233), 0x332211u);
+  EXPECT_EQ(SwapRedBlue(0xFF0000), 0x0000FFu);
+  EXPECT_EQ(SwapRedBlue(SwapRedBlue(0x123456)), 0x123456u);
+  EXPECT_EQ(SwapRedBlue(0xFF112233u), 0x332211u);  // the top byte is no colour
   EXPECT_EQ(std::wstring(QualityText(0)), L"2");
   EXPECT_EQ(std::wstring(QualityText(1)), L"1");
   EXPECT_EQ(std::wstring(QualityText(2)), L"0");

@@ -30,7 +30,7 @@ class PictureHostTest : public ::testing::Test {
                            nullptr, nullptr, nullptr);
     ASSERT_TRUE(top_);
     ASSERT_TRUE(host_.CreateHost(top_, transparent, RECT{0, 0, 402, 402}));
-    host_.SetBackgroundColour(0x30A03C);
+    host_.SetBackgroundColour(RGB(0x30, 0xA0, 0x3C));  // kept as the system keeps colours
   }
   void TearDown() override {
     host_.Destroy();

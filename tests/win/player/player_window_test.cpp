@@ -729,18 +729,31 @@ TEST_F(PlayerWindow, StretchedMoviesFollowTheWindowSize) {
 }
 
 TEST_F(PlayerWindow, WindowBackgroundColourReachesTheMovie) {
-  DocumentModel document = Frameless();
-  document.movieList.items[0].file.path = FramesMovie(10);
-  document.appearanceOptions.windowMode = 1;
-  document.appearanceOptions.movieBackground = RGB(0x11, 0x22, 0x33);  // kept as the system keeps colours
-  Open(document);
-  CFlashHost& host = dialog_->host();
-  EXPECT_EQ(host.backgroundColour(), 0x112233);
-  ASSERT_TRUE(PumpUntil([&] { return host.movie().movieLoaded(); }));
-  // The control holds colours as the system does: the same value the document gave.
-  win::Variant colour;
-  ASSERT_EQ(win::GetProperty(host.movie().flashCtrl().dispatch(), movie::kDispBackgroundColor, &colour), S_OK);
-  EXPECT_EQ(colour.AsLong(), static_cast<long>(RGB(0x11, 0x22, 0x33)));
+  // The document keeps colours as the system does; the control is told 0xRRGGBB, as BGColor spells it.
+  const struct {
+    COLORREF stored;
+    long rgb;
+    const wchar_t* text;
+  } cases[] = {{RGB(255, 0, 0), 0xFF0000, L"FF0000"},
+               {RGB(0, 0, 255), 0x0000FF, L"0000FF"},
+               {RGB(0x11, 0x22, 0x33), 0x112233, L"112233"}};
+  const std::u16string movie = FramesMovie(10);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    DocumentModel document = Frameless();
+    document.movieList.items[0].file.path = movie;
+    document.appearanceOptions.windowMode = 1;
+    document.appearanceOptions.movieBackground = static_cast<int32_t>(c.stored);
+    Open(document);
+    CFlashHost& host = dialog_->host();
+    EXPECT_EQ(host.backgroundColour(), static_cast<long>(c.stored));
+    ASSERT_TRUE(PumpUntil([&] { return host.movie().movieLoaded(); }));
+    win::Variant colour;
+    ASSERT_EQ(win::GetProperty(host.movie().flashCtrl().dispatch(), movie::kDispBackgroundColor, &colour), S_OK);
+    EXPECT_EQ(colour.AsLong(), c.rgb);
+    EXPECT_EQ(win::GetStringProperty(host.movie().flashCtrl().dispatch(), movie::kDispBGColor), c.text);
+    dialog_.reset();
+  }
 }
 
 }  // namespace
