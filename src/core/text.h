@@ -6,11 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace zp {
+#include "platform/utf8.h"  // UTF-8 <-> UTF-16
 
-// UTF-8 <-> UTF-16. Invalid sequences become U+FFFD; nothing throws.
-std::u16string Utf8ToU16(std::string_view text);
-std::string U16ToUtf8(std::u16string_view text);
+namespace zp {
 
 bool IsWhiteSpace(char16_t c);
 std::u16string_view TrimWhiteSpace(std::u16string_view text);

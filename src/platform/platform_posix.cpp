@@ -9,8 +9,8 @@
 #include <climits>
 #include <cstdlib>
 
-#include "core/text.h"
 #include "platform/platform.h"
+#include "platform/utf8.h"
 
 namespace zp::platform {
 namespace {
