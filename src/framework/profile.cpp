@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "platform/platform.h"
+#include "platform/wide.h"
 
 namespace zp::win {
 
@@ -56,20 +58,11 @@ RegistryProfile& Profile() {
 }
 
 std::wstring ProgramBaseName() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return {};
-    if (length < buffer.size()) {
-      std::wstring path(buffer.data(), length);
-      size_t slash = path.find_last_of(L"\\/");
-      std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-      size_t dot = name.find_last_of(L'.');
-      return dot == std::wstring::npos ? name : name.substr(0, dot);
-    }
-    if (buffer.size() >= 32768) return {};
-    buffer.resize(buffer.size() * 2);
-  }
+  const std::wstring path = ToWide(platform::ModuleFilePath());
+  const size_t slash = path.find_last_of(L"\\/");
+  const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.find_last_of(L'.');
+  return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
 
 std::wstring RegistryProfile::applicationName() const {

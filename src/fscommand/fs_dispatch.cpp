@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/fscommand/fs_builtin_rules.h"
+#include "core/temp_files.h"
 #include "fscommand/fs_command_manager.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
@@ -15,12 +16,6 @@ namespace {
 std::unique_ptr<CFsCommandManager>& ProcessManager() {
   static std::unique_ptr<CFsCommandManager> manager;
   return manager;
-}
-
-std::wstring ProgramDirectory() {
-  const std::wstring path = ToWide(platform::ModuleFilePath());
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -67,7 +62,7 @@ bool CFsCommandManager::DispatchFsCommand(FsMovieControl* control, const std::ws
                                           const std::wstring& args, bool transparent) {
   if (!control) return false;
   if (RunBuiltInFsCommand(control, command, args, transparent)) return true;
-  if (libraries_.empty()) LoadFsCommandLibraries(programDirectory_.empty() ? ProgramDirectory() : programDirectory_);
+  if (libraries_.empty()) LoadFsCommandLibraries(programDirectory_.empty() ? ToWide(ProgramDirectory()) : programDirectory_);
   return CallFsExtension(control, command, args);
 }
 

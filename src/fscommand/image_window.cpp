@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/pictures/image_window_layout.h"
+#include "platform/platform.h"
 #include "platform/wide.h"
 #include "resources/resource_ids.h"
 
@@ -13,8 +14,6 @@ const wchar_t kImageWindowClass[] = L"ZentraImageWindow";
 constexpr COLORREF kFrameGrey = RGB(120, 120, 120);
 
 bool RegisterImageWindowClass() { return win::RegisterWindowClass(kImageWindowClass, CS_BYTEALIGNCLIENT); }
-
-bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 layout::Box ToBox(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -57,7 +56,7 @@ void CImageWindow::SetIcon(HICON icon) {
 
 bool CImageWindow::ShowFile(const std::wstring& path, bool fit, HWND mainWindow) {
   path_ = path;
-  if (!hwnd() || !PathExists(path)) return false;
+  if (!hwnd() || !platform::IsExistingFile(FromWide(path))) return false;
   const std::wstring caption = title_.empty() ? ToWide(pictures::FileNamePart(FromWide(path))) : title_;
   SetWindowTextW(hwnd(), caption.c_str());
   if (fit) FitToPicture(mainWindow);

@@ -17,6 +17,11 @@ inline constexpr uint32_t kAttributeDirectory = 0x10;
 
 // The attributes of a path, or nothing when they cannot be read (the path does not exist).
 std::optional<uint32_t> ReadAttributes(const std::u16string& path);
+// A file, not a directory, exists at the path.
+inline bool IsExistingFile(const std::u16string& path) {
+  const auto attributes = ReadAttributes(path);
+  return attributes && !(*attributes & kAttributeDirectory);
+}
 bool WriteAttributes(const std::u16string& path, uint32_t attributes);
 
 // Creates one directory; fails when it exists already or its parent is missing.

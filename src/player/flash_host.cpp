@@ -4,8 +4,8 @@
 #include "core/text.h"
 #include "framework/library_loading.h"
 #include "framework/message_pump.h"
+#include "platform/platform.h"
 #include "platform/wide.h"
-#include "services/existing_file.h"
 
 namespace zp::player {
 namespace {
@@ -116,7 +116,7 @@ bool CFlashHost::PrepareMovieControl() {
 
 bool CFlashHost::ShowItem(const std::wstring& path) {
   itemPath_ = ToWide(std::u16string(TrimWhiteSpace(FromWide(path))));
-  if (!services::IsExistingFile(itemPath_)) return true;
+  if (!platform::IsExistingFile(FromWide(itemPath_))) return true;
   paused_ = false;
   const MovieKind kind = KindOfPath(FromWide(itemPath_));
   kind_ = kind == MovieKind::kFlash ? kMovie : kind == MovieKind::kWebPage ? kWeb : kPicture;
@@ -224,7 +224,7 @@ void CFlashHost::ResetReady(int value) {
 }
 
 bool CFlashHost::MovieExists() const {
-  return kind_ != kMovie || services::IsExistingFile(movie_.moviePath());
+  return kind_ != kMovie || platform::IsExistingFile(FromWide(movie_.moviePath()));
 }
 
 CFlashMovieCtrl* CFlashHost::PlayingControl() { return kind_ == kMovie ? movie_.control() : nullptr; }

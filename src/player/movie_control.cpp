@@ -6,8 +6,8 @@
 #include "core/temp_files.h"
 #include "framework/application.h"
 #include "framework/topmost.h"
+#include "platform/platform.h"
 #include "platform/wide.h"
-#include "services/existing_file.h"
 #include "services/support_components.h"
 
 namespace zp::player {
@@ -77,7 +77,7 @@ bool CMovieControl::CreateControl(HWND parent, bool transparent, const RECT& rec
 
 void CMovieControl::RunFlashInstaller() {
   const std::wstring installer = ToWide(ProgramDirectory()) + L"\\InstallFlashPlayer.exe";
-  if (services::IsExistingFile(installer)) services::RunAndWaitResponsive(installer, L"");
+  if (platform::IsExistingFile(FromWide(installer))) services::RunAndWaitResponsive(installer, L"");
   HWND main = parentWindow_ ? GetAncestor(parentWindow_, GA_ROOT) : nullptr;
   if (main) {
     // In and out of the topmost band: back in front of the installer's windows.
@@ -87,7 +87,7 @@ void CMovieControl::RunFlashInstaller() {
 }
 
 bool CMovieControl::LoadMovie(const std::wstring& path) {
-  if (!created_ || !services::IsExistingFile(path)) return false;
+  if (!created_ || !platform::IsExistingFile(FromWide(path))) return false;
   if (backgroundColour_ == -1) {
     if (!transparent_) flashCtrl_.BGColor(L"");
   } else {

@@ -1,8 +1,8 @@
 #include "player/picture_view.h"
 
 #include "core/document/document_model.h"
+#include "platform/platform.h"
 #include "platform/wide.h"
-#include "services/existing_file.h"
 
 namespace zp::player {
 namespace {
@@ -24,7 +24,7 @@ bool PictureView::Load(const std::wstring& path) {
   picture_ = {};
   path_ = path;
   renderedPath_.clear();
-  if (!services::IsExistingFile(path) || KindOfPath(FromWide(path)) != MovieKind::kPicture) return false;
+  if (!platform::IsExistingFile(FromWide(path)) || KindOfPath(FromWide(path)) != MovieKind::kPicture) return false;
   const auto size = pictures::MeasurePicture(path);
   if (!size) return false;
   picture_ = *size;

@@ -6,7 +6,8 @@
 #include <iterator>
 
 #include "framework/library_loading.h"
-#include "services/existing_file.h"
+#include "platform/platform.h"
+#include "platform/wide.h"
 
 namespace zp::services {
 
@@ -52,7 +53,7 @@ bool BackgroundSoundPlayer::Create() {
 }
 
 bool BackgroundSoundPlayer::Open(const std::wstring& path) {
-  if (!hwnd() || !IsExistingFile(path) || !factory_) return false;
+  if (!hwnd() || !platform::IsExistingFile(FromWide(path)) || !factory_) return false;
   HWND opened = factory_(hwnd(), path);
   if (!opened) return false;
   // The MCI window exists even when it could open nothing.

@@ -8,8 +8,8 @@
 #include "framework/library_loading.h"
 #include "framework/profile.h"
 #include "framework/unique_handle.h"
+#include "platform/platform.h"
 #include "platform/wide.h"
-#include "services/existing_file.h"
 
 namespace zp::services {
 
@@ -28,10 +28,10 @@ std::wstring DefaultValue(HKEY root, const std::wstring& subKey) {
 // name in the system folder; nothing is looked for along the search path.
 std::wstring ProgramPath(const std::wstring& program) {
   const bool absolute = program.size() > 2 && ((program[1] == L':' && program[2] == L'\\') || program.starts_with(L"\\\\"));
-  if (absolute) return IsExistingFile(program) ? program : std::wstring();
+  if (absolute) return platform::IsExistingFile(FromWide(program)) ? program : std::wstring();
   if (program.empty() || program.find_first_of(L"\\/:") != std::wstring::npos) return {};
   const std::wstring path = win::SystemFolderPath(program.c_str());
-  return IsExistingFile(path) ? path : std::wstring();
+  return platform::IsExistingFile(FromWide(path)) ? path : std::wstring();
 }
 
 // The system's answers for a process that could not start, kept within the shell's error range.

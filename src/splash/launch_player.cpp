@@ -26,11 +26,6 @@ std::u16string CodePageText(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-bool FileExists(const std::wstring& path) {
-  const auto attributes = platform::ReadAttributes(FromWide(path));
-  return attributes && !(*attributes & platform::kAttributeDirectory);
-}
-
 std::optional<std::wstring> AutorunProgram(const std::wstring& folder) {
   platform::MappedFile file;
   const size_t size = file.Map(FromWide(folder + L"\\autorun.inf"));
@@ -46,7 +41,7 @@ LaunchedPlayer LaunchPlayer(HWND owner, const std::wstring& folder) {
   LaunchedPlayer launched;
   const auto program = AutorunProgram(folder);
   // An empty value would name the folder itself, which the shell would open in a window.
-  if (!program || !FileExists(*program)) return launched;
+  if (!program || !platform::IsExistingFile(FromWide(*program))) return launched;
 
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);

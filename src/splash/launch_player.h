@@ -25,7 +25,4 @@ std::optional<std::wstring> AutorunProgram(const std::wstring& folder);
 // owned by `owner`, when it is an existing file. No message is shown on failure.
 LaunchedPlayer LaunchPlayer(HWND owner, const std::wstring& folder);
 
-// A file, not a folder, exists at `path`.
-bool FileExists(const std::wstring& path);
-
 }  // namespace zp::splash

@@ -5,6 +5,7 @@
 #include "core/splash/splash_placement.h"
 #include "curtainer_ids.h"
 #include "framework/application.h"
+#include "platform/platform.h"
 #include "platform/wide.h"
 
 namespace zp::splash {
@@ -48,7 +49,7 @@ bool SplashDialog::ShowSplashPicture() {
       FromWide(folder_) + u"\\" + FileTitleOfPath(FromWide(kSplashPictureFile));
   for (const auto& candidate : SplashPictureCandidates(base)) {
     const std::wstring path = ToWide(candidate.path);
-    if (!FileExists(path)) continue;
+    if (!platform::IsExistingFile(FromWide(path))) continue;
     // A GIF that fails goes straight to the built-in picture, not to the later files.
     if (candidate.animated) {
       if (ShowAnimatedPicture(path)) return true;

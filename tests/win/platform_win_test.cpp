@@ -26,6 +26,19 @@ TEST(PlatformWin, MapsAWholeFileReadOnly) {
   EXPECT_EQ(file.Map(scratch.File(u"missing.bin")), 0u);
 }
 
+TEST(PlatformWin, AnExistingFileIsAFileNotAFolder) {
+  test::ScratchDirectory scratch;
+  ASSERT_TRUE(test::WriteBytes(scratch.File(u"here.txt"), test::ToBytes("x")));
+  ASSERT_TRUE(CreateDirectoryW(ToWide(scratch.File(u"folder.txt")).c_str(), nullptr));
+  const struct {
+    std::u16string path;
+    bool exists;
+  } cases[] = {{scratch.File(u"here.txt"), true},     {scratch.File(u"HERE.TXT"), true},
+               {scratch.File(u"folder.txt"), false},  {scratch.File(u"folder.txt\\"), false},
+               {scratch.File(u"missing.txt"), false}, {u"", false}};
+  for (const auto& c : cases) EXPECT_EQ(platform::IsExistingFile(c.path), c.exists) << ToWide(c.path);
+}
+
 TEST(PlatformWin, OutputFilesDenyWritersAndCreateNewRefusesExistingNames) {
   test::ScratchDirectory scratch;
   const std::u16string path = scratch.File(u"out.bin");
