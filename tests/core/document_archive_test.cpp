@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 
 #include "core/document/archive.h"
 #include "core/package_format.h"
@@ -172,7 +173,10 @@ TEST(DocumentWrite, StreamedFromSourcesGivesTheSameBytes) {
   EXPECT_EQ(sink.bytes_, WriteDocumentSections(full));
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, DocumentVersions, ::testing::Values(100u, 101u, 120u, 130u, 140u, 149u, 150u));
+INSTANTIATE_TEST_SUITE_P(Versions, DocumentVersions, ::testing::Values(100u, 101u, 120u, 130u, 140u, 149u, 150u),
+                         [](const ::testing::TestParamInfo<uint32_t>& version) {
+                           return "Version" + std::to_string(version.param);
+                         });
 
 TEST(DocumentLoad, Version120KeepsDefaultsOfLaterFields) {
   DocumentModel written = test::FullDocument();

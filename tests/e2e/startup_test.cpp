@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 
 #include "core/package_format.h"
 #include "core/text.h"
@@ -123,6 +124,9 @@ struct BrokenPlayer {
   std::function<std::vector<uint8_t>()> make;
 };
 
+// Failures name the broken player instead of dumping its bytes.
+void PrintTo(const BrokenPlayer& player, std::ostream* out) { *out << player.name; }
+
 class BrokenStartup : public Startup, public ::testing::WithParamInterface<BrokenPlayer> {};
 
 TEST_P(BrokenStartup, EndsWithOneShowsNothingAndLeavesNothing) {
@@ -161,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                         return bytes;
                       }},
         BrokenPlayer {"Version151", [] { return PlayerWith(test::FullDocument(), true, 151); }}),
-    [](const ::testing::TestParamInfo<BrokenPlayer>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<BrokenPlayer>& player) { return std::string(player.param.name); });
 
 TEST_F(Startup, ThePackerBuiltForWindowsMakesAPlayerThatRuns) {
   const std::wstring folder = Folder(L"presentation");
