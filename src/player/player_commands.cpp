@@ -126,12 +126,13 @@ void PlayerDialog::OnCancel() {
 }
 
 void PlayerDialog::ShowAboutBox() {
-  if (aboutBoxOpen_) return;
+  // A document that hides the About box hides it from every way in, a posted command too.
+  if (aboutBoxOpen_ || document_.menuAboutOptions.hideAbout != 0) return;
   aboutBoxOpen_ = true;
   // A transparent player's own window is off screen or invisible: the box belongs to no one.
   services::AboutDialog about(transparent_ ? nullptr : hwnd());
   about.SetTexts(AboutTextsOf(document_));
-  if (document_.menuAboutOptions.hideAbout == 0) about.SetBitmap(images_.logo);
+  about.SetBitmap(images_.logo);
   about.Run();
   aboutBoxOpen_ = false;
 }

@@ -210,7 +210,12 @@ void PlayerDialog::StartBackgroundSound() {
   // The hidden sound window exists only for a document that has a sound to play.
   if (!sound.enabled || !backgroundSound_.Create()) return;
   backgroundSound_.SetLoop(sound.loop != 0);
-  backgroundSound_.Open(ToWide(sound.path));
+  // Starting again while the sound is open goes on with it rather than from its beginning.
+  if (backgroundSound_.mciWindow() && backgroundSound_.path() == ToWide(sound.path)) {
+    backgroundSound_.Resume();
+  } else {
+    backgroundSound_.Open(ToWide(sound.path));
+  }
 }
 
 void PlayerDialog::PauseBackgroundSound(bool pause) {

@@ -73,7 +73,9 @@ void BackgroundSoundPlayer::Pause() {
   if (mciWindow_) SendMessageW(mciWindow_, MCI_PAUSE, 0, 0);
 }
 
-LRESULT BackgroundSoundPlayer::Resume() { return mciWindow_ ? SendMessageW(mciWindow_, MCI_RESUME, 0, 0) : 0; }
+// Playing from the current position goes on where Pause stopped on every device; MCI_RESUME
+// does not (MIDI sequencers refuse it, and the sound would stay silent).
+LRESULT BackgroundSoundPlayer::Resume() { return mciWindow_ ? SendMessageW(mciWindow_, MCI_PLAY, 0, 0) : 0; }
 
 void BackgroundSoundPlayer::OnPosition(HWND from, long position) {
   if (!mciWindow_ || from != mciWindow_ || !loop_ || length_ <= 0) return;

@@ -29,7 +29,7 @@ class BackgroundSoundPlayer : public win::Window {
   // device or a player without its hidden window leave the previous sound playing untouched.
   bool Open(const std::wstring& path);
   void SetLoop(bool loop) { loop_ = loop; }
-  // Both do nothing while no sound is open.
+  // Both do nothing while no sound is open. Resume plays on from where the sound stands.
   void Pause();
   LRESULT Resume();
 

@@ -70,8 +70,10 @@ TEST_F(PlayerExtras, TheContextMenuOffersAboutOnlyWhereNoSystemMenuCanBeReached)
 // noting the owner of the last.
 int aboutBoxesSeen = 0;
 HWND aboutOwner = nullptr;
+bool closerRan = false;
 void CALLBACK CloseAboutBoxes(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
+  closerRan = true;
   EnumThreadWindows(
       GetCurrentThreadId(),
       [](HWND window, LPARAM) -> BOOL {
@@ -102,6 +104,39 @@ TEST_F(PlayerExtras, ASecondAboutCommandWhileTheBoxIsUpOpensNothing) {
     EXPECT_EQ(aboutOwner, windowMode == 2 ? nullptr : dialog.hwnd());
     EXPECT_TRUE(IsWindowEnabled(dialog.hwnd()));
   }
+}
+
+TEST_F(PlayerExtras, AHiddenAboutBoxOpensFromNoCommand) {
+  document_.menuAboutOptions.hideAbout = 1;
+  const struct {
+    UINT message;
+    WPARAM command;
+  } routes[] = {{WM_SYSCOMMAND, PlayerDialog::kAboutCommand}, {WM_SYSCOMMAND, PlayerDialog::kAboutCommand | 2},
+                {WM_COMMAND, layout::kCommandAbout}};
+  for (const auto& route : routes) {
+    PlayerDialog& dialog = Open();
+    aboutBoxesSeen = 0;
+    closerRan = false;
+    PostMessageW(dialog.hwnd(), route.message, route.command, 0);
+    SetTimer(nullptr, 0, 300, &CloseAboutBoxes);
+    ASSERT_TRUE(test::PumpUntil([&] { return closerRan; }, 10000));
+    EXPECT_EQ(aboutBoxesSeen, 0) << route.message << " " << route.command;
+    EXPECT_FALSE(dialog.aboutBoxOpen());
+  }
+}
+
+TEST_F(PlayerExtras, PlayWhileTheSoundPlaysGoesOnWithItInsteadOfStartingItAgain) {
+  const std::u16string wave = temp_.File(u"music.wav");
+  ASSERT_TRUE(test::WriteBytes(wave, test::SilentWave()));
+  document_.backgroundSound.enabled = 1;
+  document_.backgroundSound.path = wave;
+  PlayerDialog& dialog = Open();
+  const HWND playing = dialog.backgroundSound().mciWindow();
+  ASSERT_NE(playing, nullptr);
+  SendMessageW(dialog.hwnd(), WM_COMMAND, layout::kCommandPlay, 0);
+  SendMessageW(dialog.hwnd(), WM_COMMAND, layout::kCommandPlay, 0);
+  EXPECT_EQ(dialog.backgroundSound().mciWindow(), playing);
+  EXPECT_TRUE(IsWindow(playing));
 }
 
 TEST_F(PlayerExtras, WithoutAutoStartPlayStartsTheSound) {
