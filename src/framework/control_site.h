@@ -16,6 +16,8 @@
 #include <functional>
 #include <memory>
 
+#include "framework/com_implementation.h"
+
 namespace zp::win {
 
 using Microsoft::WRL::ComPtr;

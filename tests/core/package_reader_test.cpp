@@ -260,12 +260,16 @@ TEST_F(PackageReader, FirstRecordWrittenInFullOrNotAtAll) {
     const std::u16string target = JoinPath(dir, u"chosen name.dat");
     EXPECT_EQ(ExtractFirstFileRecordTo(package, kToolsTag, target, c.maxSize), c.written) << c.what;
     EXPECT_EQ(test::Exists(target), c.written) << c.what;
-    if (c.written) EXPECT_EQ(test::ReadBytes(target), data) << c.what;
+    if (c.written) {
+      EXPECT_EQ(test::ReadBytes(target), data) << c.what;
+    }
     EXPECT_EQ(HasFirstFileRecord(package, kToolsTag), c.found) << c.what;
     const auto named = ExtractFirstFileRecord(package, kToolsTag, dir);
     EXPECT_EQ(named.has_value(), c.writtenUnderItsName) << c.what;
     EXPECT_EQ(test::Exists(JoinPath(dir, u"a.ocx")), named.has_value()) << c.what;
-    if (named) EXPECT_EQ(*named, JoinPath(dir, u"a.ocx"));
+    if (named) {
+      EXPECT_EQ(*named, JoinPath(dir, u"a.ocx"));
+    }
     for (const auto& entry : platform::ListDirectory(dir)) platform::DeleteOneFile(JoinPath(dir, entry.name));
   }
 }

@@ -386,10 +386,10 @@ std::vector<RecordInfo> ListRecords(std::span<const uint8_t> file) {
     }
     if (!sure) record->tag.clear();  // cut inside a tag that more than one kind begins with
     records.push_back(*record);
-    const bool document = record->kind == RecordInfo::Kind::kDocument;
-    const size_t headerSize = document ? zp::kDocumentHeaderSize : zp::kFileHeaderSize;
+    const bool isDocument = record->kind == RecordInfo::Kind::kDocument;
+    const size_t headerSize = isDocument ? zp::kDocumentHeaderSize : zp::kFileHeaderSize;
     if (record->cutOff) break;
-    if (document && !record->compressed && record->size == 0) {
+    if (isDocument && !record->compressed && record->size == 0) {
       at += headerSize;
       chained = false;
       break;

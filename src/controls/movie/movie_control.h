@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/swf/movie_session.h"
+#include "framework/com_implementation.h"
 #include "package/gdiplus_session.h"
 
 namespace zp::movie {

@@ -35,7 +35,8 @@ inline constexpr int32_t kScriptDepthOffset = 16384;
 
 class Instance {
  public:
-  Instance(Instance* parent, int32_t depth, uint32_t serial) : parent(parent), depth(depth), serial(serial) {}
+  Instance(Instance* parentInstance, int32_t atDepth, uint32_t serialNumber)
+      : parent(parentInstance), depth(atDepth), serial(serialNumber) {}
   Instance(const Instance&) = delete;
   Instance& operator=(const Instance&) = delete;
 

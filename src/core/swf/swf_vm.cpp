@@ -1290,14 +1290,14 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
         // "path:frame" goes to a frame of the timeline the path names.
         bool retarget = false;
         if (frame.IsString()) {
-          const std::u16string text = frame.AsString();
-          const size_t colon = text.rfind(u':');
+          const std::u16string where = frame.AsString();
+          const size_t colon = where.rfind(u':');
           if (colon != std::u16string::npos) {
-            Object* clip = colon == 0 ? c.target : ResolvePath(c, std::u16string_view(text).substr(0, colon)).ObjectOrNull();
+            Object* clip = colon == 0 ? c.target : ResolvePath(c, std::u16string_view(where).substr(0, colon)).ObjectOrNull();
             if (!clip || clip->kind() != ObjectKind::kClip) break;
             host_.SetActionTarget(clip);
             retarget = true;
-            frame = Value(text.substr(colon + 1));
+            frame = Value(where.substr(colon + 1));
           }
         }
         if (frame.IsString()) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/com_implementation.h"
 #include "movie_test_support.h"
 
 namespace zp::test {

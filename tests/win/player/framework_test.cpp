@@ -179,7 +179,7 @@ TEST(Framework, WaitsRouteKeysThroughTheDialogThatRoutesThem) {
 }
 
 TEST(Framework, RoutingEndsWithItsScopeAndTheOuterRouterReturns) {
-  struct CountingRouter : MessageRouter {
+  struct CountingRouter final : MessageRouter {
     int routed = 0;
     void RouteMessage(MSG&) override { ++routed; }
   } outer, inner;
