@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <vector>
 #include <objidl.h>  // PROPID, which the lean Windows headers leave out
 #include <gdiplus.h>
@@ -79,11 +80,26 @@ const zp::swf::CanvasHooks& Hooks() {
 // them when the background is not opaque). The pixels are drawn in memory of our own, reused
 // from frame to frame: a DIB section's memory can be slow to write to (Wine watches it to keep
 // the display in step), so it is written once, by the system, if at all.
+// The library's one frame buffer. Not thread-local: a thread-local object with a destructor
+// pins its library in memory until the thread ends, so the control's file, extracted to the
+// player's temporary folder, could not be deleted when the player cleans up.
+struct FrameBuffer {
+  std::mutex lock;
+  std::vector<uint32_t> pixels;
+};
+
+FrameBuffer& SharedFrameBuffer() {
+  static FrameBuffer buffer;
+  return buffer;
+}
+
 void DrawThroughPixels(HDC hdc, const RECT& bounds, zp::swf::Rgba background,
                        const std::vector<zp::swf::DrawItem>& items, zp::swf::EdgeQuality quality) {
   const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
   if (width <= 0 || height <= 0) return;
-  thread_local std::vector<uint32_t> frame;
+  FrameBuffer& buffer = SharedFrameBuffer();
+  const std::lock_guard<std::mutex> hold(buffer.lock);
+  std::vector<uint32_t>& frame = buffer.pixels;
   frame.assign(static_cast<size_t>(width) * height, 0);  // transparent until the movie draws on it
   if (!DrawMovieToPixels(frame.data(), width, height, width * 4, background, items, quality)) return;
   BITMAPINFO info{};
