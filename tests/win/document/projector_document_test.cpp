@@ -90,10 +90,10 @@ class PlayerDocument : public ::testing::Test {
 
   DocumentModel WithPictures() {
     DocumentModel model = test::FullDocument();
-    model.appearanceOptions.icon = EmbeddedFile {u"C:\\show\\app.ico", IconFile()};
-    model.menuAboutOptions.logo = EmbeddedFile {u"C:\\show\\logo.bmp", BmpFile()};
+    model.appearanceOptions.icon = EmbeddedFile {u"C:\\show\\app.ico", IconFile(), false, {}, 0};
+    model.menuAboutOptions.logo = EmbeddedFile {u"C:\\show\\logo.bmp", BmpFile(), false, {}, 0};
     model.overlayPanelOptions.picture =
-        EmbeddedFile {u"C:\\show\\panel.png", PngFile(ToWide(scratch.File(u"made.png")))};
+        EmbeddedFile {u"C:\\show\\panel.png", PngFile(ToWide(scratch.File(u"made.png"))), false, {}, 0};
     model.appearanceOptions.region = EllipseRegionData();
     model.overlayPanelOptions.font = DefaultPanelFont();
     return model;
