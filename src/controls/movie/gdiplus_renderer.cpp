@@ -1,6 +1,7 @@
 #include "gdiplus_renderer.h"
 
 #include "device_text.h"
+#include "dib_target.h"
 
 #include <climits>
 #include <cstring>
@@ -77,9 +78,9 @@ const zp::swf::CanvasHooks& Hooks() {
 }
 
 // Draws background and items into premultiplied pixels, then puts those onto `hdc` (blending
-// them when the background is not opaque). The pixels are drawn in memory of our own, reused
-// from frame to frame: a DIB section's memory can be slow to write to (Wine watches it to keep
-// the display in step), so it is written once, by the system, if at all.
+// them when the background is not opaque). Where `hdc` holds a DIB section the pixels are its
+// own; elsewhere they are drawn in memory of our own, reused from frame to frame, since memory
+// fresh from the system costs a page fault per page on first touch.
 // The library's one frame buffer. Not thread-local: a thread-local object with a destructor
 // pins its library in memory until the thread ends, so the control's file, extracted to the
 // player's temporary folder, could not be deleted when the player cleans up.
@@ -97,6 +98,15 @@ void DrawThroughPixels(HDC hdc, const RECT& bounds, zp::swf::Rgba background,
                        const std::vector<zp::swf::DrawItem>& items, zp::swf::EdgeQuality quality) {
   const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
   if (width <= 0 || height <= 0) return;
+  // Drawing over what the target holds is the blend a blit would make: every item is laid
+  // over the pixels below it, premultiplied, after an opaque background that replaces them. A
+  // translucent background is blended, which only the blit below does.
+  const bool backgroundReplacesOrLeaves = background.a == 0 || background.a == 255;
+  if (const zp::swf::PixelView direct = backgroundReplacesOrLeaves ? DibTargetPixels(hdc, bounds) : zp::swf::PixelView{};
+      direct.pixels) {
+    DrawMovieToPixels(direct.pixels, direct.width, direct.height, direct.stride * 4, background, items, quality);
+    return;
+  }
   FrameBuffer& buffer = SharedFrameBuffer();
   const std::lock_guard<std::mutex> hold(buffer.lock);
   std::vector<uint32_t>& frame = buffer.pixels;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "common/movie_ids.h"
 #include "movie_test_support.h"
 #include "platform/wide.h"
@@ -123,6 +126,61 @@ TEST_F(MovieDrawingTest, TheWindowShowsTheFrame) {
   ReleaseDC(window, dc);
   EXPECT_EQ(red, RGB(255, 0, 0));
   EXPECT_EQ(blue, RGB(0, 0, 255));
+}
+
+// The frame lands where the DC says whichever way the bitmap's rows run, wherever the bounds
+// lie in it, and never beyond the DC's clipping; logical points are read back through the DC.
+TEST_F(MovieDrawingTest, DrawsIntoEveryKindOfBitmapTarget) {
+  constexpr COLORREF kUntouched = RGB(0, 255, 0);
+  struct Case {
+    const char* name;
+    bool topDown;
+    RECT bounds;
+    POINT viewportOrigin;
+    RECT clip;  // empty: no clipping
+    std::vector<std::pair<POINT, COLORREF>> expected;
+  };
+  const Case cases[] = {
+      {"top-down", true, {0, 0, 100, 100}, {0, 0}, {}, {{{25, 50}, RGB(255, 0, 0)}, {{75, 50}, RGB(0, 0, 255)}}},
+      {"bottom-up", false, {0, 0, 100, 100}, {0, 0}, {}, {{{25, 10}, RGB(255, 0, 0)}, {{75, 90}, RGB(0, 0, 255)}}},
+      {"bottom-up, bounds inside", false, {20, 10, 120, 110}, {0, 0}, {},
+       {{{45, 15}, RGB(255, 0, 0)}, {{95, 105}, RGB(0, 0, 255)}, {{10, 60}, kUntouched}, {{130, 115}, kUntouched}}},
+      {"top-down, viewport moved", true, {0, 0, 100, 100}, {30, 15}, {},
+       {{{25, 50}, RGB(255, 0, 0)}, {{75, 50}, RGB(0, 0, 255)}, {{-10, 50}, kUntouched}}},
+      {"top-down, clipped", true, {0, 0, 100, 100}, {0, 0}, {0, 0, 60, 100},
+       {{{25, 50}, RGB(255, 0, 0)}, {{55, 50}, RGB(0, 0, 255)}, {{75, 50}, kUntouched}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 140;
+    info.bmiHeader.biHeight = c.topDown ? -120 : 120;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH green = CreateSolidBrush(kUntouched);
+    const RECT all{0, 0, 140, 120};
+    FillRect(dc, &all, green);
+    DeleteObject(green);
+    SetViewportOrgEx(dc, c.viewportOrigin.x, c.viewportOrigin.y, nullptr);
+    if (!IsRectEmpty(&c.clip)) IntersectClipRect(dc, c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
+    ComPtr<IViewObject2> view;
+    ASSERT_EQ(ComPtr<IUnknown>(container.control()).As(&view), S_OK);
+    const RECTL bounds{c.bounds.left, c.bounds.top, c.bounds.right, c.bounds.bottom};
+    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0), S_OK);
+    SelectClipRgn(dc, nullptr);
+    for (const auto& [point, colour] : c.expected) {
+      EXPECT_EQ(GetPixel(dc, point.x, point.y), colour) << point.x << "," << point.y;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
 }
 
 }  // namespace
