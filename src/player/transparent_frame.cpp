@@ -1,6 +1,9 @@
 #include "player/transparent_frame.h"
 
+#include <cstring>
+
 #include "core/layout/input_rules.h"
+#include "core/transparency/changed_area.h"
 #include "core/transparency/layered_alpha.h"
 #include "framework/application.h"
 #include "fscommand/fs_command_manager.h"
@@ -62,6 +65,9 @@ bool FlashCView::CreateFernwikControl(TransparentFrame& frame, const RECT& rect)
                                       reinterpret_cast<void*>(GetProcAddress(user32, "UpdateLayeredWindow")))
                                 : nullptr;
   if (!updateLayeredWindow_) return false;
+  // Handing over only what changed needs the indirect form, which older systems lack.
+  updateLayeredWindowIndirect_ = reinterpret_cast<UpdateLayeredWindowIndirectFunction>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "UpdateLayeredWindowIndirect")));
   hostFrame_ = &frame;
   screenIs32Bit_ = DisplayColourDepth() == 32;
   container_ = std::make_unique<win::WindowlessContainer>(hwnd());
@@ -75,15 +81,18 @@ bool FlashCView::CreateFernwikControl(TransparentFrame& frame, const RECT& rect)
 }
 
 void FlashCView::DeletePictures() {
-  dibBlack_.reset();
+  memory_.reset();  // before its bitmaps: the DC holds one of them
+  dibBlack_[0].reset();
+  dibBlack_[1].reset();
   dibWhite_.reset();
-  pixelsBlack_ = pixelsWhite_ = nullptr;
+  pixelsBlack_[0] = pixelsBlack_[1] = pixelsWhite_ = nullptr;
+  front_ = 0;
   pictureWidth_ = pictureHeight_ = 0;
   shown_ = false;
 }
 
 bool FlashCView::EnsurePictures(int width, int height) {
-  if (width == pictureWidth_ && height == pictureHeight_ && dibBlack_ && (screenIs32Bit_ || dibWhite_)) return true;
+  if (width == pictureWidth_ && height == pictureHeight_ && memory_ && (screenIs32Bit_ || dibWhite_)) return true;
   DeletePictures();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -92,15 +101,17 @@ bool FlashCView::EnsurePictures(int width, int height) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  void* black = nullptr;
+  void* black[2] = {nullptr, nullptr};
   void* white = nullptr;
-  dibBlack_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &black, nullptr, 0));
+  for (int i = 0; i < 2; ++i) dibBlack_[i].reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &black[i], nullptr, 0));
   if (!screenIs32Bit_) dibWhite_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &white, nullptr, 0));
-  if (!dibBlack_ || (!screenIs32Bit_ && !dibWhite_)) {
+  memory_.reset(CreateCompatibleDC(nullptr));
+  if (!dibBlack_[0] || !dibBlack_[1] || (!screenIs32Bit_ && !dibWhite_) || !memory_) {
     DeletePictures();
     return false;
   }
-  pixelsBlack_ = static_cast<uint32_t*>(black);
+  pixelsBlack_[0] = static_cast<uint32_t*>(black[0]);
+  pixelsBlack_[1] = static_cast<uint32_t*>(black[1]);
   pixelsWhite_ = static_cast<uint32_t*>(white);
   pictureWidth_ = width;
   pictureHeight_ = height;
@@ -122,37 +133,67 @@ void FlashCView::OnDraw() {
   if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return;
   if (!changed_ && shown_ && width == pictureWidth_ && height == pictureHeight_) return;
   if (!EnsurePictures(width, height)) return;
-  const win::UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
-  if (!memory) return;
-  const RECT all{0, 0, width, height};
+  // A picture is drawn whole into the one the window does not show; what differs from the
+  // shown one is all the system is given.
+  const int back = 1 - front_;
+  HDC memory = memory_.get();
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  HGDIOBJ old = SelectObject(memory.get(), dibBlack_.get());
-  FillRect(memory.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  container_->DrawWindowlessControls(memory.get());
+  uint32_t* const picture = pixelsBlack_[back];
+  SelectObject(memory, dibBlack_[back].get());
+  std::memset(picture, 0, count * sizeof(uint32_t));
+  container_->DrawWindowlessControls(memory);
   GdiFlush();
   // The pictures are 32-bit whatever the display: a control that fills in the alpha byte itself
   // (the movie control's twin does) has given all there is with one drawing. Only one that
   // leaves the byte empty, where the display keeps none, is drawn again over white, and its
   // alpha read from how much of the white shows through.
-  if (screenIs32Bit_ || transparency::CarriesAlpha(pixelsBlack_, count)) {
-    transparency::MakeColouredPixelsOpaque(pixelsBlack_, count);
+  if (screenIs32Bit_ || transparency::CarriesAlpha(picture, count)) {
+    transparency::MakeColouredPixelsOpaque(picture, count);
   } else {
-    SelectObject(memory.get(), dibWhite_.get());
-    FillRect(memory.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    container_->DrawWindowlessControls(memory.get());
+    const RECT all{0, 0, width, height};
+    SelectObject(memory, dibWhite_.get());
+    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    container_->DrawWindowlessControls(memory);
     GdiFlush();
-    SelectObject(memory.get(), dibBlack_.get());
-    transparency::AlphaFromBlackAndWhite(pixelsBlack_, pixelsWhite_, count);
+    SelectObject(memory, dibBlack_[back].get());
+    transparency::AlphaFromBlackAndWhite(picture, pixelsWhite_, count);
   }
+  if (!shown_ || !updateLayeredWindowIndirect_) {
+    shown_ = HandOver(host, area, nullptr);
+  } else {
+    const transparency::PixelArea changed =
+        transparency::ChangedArea(pixelsBlack_[front_], picture, width, height, width);
+    if (!changed.empty()) {
+      const RECT dirty{changed.left, changed.top, changed.right, changed.bottom};
+      shown_ = HandOver(host, area, &dirty);
+    } else {
+      lastHandedPixels_ = 0;
+    }
+  }
+  // A failed hand-over leaves the window's picture unknown: the next one is given whole.
+  changed_ = !shown_;
+  front_ = back;
+}
+
+bool FlashCView::HandOver(HWND host, const RECT& area, const RECT* dirty) {
   HDC screen = GetDC(nullptr);
   POINT destination{area.left, area.top}, source{0, 0};
-  SIZE size{width, height};
+  SIZE size{area.right - area.left, area.bottom - area.top};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  shown_ =
-      updateLayeredWindow_(host, screen, &destination, &size, memory.get(), &source, 0, &blend, ULW_ALPHA) != FALSE;
-  changed_ = !shown_;
+  bool shown = false;
+  if (dirty && updateLayeredWindowIndirect_) {
+    const UPDATELAYEREDWINDOWINFO info{sizeof info, screen, &destination, &size, memory_.get(), &source, 0,
+                                       &blend, ULW_ALPHA, dirty};
+    shown = updateLayeredWindowIndirect_(host, &info) != FALSE;
+  } else {
+    shown = updateLayeredWindow_(host, screen, &destination, &size, memory_.get(), &source, 0, &blend, ULW_ALPHA) !=
+            FALSE;
+  }
   if (screen) ReleaseDC(nullptr, screen);
-  SelectObject(memory.get(), old);
+  const RECT handed = dirty ? *dirty : RECT{0, 0, size.cx, size.cy};
+  lastHandedPixels_ = shown ? int64_t{handed.right - handed.left} * (handed.bottom - handed.top) : 0;
+  handOvers_ += shown ? 1 : 0;
+  return shown;
 }
 
 void FlashCView::OnSysColorChange() {

@@ -56,7 +56,11 @@ class FlashCView : public win::Window {
   bool PreTranslateMessage(MSG& message) override;
 
   // The last picture handed to the system, for tests: premultiplied BGRA, top row first.
-  const uint32_t* lastPicture() const { return pixelsBlack_; }
+  const uint32_t* lastPicture() const { return pixelsBlack_[front_]; }
+  // How many pixels the last hand-over gave the system (the rest of the window kept its
+  // picture), and how many hand-overs there were: for tests and the benchmark.
+  int64_t lastHandedPixels() const { return lastHandedPixels_; }
+  int64_t handOvers() const { return handOvers_; }
   SIZE pictureSize() const { return SIZE{pictureWidth_, pictureHeight_}; }
   // Whether the display takes the alpha byte as it is (the benchmark reports which way it drew).
   bool screenIs32Bit() const { return screenIs32Bit_; }
@@ -75,6 +79,9 @@ class FlashCView : public win::Window {
   void MoveHostTo(int left, int top);
   bool EnsurePictures(int width, int height);
   void DeletePictures();
+  // Gives the system the back picture, only `dirty` of it when that is not null; true when
+  // the window shows it.
+  bool HandOver(HWND host, const RECT& area, const RECT* dirty);
   HWND HostWindow() const;
 
   TranspFlashOcx ocx_;
@@ -82,6 +89,8 @@ class FlashCView : public win::Window {
   using UpdateLayeredWindowFunction = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
                                                     BLENDFUNCTION*, DWORD);
   UpdateLayeredWindowFunction updateLayeredWindow_ = nullptr;
+  using UpdateLayeredWindowIndirectFunction = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
+  UpdateLayeredWindowIndirectFunction updateLayeredWindowIndirect_ = nullptr;
   TransparentFrame* hostFrame_ = nullptr;
   std::unique_ptr<win::WindowlessContainer> container_;
   HostNotification notification_;
@@ -93,11 +102,16 @@ class FlashCView : public win::Window {
   bool dragging_ = false;
   bool screenIs32Bit_ = false;
   int32_t pictureWidth_ = 0, pictureHeight_ = 0;
-  // The off-screen pictures, remade whenever the window's size changes: drawn over black (and,
-  // on displays without an alpha byte, over white).
-  win::UniqueHandle<win::NullInvalidTraits<HGDIOBJ, win::DeleteGdiObject>> dibBlack_, dibWhite_;
-  uint32_t* pixelsBlack_ = nullptr;
+  // The off-screen pictures, remade whenever the window's size changes: two drawn over black,
+  // the one the window shows (`front_`) and the next, so that only what differs between them is
+  // handed over; and, on displays without an alpha byte, one drawn over white.
+  using Bitmap = win::UniqueHandle<win::NullInvalidTraits<HGDIOBJ, win::DeleteGdiObject>>;
+  Bitmap dibBlack_[2], dibWhite_;
+  uint32_t* pixelsBlack_[2] = {nullptr, nullptr};
   uint32_t* pixelsWhite_ = nullptr;
+  int front_ = 0;
+  win::UniqueMemoryDc memory_;
+  int64_t lastHandedPixels_ = 0, handOvers_ = 0;
   // Whether the window shows the pictures, and whether the controls have changed since.
   bool shown_ = false;
   bool changed_ = true;

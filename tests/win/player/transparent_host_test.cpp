@@ -81,5 +81,47 @@ TEST_F(TransparentHostTest, FloatsTheMovieWithAlphaAndMovesWhenTheMovieAsks) {
   EXPECT_EQ(notices.back().code, HostNotification::kContextRequest);
 }
 
+// Only what changed between two frames is handed over; the rest of the window keeps what it
+// showed, as read back from the screen.
+TEST_F(TransparentHostTest, HandsOverOnlyWhatChangedAndTheRestStaysOnScreen) {
+  ASSERT_TRUE(CanCreateTransparentHost());
+  ASSERT_TRUE(movie_.CreateControl(nullptr, true, RECT{100, 100, 300, 200}));
+  // A red square that stays and a blue one that moves down in the second frame.
+  swfgen::MovieWriter m(6, 200, 100, 12);
+  m.DefineRect(1, {0, 0, 50 * 20, 50 * 20}, {255, 0, 0, 255}).Place(1, 1);
+  m.DefineRect(2, {0, 0, 40 * 20, 40 * 20}, {0, 0, 255, 255}).Place(2, 2, 100 * 20, 0);
+  m.Actions(swfgen::ActionWriter().Stop()).ShowFrame();
+  m.Move(2, 100 * 20, 50 * 20).ShowFrame();
+  const std::wstring path = ToWide(scratch_.File(u"two.swf"));
+  ASSERT_TRUE(test::WriteMovie(path, m.Finish(false)));
+  ASSERT_TRUE(movie_.LoadMovie(path));
+  HWND frame = movie_.GetControlWindow();
+  RECT r{};
+  ASSERT_TRUE(frame && GetWindowRect(frame, &r));
+  HDC screen = GetDC(nullptr);
+  const auto shows = [&](int x, int y) { return GetPixel(screen, r.left + x, r.top + y); };
+  EXPECT_TRUE(test::PumpUntil([&] { return shows(120, 20) == RGB(0, 0, 255); }, 10000));
+  EXPECT_EQ(shows(20, 20), RGB(255, 0, 0));
+
+  FlashCView& view = movie_.transparentHost()->view();
+  const int64_t before = view.handOvers();
+  view.ocx().Forward();
+  EXPECT_TRUE(test::PumpUntil([&] { return shows(120, 70) == RGB(0, 0, 255); }, 5000));
+  EXPECT_EQ(view.handOvers(), before + 1);
+  // The moved square's old and new places, 40 × 90 pixels, not the whole 200 × 100 window.
+  EXPECT_GE(view.lastHandedPixels(), 40 * 90);
+  EXPECT_LE(view.lastHandedPixels(), 42 * 92);
+  EXPECT_EQ(shows(20, 20), RGB(255, 0, 0)) << "untouched by the hand-over, still on screen";
+  EXPECT_EQ(shows(45, 45), RGB(255, 0, 0));
+  EXPECT_NE(shows(120, 20), RGB(0, 0, 255)) << "the square's old place is cleared";
+
+  // Drawn again without a change: nothing to hand over.
+  InvalidateRect(view.hwnd(), nullptr, FALSE);
+  view.OnDraw();
+  EXPECT_EQ(view.handOvers(), before + 1);
+  EXPECT_EQ(shows(20, 20), RGB(255, 0, 0));
+  ReleaseDC(nullptr, screen);
+}
+
 }  // namespace
 }  // namespace zp::player
