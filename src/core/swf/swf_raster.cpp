@@ -51,10 +51,11 @@ struct Sample {
 constexpr Sample kCentre[] = {{0.5, 0.5}};
 constexpr Sample kFour[] = {{0.375, 0.125}, {0.875, 0.375}, {0.125, 0.625}, {0.625, 0.875}};
 
-// Counts, for the pixels of one row, the samples that lie inside spans.
+// Counts, for the pixels of one row, the samples that lie inside spans. A span only marks
+// where its count starts and stops; the counts are summed up once per row.
 class RowAccumulator {
  public:
-  explicit RowAccumulator(int width) : counts_(width, 0), width_(width) {}
+  explicit RowAccumulator(int width) : steps_(static_cast<size_t>(width) + 1, 0), width_(width) {}
 
   // Counts the samples at `offset` within each pixel that lie in [from, to) (box-relative x).
   void Span(double from, double to, double offset) {
@@ -62,7 +63,8 @@ class RowAccumulator {
     const double end = std::ceil(std::clamp(to - offset, -1.0, static_cast<double>(width_)));
     const int x0 = std::max(0, static_cast<int>(first)), x1 = std::min(width_, static_cast<int>(end));
     if (x1 <= x0) return;
-    for (int x = x0; x < x1; ++x) ++counts_[x];
+    ++steps_[x0];
+    --steps_[x1];
     from_ = std::min(from_, x0);
     to_ = std::max(to_, x1);
   }
@@ -71,10 +73,15 @@ class RowAccumulator {
   // counts and returns the covered columns as [from, to), empty when none.
   std::pair<int, int> Finish(uint8_t* out, int samples) {
     if (from_ >= to_) return {0, 0};
+    uint8_t share[kMostSamples + 1] = {};
+    for (int k = 0; k <= samples && k <= kMostSamples; ++k) share[k] = static_cast<uint8_t>(k * 255 / samples);
+    int count = 0;
     for (int x = from_; x < to_; ++x) {
-      out[x] = static_cast<uint8_t>(counts_[x] * 255 / samples);
-      counts_[x] = 0;
+      count += steps_[x];
+      steps_[x] = 0;
+      out[x] = share[std::clamp(count, 0, kMostSamples)];
     }
+    steps_[to_] = 0;
     const auto span = std::pair{from_, to_};
     from_ = 1 << 30;
     to_ = 0;
@@ -82,7 +89,8 @@ class RowAccumulator {
   }
 
  private:
-  std::vector<uint8_t> counts_;
+  static constexpr int kMostSamples = 4;
+  std::vector<int> steps_;
   int width_;
   int from_ = 1 << 30, to_ = 0;
 };
