@@ -194,6 +194,10 @@ class Canvas {
   void Composite(const Coverage& cover, const std::vector<uint32_t>& source, uint32_t color) {
     Target& t = target();
     const ClipMask& clip = Current().clip;
+    if (source.empty() && clip.all) {
+      CompositeColour(cover, color);
+      return;
+    }
     for (int r = 0; r < cover.height; ++r) {
       const int y = cover.top + r;
       uint32_t* row = t.view.Row(y - t.originY);
@@ -209,6 +213,32 @@ class Canvas {
         const uint32_t src = Scale(source.empty() ? color : source[static_cast<size_t>(r) * cover.width + c], k);
         uint32_t& dst = row[x - t.originX];
         dst = Over(src, dst);
+      }
+    }
+  }
+
+  // One colour and no clipping, the commonest fill: the inside of the shape, fully covered,
+  // is the colour laid over each pixel by one fixed factor, in a loop the compiler can widen.
+  void CompositeColour(const Coverage& cover, uint32_t color) {
+    Target& t = target();
+    const uint32_t keep = 255 - (color >> 24);
+    for (int r = 0; r < cover.height; ++r) {
+      uint32_t* row = t.view.Row(cover.top + r - t.originY) + (cover.left - t.originX);
+      const uint8_t* values = &cover.values[static_cast<size_t>(r) * cover.width];
+      for (int c = cover.rowStart[r], end = cover.rowEnd[r]; c < end;) {
+        if (values[c] != 255) {
+          if (values[c]) row[c] = Over(Scale(color, values[c]), row[c]);
+          ++c;
+          continue;
+        }
+        int run = c + 1;
+        while (run < end && values[run] == 255) ++run;
+        if (keep == 0) {
+          std::fill(row + c, row + run, color);
+        } else if (color != 0) {
+          for (int x = c; x < run; ++x) row[x] = color + Scale(row[x], keep);
+        }
+        c = run;
       }
     }
   }
