@@ -659,6 +659,51 @@ MovieWriter& MovieWriter::Place(uint16_t depth, uint16_t id, int32_t tx, int32_t
   return Tag(26, w.bytes());
 }
 
+namespace {
+
+void WriteButtonRecords(BitWriter& w, const std::vector<ButtonRecordSpec>& records, bool second) {
+  for (const ButtonRecordSpec& r : records) {
+    w.U8(r.looks);
+    w.U16(r.character);
+    w.U16(r.depth);
+    WriteTranslate(w, r.txTwips, r.tyTwips);
+    if (second) w.U8(0x04);  // a colour transform that changes nothing
+  }
+  w.U8(0);  // end of records
+}
+
+}  // namespace
+
+MovieWriter& MovieWriter::DefineButton(uint16_t id, const std::vector<ButtonRecordSpec>& records,
+                                       const ActionWriter& onRelease) {
+  BitWriter w;
+  w.U16(id);
+  WriteButtonRecords(w, records, false);
+  w.Append(onRelease.Finish());
+  return Tag(7, w.bytes());
+}
+
+MovieWriter& MovieWriter::DefineButton2(uint16_t id, const std::vector<ButtonRecordSpec>& records,
+                                        const std::vector<ButtonActionSpec>& actions, bool trackAsMenu) {
+  BitWriter list;
+  WriteButtonRecords(list, records, true);
+  const Bytes& recordBytes = list.bytes();
+  BitWriter w;
+  w.U16(id);
+  w.U8(trackAsMenu ? 1 : 0);
+  // The offset counts from its own field to the first condition action.
+  w.U16(actions.empty() ? 0 : static_cast<uint16_t>(2 + recordBytes.size()));
+  w.Append(recordBytes);
+  for (size_t i = 0; i < actions.size(); ++i) {
+    const Bytes code = actions[i].actions.Finish();
+    const bool last = i + 1 == actions.size();
+    w.U16(last ? 0 : static_cast<uint16_t>(4 + code.size()));
+    w.U16(static_cast<uint16_t>((actions[i].conditions & 0x1FF) | (actions[i].keyCode << 9)));
+    w.Append(code);
+  }
+  return Tag(34, w.bytes());
+}
+
 MovieWriter& MovieWriter::PlaceWithAlpha(uint16_t depth, uint16_t id, int32_t tx, int32_t ty, int16_t alphaMult) {
   BitWriter w;
   w.U8(0x0E);  // character, matrix, colour transform

@@ -215,6 +215,23 @@ class ShapeWriter {
   std::vector<Piece> pieces_;
 };
 
+// One character of a button: the looks it is part of (1 up, 2 over, 4 down, 8 hit area), at
+// a depth of the button, moved by a translation.
+struct ButtonRecordSpec {
+  uint8_t looks = 0;
+  uint16_t character = 0;
+  uint16_t depth = 1;
+  int32_t txTwips = 0, tyTwips = 0;
+};
+
+// A condition action of DefineButton2: the transitions it runs on (the 9 low bits of the
+// condition field) and a key code.
+struct ButtonActionSpec {
+  uint16_t conditions = 0;
+  uint8_t keyCode = 0;
+  ActionWriter actions;
+};
+
 class MovieWriter {
  public:
   // `frameRate` in frames per second; stored as 8.8 fixed point. The stage is in pixels.
@@ -237,6 +254,11 @@ class MovieWriter {
   MovieWriter& PlaceWithAlpha(uint16_t depth, uint16_t id, int32_t txTwips, int32_t tyTwips, int16_t alphaMult);
   MovieWriter& Move(uint16_t depth, int32_t txTwips, int32_t tyTwips);
   MovieWriter& PlaceObject2(const Placement& p);
+  // DefineButton: its records and the one action block it runs on release.
+  MovieWriter& DefineButton(uint16_t id, const std::vector<ButtonRecordSpec>& records, const ActionWriter& onRelease);
+  // DefineButton2: its records and its condition actions.
+  MovieWriter& DefineButton2(uint16_t id, const std::vector<ButtonRecordSpec>& records,
+                             const std::vector<ButtonActionSpec>& actions, bool trackAsMenu = false);
   MovieWriter& PlaceObject3(const Placement& p);
   // A sprite whose timeline is the tags and frames written to `timeline` (its stage and rate
   // do not matter).

@@ -293,6 +293,10 @@ bool ClipObject::GetSpecial(Vm& vm, std::u16string_view name, Value& out) {
   Instance* in = instance();
   if (!in || name.empty()) return false;
   if (in->textField && GetTextFieldProperty(vm, *in, name, out)) return true;
+  if (in->kind == CharacterKind::kButton && name == u"enabled") {
+    out = in->enabled;
+    return true;
+  }
   if (name[0] == u'_') {
     const Matrix& m = in->matrix;
     if (name == u"_x") out = m.tx / kTwips;
@@ -340,6 +344,10 @@ bool ClipObject::SetSpecial(Vm& vm, std::u16string_view name, const Value& value
     player_.MarkRedraw();
     return true;
   }
+  if (in && in->kind == CharacterKind::kButton && name == u"enabled") {
+    in->enabled = vm.ToBool(value);
+    return true;
+  }
   if (!in || name.empty() || name[0] != u'_') return false;
   const double n = vm.ToNumber(value);
   Matrix& m = in->matrix;
@@ -379,6 +387,15 @@ bool ClipObject::SetSpecial(Vm& vm, std::u16string_view name, const Value& value
   return true;
 }
 
+void InstallButton(Vm& vm) {
+  Object* proto = vm.heap().Make();
+  proto->SetProto(vm.objectProto);
+  vm.buttonProto = proto;
+  MakeConstructor(vm, u"Button", Nothing, nullptr, proto);
+  vm.Method(proto, u"getDepth", GetDepth);
+  vm.Method(proto, u"toString", ClipToString);
+}
+
 void InstallMovieClip(Vm& vm) {
   Object* proto = vm.heap().Make();
   proto->SetProto(vm.objectProto);
@@ -396,6 +413,7 @@ void InstallMovieClip(Vm& vm) {
   vm.Method(proto, u"getBytesLoaded", BytesTotal);
   vm.Method(proto, u"getBytesTotal", BytesTotal);
   InstallTextField(vm);
+  InstallButton(vm);
   InstallClipDrawing(vm);
   vm.Method(proto, u"attachMovie", AttachMovie);
   vm.Method(proto, u"createEmptyMovieClip", CreateEmptyMovieClip);

@@ -35,7 +35,9 @@ class ClipObject final : public Object {
   const uint32_t serial_;
 };
 
-// MovieClip and its prototype's methods.
+// MovieClip and its prototype's methods, and Button's (buttons are seen through ClipObject
+// too).
 void InstallMovieClip(Vm& vm);
+void InstallButton(Vm& vm);
 
 }  // namespace zp::swf

@@ -73,6 +73,11 @@ class Instance {
   // What scripts drew on it (the drawing methods), under its children; null when nothing.
   std::shared_ptr<ScriptDrawing> drawing;
 
+  // Buttons: where the mouse stands with them, and whether they take the mouse at all (a
+  // script's `enabled`). Their children are the records of the look their phase shows.
+  ButtonPhase buttonPhase = ButtonPhase::kIdle;
+  bool enabled = true;
+
   // Timeline objects are placed, kept and removed by the frames of their parent; `placeFrame`
   // tells apart two placements of one character at one depth.
   bool fromTimeline = true;

@@ -129,6 +129,11 @@ std::shared_ptr<const Movie> Movie::BuildNested(File file, const ImportLoader& l
       case kTagDefineEditText:
         movie->ReadText(tag);
         break;
+      case kTagDefineButton:
+      case kTagDefineButton2:
+      case kTagDefineButtonCxform:
+        movie->ReadButton(tag);
+        break;
       case kTagSetBackgroundColor: {
         BitReader reader(tag.body);
         const Rgba color{reader.U8(), reader.U8(), reader.U8(), 255};
@@ -196,6 +201,21 @@ void Movie::ReadText(const Tag& tag) {
   }
 }
 
+void Movie::ReadButton(const Tag& tag) {
+  if (tag.code == kTagDefineButtonCxform) {
+    // Only the first definition of an id stands, so only it takes the colours.
+    const auto cxform = ParseButtonCxform(tag.body);
+    const auto it = cxform ? buttons_.find(cxform->button) : buttons_.end();
+    if (it == buttons_.end()) return;
+    for (ButtonRecord& record : it->second.records) record.colorTransform = cxform->colorTransform;
+    return;
+  }
+  if (auto button = ParseButton(tag.code, tag.body); button && Define(button->id, CharacterKind::kButton)) {
+    const uint16_t id = button->id;
+    buttons_.emplace(id, std::move(*button));
+  }
+}
+
 void Movie::ReadExports(std::span<const uint8_t> body) {
   BitReader reader(body);
   const uint16_t count = reader.U16();
@@ -254,6 +274,8 @@ const SpriteDefinition* Movie::FindSprite(uint16_t id) const { return FindIn(spr
 const StaticTextDefinition* Movie::FindStaticText(uint16_t id) const { return FindIn(texts_, id); }
 
 const EditTextDefinition* Movie::FindEditText(uint16_t id) const { return FindIn(editTexts_, id); }
+
+const ButtonDefinition* Movie::FindButton(uint16_t id) const { return FindIn(buttons_, id); }
 
 const MorphShapeDefinition* Movie::FindMorphShape(uint16_t id) const {
   const auto it = morphShapes_.find(id);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/swf/swf_button.h"
 #include "core/swf/swf_file.h"
 #include "core/swf/swf_geometry.h"
 #include "core/swf/swf_morph.h"
@@ -52,7 +53,7 @@ struct SpriteDefinition {
 
 // The kinds of character a dictionary holds. Each kind has its own table in `Movie` and its
 // own Find; a new kind adds both.
-enum class CharacterKind : uint8_t { kShape, kSprite, kStaticText, kEditText, kMorphShape };
+enum class CharacterKind : uint8_t { kShape, kSprite, kStaticText, kEditText, kMorphShape, kButton };
 
 class Movie;
 
@@ -95,6 +96,7 @@ class Movie {
   // The fonts this movie defines, which its texts are drawn with.
   const FontTable& fonts() const { return fonts_; }
   const MorphShapeDefinition* FindMorphShape(uint16_t id) const;
+  const ButtonDefinition* FindButton(uint16_t id) const;
   // Bitmaps are not placed themselves; fills find them by id.
   std::shared_ptr<const MovieBitmap> FindBitmap(uint16_t id) const;
   // The character exported under `name` (ExportAssets; exact name first, then without regard
@@ -109,6 +111,7 @@ class Movie {
   void ReadExports(std::span<const uint8_t> body);
   void ReadImports(uint16_t tagCode, std::span<const uint8_t> body, const ImportLoader& loader, int importDepth);
   void ReadText(const Tag& tag);
+  void ReadButton(const Tag& tag);
 
   File file_;
   Timeline timeline_;
@@ -120,6 +123,7 @@ class Movie {
   std::map<uint16_t, EditTextDefinition> editTexts_;
   FontTable fonts_;
   std::map<uint16_t, MorphShapeDefinition> morphShapes_;
+  std::map<uint16_t, ButtonDefinition> buttons_;
   std::map<uint16_t, std::shared_ptr<const MovieBitmap>> bitmaps_;
   std::map<std::u16string, uint16_t> exports_;
   std::vector<std::shared_ptr<const Movie>> imports_;  // kept alive for the characters taken from them

@@ -30,6 +30,7 @@ void Player::ResetTree() {
   root_ = std::make_unique<Instance>(nullptr, 0, 0);
   instances_.clear();
   initializedSprites_.clear();
+  nextInstanceName_ = 1;
   target_ = nullptr;
   if (movie_) {
     root_->movie = movie_.get();
@@ -59,6 +60,8 @@ void Player::Unload() {
   movie_.reset();
   ResetTree();
   actionQueue_.clear();
+  hoverButton_ = pressedButton_ = 0;
+  mouseDown_ = false;
   redraw_ = true;
 }
 
@@ -380,9 +383,10 @@ void Player::SetActionTarget(Object* timeline) {
 Object* Player::ObjectFor(Instance& instance) {
   Object*& object = clipObjects_[instance.serial];
   if (!object) {
-    const bool field = instance.kind == CharacterKind::kEditText;
-    object = vm_->heap().Make<ClipObject>(*this, instance.serial, field ? ObjectKind::kObject : ObjectKind::kClip);
-    object->SetProto(field ? vm_->textFieldProto : vm_->movieClipProto);
+    // Text fields and buttons are plain objects to scripts (typeof gives "object").
+    const bool field = instance.kind == CharacterKind::kEditText, button = instance.kind == CharacterKind::kButton;
+    object = vm_->heap().Make<ClipObject>(*this, instance.serial, field || button ? ObjectKind::kObject : ObjectKind::kClip);
+    object->SetProto(field ? vm_->textFieldProto : button ? vm_->buttonProto : vm_->movieClipProto);
   }
   return object;
 }

@@ -102,6 +102,16 @@ class Player final : private ActionHost {
   static constexpr size_t kMaxInstances = 20000;
   static constexpr int kMaxNesting = 64;
 
+  // The mouse over the stage, in twips of the root's space. Buttons under it take on the look
+  // of where the mouse stands with them and run the actions of each transition (in the
+  // context of the clip that holds them, then the handler methods scripts set on them,
+  // onPress...); clips hear it through their mouse events. Each runs what it queued.
+  void MouseMove(Point stage);
+  void MouseDown(Point stage);
+  void MouseUp(Point stage);
+  // Whether the mouse is on a button that has something to run (the hand cursor shows).
+  bool OverActiveButton();
+
   // Root timeline variables, shared by the actions and the control's SetVariable/GetVariable.
   // Names may carry the root path ("/:", "_root.", "_level0." and the like).
   Value GetVariable(std::u16string_view name) override;
@@ -156,6 +166,10 @@ class Player final : private ActionHost {
   void QueueFrameActions(Instance& clip, size_t from, size_t to);
   void RunQueuedActions();
   static std::u16string VariableKey(std::u16string_view name);
+  Instance* ButtonBySerial(uint32_t serial);
+  void UpdateButtons();  // the mouse moved: the buttons it left and reached change phase
+  void MoveButton(Instance& button, ButtonPhase to, uint16_t condition, ClipEvent event);
+  void QueueMouseEvent(ClipEvent event);
 
   friend class DisplayTreeBuilder;
 
@@ -164,6 +178,7 @@ class Player final : private ActionHost {
   double nextDueMs_ = 0;
   std::unique_ptr<Instance> root_;
   uint32_t nextSerial_ = 1;
+  double nextInstanceName_ = 1;  // the number of the next "instanceN" name
   std::unordered_map<uint32_t, Instance*> instances_;  // by serial, every instance but the root
   Instance* target_ = nullptr;                         // whose actions run now
   Instance removedTarget_{nullptr, 0, 0};              // stands in for a target removed by its own actions
@@ -176,6 +191,10 @@ class Player final : private ActionHost {
   std::vector<FsCommandRequest> fsCommands_;
   std::vector<std::u16string> traceLines_;
   bool redraw_ = false;
+  Point mouse_;
+  bool mouseDown_ = false;
+  uint32_t hoverButton_ = 0;    // serial of the button the mouse is on, 0 for none
+  uint32_t pressedButton_ = 0;  // the button a press started on, until it is let go
   size_t actionBudget_ = 2000000;
 };
 

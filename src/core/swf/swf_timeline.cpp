@@ -80,7 +80,7 @@ bool Dress(Instance& child, const Planned& planned) {
   child.matrix = planned.matrix;
   child.colorTransform = planned.colorTransform;
   child.ratio = planned.ratio;
-  child.name = planned.name;
+  if (!planned.name.empty()) child.name = planned.name;  // else the name it was given stands
   child.clipDepth = planned.clipDepth;
   child.visible = planned.visible;
   child.opaqueBackground = planned.opaqueBackground;
@@ -188,6 +188,38 @@ class DisplayTreeBuilder {
     return copy;
   }
 
+  void ShowLook(Instance& button) {
+    const ButtonDefinition* definition = button.movie ? button.movie->FindButton(button.character) : nullptr;
+    if (!definition) return;
+    const uint8_t look = LookOf(button.buttonPhase);
+    std::map<int32_t, size_t> wanted;  // record index by depth; the first record at a depth stands
+    for (size_t i = 0; i < definition->records.size(); ++i) {
+      if (definition->records[i].looks & look) wanted.try_emplace(definition->records[i].depth, i);
+    }
+    for (auto it = button.children.begin(); it != button.children.end();) {
+      const auto keep = wanted.find(it->first);
+      if (keep != wanted.end() && keep->second == it->second.placeFrame) {
+        ++it;
+        continue;
+      }
+      Forget(it->second);
+      it = button.children.erase(it);
+      player_.redraw_ = true;
+    }
+    for (const auto& [depth, index] : wanted) {
+      if (button.ChildAt(depth)) continue;
+      const ButtonRecord& record = definition->records[index];
+      Planned planned;
+      planned.character = record.character;
+      planned.placeFrame = index;  // tells the records at one depth apart
+      planned.matrix = record.matrix;
+      planned.colorTransform = record.colorTransform;
+      planned.blendMode = record.blendMode;
+      planned.filters = record.filters;
+      Create(button, depth, planned);
+    }
+  }
+
   void SwapDepth(Instance& instance, int32_t depth) {
     Instance& parent = *instance.parent;
     const int32_t from = instance.depth;
@@ -226,7 +258,8 @@ class DisplayTreeBuilder {
     const auto ref = parent.movie->FindCharacter(planned.character);
     if (!ref) return nullptr;  // nothing defined under that id: nothing to show
     const SpriteDefinition* sprite = ref->kind == CharacterKind::kSprite ? ref->movie->FindSprite(ref->id) : nullptr;
-    if (sprite && parent.Nesting() + 1 >= Player::kMaxNesting) return nullptr;
+    const bool nests = sprite || ref->kind == CharacterKind::kButton;  // a button may show itself
+    if (nests && parent.Nesting() + 1 >= Player::kMaxNesting) return nullptr;
     Instance& child = Emplace(parent, depth);
     child.fromTimeline = fromTimeline;
     child.movie = ref->movie;
@@ -238,7 +271,11 @@ class DisplayTreeBuilder {
       child.textField = std::make_shared<TextFieldState>(*field);
     }
     Dress(child, planned);
+    // Objects scripts can address are never nameless: they get "instance1", "instance2"...
+    const bool addressable = sprite || ref->kind == CharacterKind::kButton || ref->kind == CharacterKind::kEditText;
+    if (child.name.empty() && addressable) child.name = u"instance" + NumberToText(player_.nextInstanceName_++);
     player_.redraw_ = true;
+    if (ref->kind == CharacterKind::kButton) ShowLook(child);
     if (sprite) {
       child.timeline = &sprite->timeline;
       child.playing = true;
@@ -285,6 +322,10 @@ Instance* DisplayTreeEditor::CreateEmpty(Player& player, Instance& parent, int32
 Instance* DisplayTreeEditor::Duplicate(Player& player, Instance& original, int32_t depth, std::u16string name) {
   if (!original.parent) return nullptr;
   return DisplayTreeBuilder(player).Duplicate(original, depth, std::move(name));
+}
+
+void DisplayTreeEditor::ShowButtonLook(Player& player, Instance& button) {
+  if (button.kind == CharacterKind::kButton && button.parent) DisplayTreeBuilder(player).ShowLook(button);
 }
 
 void DisplayTreeEditor::SwapDepth(Player& player, Instance& instance, int32_t depth) {

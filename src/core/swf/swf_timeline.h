@@ -25,6 +25,9 @@ class DisplayTreeEditor {
   // A copy of `original` (its character, looks and clip events; its timeline from the start)
   // at `depth` of the same parent, made by a script.
   static Instance* Duplicate(Player& player, Instance& original, int32_t depth, std::u16string name);
+  // Makes a button's children the records of the look its phase shows; records that stand in
+  // both the old and the new look are kept as they are.
+  static void ShowButtonLook(Player& player, Instance& button);
   // Moves `instance` to `depth` of its parent; whatever stood there takes its old depth. Both
   // are the scripts' from then on: the timeline no longer moves or removes them.
   static void SwapDepth(Player& player, Instance& instance, int32_t depth);

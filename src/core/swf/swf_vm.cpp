@@ -1398,7 +1398,7 @@ void Vm::RunTimers(size_t maxActions) {
 void Vm::Collect(const std::vector<Object*>& extraRoots) {
   std::vector<Object*> roots = extraRoots;
   for (Object* o : {global_, root_, globalScope_, objectProto, functionProto, arrayProto, stringProto, numberProto,
-                    booleanProto, dateProto, movieClipProto, textFieldProto}) {
+                    booleanProto, dateProto, movieClipProto, textFieldProto, buttonProto}) {
     roots.push_back(o);
   }
   std::vector<Value> values;

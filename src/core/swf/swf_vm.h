@@ -93,6 +93,7 @@ class Vm {
   Object* dateProto = nullptr;
   Object* movieClipProto = nullptr;
   Object* textFieldProto = nullptr;
+  Object* buttonProto = nullptr;
 
   // The clock for getTimer and the interval timers: milliseconds since the movie started.
   void SetClock(double ms) { clockMs_ = ms; }

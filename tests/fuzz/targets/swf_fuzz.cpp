@@ -1,5 +1,5 @@
 // Runs the movie reader, the timeline, the action machine and the draw list over arbitrary
-// bytes: parse, build, play a few frames with every control operation, draw.
+// bytes: parse, build, play a few frames with every control operation and the mouse, draw.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -29,6 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)zp::swf::BuildDrawList(player, view, 1, 1);
   }
   player.StepFrames(3);
+  // The mouse across the stage, pressed and let go: buttons change looks and run actions.
+  for (int i = 0; i < 6; ++i) {
+    const double x = stage.xMin + (double(stage.xMax) - stage.xMin) * (i % 3) / 2;
+    const double y = stage.yMin + (double(stage.yMax) - stage.yMin) * (i / 3) / 2;
+    const zp::swf::Point at{x, y};
+    player.MouseMove(at);
+    if (i % 2) player.MouseUp(at); else player.MouseDown(at);
+    (void)player.OverActiveButton();
+  }
+  (void)zp::swf::BuildDrawList(player, view, 1, 1);
   // Walk the display tree by names, as scripts address it: a child with a plain name (letters
   // and digits only, so no step like "_parent") is found by the path it reports.
   for (const auto& [depth, child] : player.displayList()) {
