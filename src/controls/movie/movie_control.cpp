@@ -592,15 +592,26 @@ LRESULT MovieControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
       EndPaint(window, &ps);
       return 0;
     }
-    case WM_MOUSEMOVE: {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: {
+      if (message == WM_LBUTTONDOWN) {
+        if (inPlaceSite_ && !uiActive_) InPlaceActivate(OLEIVERB_UIACTIVATE, nullptr, nullptr);
+        SetCapture(window);  // a press let go outside still reaches the button it began on
+      } else if (message == WM_LBUTTONUP && GetCapture() == window) {
+        ReleaseCapture();
+      }
       RECT client;
       GetClientRect(window, &client);
-      session_.TrackMouse(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), client.right,
-                          client.bottom);
+      MouseInput(message == WM_MOUSEMOVE     ? zp::swf::MovieSession::MouseAction::kMove
+                 : message == WM_LBUTTONDOWN ? zp::swf::MovieSession::MouseAction::kDown
+                                             : zp::swf::MovieSession::MouseAction::kUp,
+                 static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), client.right, client.bottom);
+      if (message == WM_LBUTTONDOWN) break;
       return 0;
     }
-    case WM_LBUTTONDOWN:
-      if (inPlaceSite_ && !uiActive_) InPlaceActivate(OLEIVERB_UIACTIVATE, nullptr, nullptr);
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && SetButtonCursor()) return TRUE;
       break;
     default:
       break;
@@ -610,12 +621,38 @@ LRESULT MovieControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
 
 STDMETHODIMP MovieControl::OnWindowMessage(UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
   if (result) *result = 0;
-  if (message != WM_MOUSEMOVE) return S_FALSE;  // the container's own handling goes on
+  if (message == WM_SETCURSOR) {
+    if (!SetButtonCursor()) return S_FALSE;
+    if (result) *result = TRUE;
+    return S_OK;
+  }
+  if (message != WM_MOUSEMOVE && message != WM_LBUTTONDOWN && message != WM_LBUTTONUP) return S_FALSE;
+  const bool onButton = session_.player().OverActiveButton();
   // Windowless input comes in the container window's client coordinates.
-  session_.TrackMouse(static_cast<short>(LOWORD(lParam)) - position_.left,
-                      static_cast<short>(HIWORD(lParam)) - position_.top, position_.right - position_.left,
-                      position_.bottom - position_.top);
-  return S_OK;
+  MouseInput(message == WM_MOUSEMOVE     ? zp::swf::MovieSession::MouseAction::kMove
+             : message == WM_LBUTTONDOWN ? zp::swf::MovieSession::MouseAction::kDown
+                                         : zp::swf::MovieSession::MouseAction::kUp,
+             static_cast<short>(LOWORD(lParam)) - position_.left, static_cast<short>(HIWORD(lParam)) - position_.top,
+             position_.right - position_.left, position_.bottom - position_.top);
+  if (windowlessSite_ && message != WM_MOUSEMOVE) windowlessSite_->SetCapture(message == WM_LBUTTONDOWN);
+  // Clicks off the movie's buttons are the container's to handle too.
+  return message == WM_MOUSEMOVE || onButton ? S_OK : S_FALSE;
+}
+
+void MovieControl::MouseInput(zp::swf::MovieSession::MouseAction action, int32_t x, int32_t y, int32_t width,
+                              int32_t height) {
+  ComPtr<IUnknown> self(static_cast<IDispatch*>(this));  // actions may make the container release us
+  session_.Mouse(action, x, y, width, height);
+  WriteTraceLines(session_.player().TakeTraceLines());
+  if (session_.player().TakeRedraw()) Invalidate();
+  UpdateTimer();
+  DeliverEvents();
+}
+
+bool MovieControl::SetButtonCursor() {
+  if (!session_.player().OverActiveButton()) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_HAND));
+  return true;
 }
 
 STDMETHODIMP MovieControl::GetDropTarget(IDropTarget** target) {

@@ -108,6 +108,19 @@ void MovieSession::TrackMouse(int32_t viewX, int32_t viewY, int32_t width, int32
   mouseStagePixels = {twips.x / 20, twips.y / 20};
 }
 
+void MovieSession::Mouse(MouseAction action, int32_t viewX, int32_t viewY, int32_t width, int32_t height) {
+  TrackMouse(viewX, viewY, width, height);
+  // The root's scale is drawn about the stage origin; undo it to reach the root's space.
+  const double sx = xScalePercent / 100, sy = yScalePercent / 100;
+  if (sx == 0 || sy == 0 || !std::isfinite(sx) || !std::isfinite(sy)) return;
+  const Point root{mouseStagePixels.x * 20 / sx, mouseStagePixels.y * 20 / sy};
+  switch (action) {
+    case MouseAction::kMove: player_.MouseMove(root); break;
+    case MouseAction::kDown: player_.MouseDown(root); break;
+    case MouseAction::kUp: player_.MouseUp(root); break;
+  }
+}
+
 void MovieSession::SetZoomRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   if (right > left && bottom > top) {
     zoom = TwipsRect{left, right, top, bottom};

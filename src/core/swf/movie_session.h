@@ -58,6 +58,10 @@ class MovieSession {
   EdgeQuality Edges() const { return highQuality > 0 ? EdgeQuality::kSmooth : EdgeQuality::kCrisp; }
   // Records the mouse at a view position.
   void TrackMouse(int32_t viewX, int32_t viewY, int32_t width, int32_t height);
+  // Mouse input at a view position, passed on to the player in the root's space (buttons
+  // react, clips hear it); records the position as TrackMouse does.
+  enum class MouseAction : uint8_t { kMove, kDown, kUp };
+  void Mouse(MouseAction action, int32_t viewX, int32_t viewY, int32_t width, int32_t height);
   // SetZoomRect in twips; an empty rectangle shows the whole stage again.
   void SetZoomRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
 

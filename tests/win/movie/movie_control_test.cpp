@@ -379,6 +379,31 @@ TEST_F(MovieControlTest, TargetPropertiesOfTheRoot) {
   EXPECT_EQ(container.Call(kDispTGetProperty, {Str(L"/")}, &v), DISP_E_BADPARAMCOUNT);
 }
 
+TEST_F(MovieControlTest, ClickOnAButtonRunsItsActionAndShowsTheHand) {
+  // A 50-pixel button in the top-left corner of a 100 × 100 stage, shown twice its size and
+  // centred in the 300 × 200 window: it covers window x 50..150, y 0..100.
+  MovieWriter m(8, 100, 100, 12);
+  m.DefineRect(1, {0, 0, 1000, 1000}, {255, 0, 0});
+  m.DefineButton2(2, {{0x0F, 1, 1}}, {{0x08, 0, ActionWriter().FsCommand("clicked", "yes")}});  // on release
+  m.Place(1, 2).Actions(ActionWriter().Stop()).ShowFrame();
+  ASSERT_TRUE(Load(Write(L"button.swf", m.Finish(false))));
+  const HWND window = container.controlWindow();
+  auto click = [&](int x, int y) {
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  };
+  click(250, 150);  // beside it
+  PumpFor(50);
+  EXPECT_TRUE(Commands().empty());
+  EXPECT_FALSE(SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  click(100, 50);
+  ASSERT_TRUE(PumpUntil([&] { return !Commands().empty(); }, 3000));
+  EXPECT_EQ(Commands()[0].strings, (std::vector<std::wstring>{L"clicked", L"yes"}));
+  EXPECT_TRUE(SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+}
+
 TEST_F(MovieControlTest, ColoursScaleModeAndZoom) {
   EXPECT_EQ(container.GetLong(kDispBackgroundColor), -1);
   // The number and the text name the same colour, 0xRRGGBB.
