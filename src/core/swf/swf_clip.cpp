@@ -157,8 +157,10 @@ Value AttachMovie(Vm& vm, const Value& self, std::span<const Value> args) {
   if (!depth || !id) return Value();
   Instance* made = clip->player().CreateInstance(*in, *depth, *id, vm.ToString(Arg(args, 1)));
   const Value object = Initialised(vm, clip->player(), made, Arg(args, 3));
-  // A class registered for the symbol gives the clip its prototype and constructs it.
-  if (Property* registered = RegisteredClasses(vm)->FindOwn(vm.ToString(Arg(args, 0)))) {
+  // A class registered for the symbol gives the clip its prototype and constructs it; buttons
+  // stay buttons.
+  const bool button = made && made->kind == CharacterKind::kButton;
+  if (Property* registered = button ? nullptr : RegisteredClasses(vm)->FindOwn(vm.ToString(Arg(args, 0)))) {
     const Value constructor = registered->value;
     const Value prototype = vm.GetMember(constructor, u"prototype");
     if (object.IsObject() && prototype.IsObject()) {
