@@ -1,9 +1,11 @@
 #include "player/overlay_panel.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "core/layout/overlay_layout.h"
+#include "framework/timer.h"
 
 namespace zp::player {
 
@@ -51,6 +53,14 @@ std::vector<Size> MeasureLines(HWND edit) {
   SelectObject(dc, old);
   ReleaseDC(edit, dc);
   return lines;
+}
+
+// Whether `window` stands beneath `other` among the top-level windows.
+bool StandsBeneath(HWND window, HWND other) {
+  for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+    if (above == other) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -101,12 +111,25 @@ class OverlayPanel::PopUp : public win::Window {
 
   HWND child() const { return child_; }
 
+  // Calls `tick` every `periodMs` while the pop-up lives.
+  void Tick(UINT periodMs, std::function<void()> tick) {
+    tick_ = std::move(tick);
+    timer_.Prepare(hwnd(), kTickTimerId, periodMs);
+    timer_.Start();
+  }
+
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_CLOSE:
         // The panel is part of its window: it goes when the window goes, not on its own.
         return 0;
+      case WM_TIMER:
+        if (wParam == kTickTimerId && tick_) {
+          tick_();
+          return 0;
+        }
+        return DefaultHandling(message, wParam, lParam);
       case WM_MOUSEACTIVATE:
         // A click neither activates the panel nor reaches the text box, which would take the
         // focus from the player window.
@@ -126,8 +149,11 @@ class OverlayPanel::PopUp : public win::Window {
   }
 
  private:
+  static constexpr UINT_PTR kTickTimerId = 1;
   HWND child_ = nullptr;
   HBITMAP pictureCopy_ = nullptr;
+  win::WindowTimer timer_;
+  std::function<void()> tick_;
   win::UniqueBrush brush_;
   COLORREF textColour_ = 0;
   COLORREF backgroundColour_ = 0xFFFFFF;
@@ -167,7 +193,20 @@ bool OverlayPanel::Place(HWND owner) {
   if (font_ && !text_.empty() && !MakeText(client)) textPopUp_.reset();
   if (!picture_ && !textPopUp_) return false;
   Replace();
+  (picture_ ? picture_ : textPopUp_)->Tick(kKeepAboveMs, [this] { KeepAbove(); });
   return true;
+}
+
+void OverlayPanel::KeepAbove() {
+  if (!owner_ || !IsWindowVisible(owner_)) return;
+  const auto shown = [](PopUp* popUp) { return popUp && IsWindowVisible(popUp->hwnd()); };
+  const auto beneath = [&](PopUp* popUp) { return shown(popUp) && StandsBeneath(popUp->hwnd(), owner_); };
+  if (!beneath(picture_.get()) && !beneath(textPopUp_.get())) return;
+  // Both go up, each to the very top in turn: Wine lifts a window on screen only when it becomes
+  // the topmost one shown.
+  for (PopUp* popUp : {picture_.get(), textPopUp_.get()}) {
+    if (shown(popUp)) SetWindowPos(popUp->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
 }
 
 bool OverlayPanel::MakePicture(const Box& client) {
@@ -202,7 +241,15 @@ bool OverlayPanel::MakeText(const Box& client) {
 }
 
 void OverlayPanel::Replace() {
-  if ((!picture_ && !textPopUp_) || !owner_ || !IsWindow(owner_)) return;
+  if (owner_ && IsWindow(owner_)) PutInPlace(IsWindowVisible(owner_) && !IsIconic(owner_));
+}
+
+void OverlayPanel::OwnerAppearing() {
+  if (owner_ && IsWindow(owner_)) PutInPlace(!IsIconic(owner_));
+}
+
+void OverlayPanel::PutInPlace(bool ownerShown) {
+  if (!picture_ && !textPopUp_) return;
   const Box client = ClientOnScreen();
   const Size pictureSize = picture_ ? SizeOf(pictureRect_) : Size{};
   const Size textSize = textPopUp_ ? SizeOf(textRect_) : Size{};
@@ -212,9 +259,6 @@ void OverlayPanel::Replace() {
     pictureRect_ = Offset(At(at.picture, pictureSize), -client.left, -client.top);
     textRect_ = Offset(At(at.text, textSize), -client.left, -client.top);
   }
-  // The panel shows only while its window does: shown before it, the pop-ups could end up
-  // beneath it once it appears (Wine stacks a window shown later above windows it owns).
-  const bool ownerShown = IsWindowVisible(owner_) && !IsIconic(owner_);
   const auto move = [&](PopUp* popUp, const Box& relative) {
     if (!popUp) return;
     const Box shown = layout::ClipToClient(Offset(relative, client.left, client.top), client);

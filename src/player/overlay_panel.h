@@ -40,6 +40,12 @@ class OverlayPanel {
   // Puts the pop-ups in place again over the owner's client area as it is now, shown while
   // the owner is shown and hidden while it is hidden or minimised.
   void Replace();
+  // Shows the pop-ups as the owner is about to appear (on its WM_SHOWWINDOW), before it is on
+  // screen. Shown after it, they could end up beneath it under Wine: the owner's first
+  // exposure, drawn before they were there but handled once they are, tells Wine the owner
+  // stands above them, and Wine restacks it so without a message. Already there when it
+  // appears, they are never part of what it exposes.
+  void OwnerAppearing();
   // Destroys the pop-ups.
   void Remove();
 
@@ -52,6 +58,14 @@ class OverlayPanel {
   bool MakePicture(const layout::Box& client);
   bool MakeText(const layout::Box& client);
   layout::Box ClientOnScreen() const;
+  void PutInPlace(bool ownerShown);
+  // Lifts the shown pop-ups back above the owner. Under Wine, an owner given the keyboard focus
+  // (which it takes again when its window is first mapped, if the focus is in one of its
+  // children) is raised on screen above everything, its pop-ups too; once the parts it then
+  // uncovers are drawn, Wine restacks it above them in its own order as well, and none of this
+  // sends the owner a message. Checked now and then while the panel lives.
+  void KeepAbove();
+  static constexpr UINT kKeepAboveMs = 250;
 
   HWND owner_ = nullptr;
   int position_ = 0;

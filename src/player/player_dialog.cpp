@@ -249,7 +249,11 @@ void PlayerDialog::OnTimerTick() {
     }
     if (flash) ShowInTransparentHost();
     zoom_.Reset();
-    SetFocus(hwnd());
+    // The keys come back to the window after each item, unless they are with it already: taking
+    // the focus again is not only needless but, under Wine, lifts the window above its overlay
+    // panel's pop-ups on screen, and then in the stacking too once the uncovered parts are drawn.
+    HWND focus = GetFocus();
+    if (focus != hwnd() && !IsChild(hwnd(), focus)) SetFocus(hwnd());
   }
   if (!sequence_.ended()) playTimer_.Start();
 }
@@ -312,6 +316,10 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
     case WM_MOVE:
       overlayPanel_.Replace();
+      return DefaultHandling(message, wParam, lParam);
+    case WM_SHOWWINDOW:
+      // The panel is on screen before the window, never after it.
+      if (wParam) overlayPanel_.OwnerAppearing();
       return DefaultHandling(message, wParam, lParam);
     case WM_WINDOWPOSCHANGED:
       // The panel appears and goes with the window.

@@ -110,16 +110,16 @@ bool StacksAbove(HWND popUp, HWND window) {
 }
 
 // The panel's pop-ups above the player window, and what the screen shows there: the picture's red
-// in the middle of the picture, and the text pop-up mostly its background with text in its
-// colour. Now and then, under Wine, the pop-ups end up beneath their window after start-up (about
-// one start in ten, not yet understood), so what is seen is reported rather than required until
-// that is mended.
-void ReportPanelOnScreen(HWND window, HWND picture, HWND text) {
-  const bool stacked = StacksAbove(picture, window) && StacksAbove(text, window);
+// in the middle of the picture, and the text pop-up mostly its background with text in its colour.
+// Under Wine the window is lifted over the pop-ups for a moment when it takes the focus; the
+// player puts them back above it within a fraction of a second. Now and then (about one start in
+// twenty) the screen still shows the window over the pop-ups while the stacking has them above
+// it: what the screen shows is reported rather than required until that is mended.
+void ExpectPanelOnScreen(HWND window, HWND picture, HWND text) {
+  EXPECT_TRUE(WaitFor([&] { return StacksAbove(picture, window) && StacksAbove(text, window); }, 2s));
   const RECT p = WindowRectOf(picture), t = WindowRectOf(text);
   const POINT pictureMiddle{(p.left + p.right) / 2, (p.top + p.bottom) / 2};
-  const bool pictureShown =
-      WaitUntil([&] { return NearColour(ScreenPixel(pictureMiddle), kPanelRed); }, 5s, 20ms);
+  const bool pictureShown = WaitUntil([&] { return NearColour(ScreenPixel(pictureMiddle), kPanelRed); }, 5s, 20ms);
   const auto inTextColour = [](COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) >= 100; };
   const auto inBackground = [](COLORREF c) { return NearColour(c, kPanelBackground); };
   std::vector<COLORREF> shown;
@@ -129,10 +129,10 @@ void ReportPanelOnScreen(HWND window, HWND picture, HWND text) {
         return CountWhere(shown, inTextColour) > 20 && CountWhere(shown, inBackground) > shown.size() / 2;
       },
       5s, 20ms);
-  if (!stacked || !pictureShown || !textShown) {
-    std::printf("note: the panel %s its window; on screen: picture middle %06lx; %zu pixels in the text colour, %zu of %zu in the "
+  if (!pictureShown || !textShown) {
+    std::printf("note: the panel is not on screen: picture middle %06lx; %zu pixels in the text colour, %zu of %zu in the "
                 "background colour\n",
-                stacked ? "above" : "beneath", static_cast<unsigned long>(ScreenPixel(pictureMiddle)), CountWhere(shown, inTextColour),
+                static_cast<unsigned long>(ScreenPixel(pictureMiddle)), CountWhere(shown, inTextColour),
                 CountWhere(shown, inBackground), shown.size());
   }
 }
@@ -204,7 +204,7 @@ TEST_F(FinishingTouches, PanelAtBottomRightFollowsTheWindowAndLeavesItTheKeys) {
   EXPECT_EQ(p.right - p.left, 80);
   EXPECT_EQ(p.bottom - p.top, 40);
 
-  ReportPanelOnScreen(window, picture, text);
+  ExpectPanelOnScreen(window, picture, text);
 
   // The user moves the window: the panel goes along.
   const RECT before = WindowRectOf(window);
@@ -235,7 +235,7 @@ TEST_F(FinishingTouches, PanelOverAnAlwaysOnTopFramedWindowShowsItsPictureAndTex
   const RECT client = ClientOnScreen(window), p = WindowRectOf(picture);
   EXPECT_EQ(p.left, client.left + 3);
   EXPECT_EQ(p.top, client.top + 3);
-  ReportPanelOnScreen(window, picture, text);
+  ExpectPanelOnScreen(window, picture, text);
   BringForward(window);
   CloseWithEscape();
 }
