@@ -122,7 +122,8 @@ TEST(SwfButton, MouseTransitionsShowTheirLookAndRunTheirActions) {
 TEST(SwfButton, FirstKindRunsItsActionsOnReleaseOnly) {
   MovieWriter m(4, 400, 300, 12);
   m.DefineRect(1, {0, 0, 1000, 1000}, {255, 0, 0, 255});
-  m.DefineButton(2, {{kLookUp | kLookOver | kLookDown | kLookHitArea, 1, 1}}, ActionWriter().Push({S("clicked")}).Trace());
+  const uint8_t everyLook = kLookUp | kLookOver | kLookDown | kLookHitArea;
+  m.DefineButton(2, {{everyLook, 1, 1}}, ActionWriter().Push({S("clicked")}).Trace());
   m.Place(1, 2, 0, 0).ShowFrame();
   Player p;
   p.Load(Build(m), 0);
@@ -190,7 +191,8 @@ TEST(SwfButton, DefinitionsCutShortKeepWhatWasWhole) {
     if (!cut) continue;
     EXPECT_LE(cut->records.size(), 2u);
     for (const ButtonAction& action : cut->actions) {
-      EXPECT_TRUE(action.actions.data() >= body.data() && action.actions.data() + action.actions.size() <= body.data() + n);
+      const uint8_t* end = action.actions.data() + action.actions.size();
+      EXPECT_TRUE(action.actions.data() >= body.data() && end <= body.data() + n);
     }
   }
   // A chain whose first size claims more than remains takes the rest as its actions.

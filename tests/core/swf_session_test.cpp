@@ -80,6 +80,27 @@ TEST_F(MovieSessionTest, MousePositionInStagePixels) {
   EXPECT_EQ(session.GetProperty(u"/", 21), u"0");
 }
 
+TEST(MovieSessionMouse, ClicksReachButtonsThroughTheViewAndTheRootScale) {
+  // A 50-pixel button at the stage's corner that asks for a command when clicked.
+  swfgen::MovieWriter m(8, 550, 400, 12);
+  m.DefineRect(1, {0, 0, 1000, 1000}, {255, 0, 0});
+  m.DefineButton2(2, {{kLookUp | kLookHitArea, 1, 1}},
+                  {{kCondOverDownToOverUp, 0, swfgen::ActionWriter().FsCommand("hit", "")}});
+  m.Place(1, 2).ShowFrame();
+  MovieSession session;
+  ASSERT_TRUE(session.LoadBytes(m.Finish(false), 0));
+  session.xScalePercent = session.yScalePercent = 50;  // the button now covers 25 view pixels
+  auto click = [&](int32_t x, int32_t y) {
+    using Action = MovieSession::MouseAction;
+    for (Action action : {Action::kMove, Action::kDown, Action::kUp}) session.Mouse(action, x, y, 550, 400);
+    return session.player().TakeFsCommands().size();
+  };
+  EXPECT_EQ(click(40, 40), 0u);
+  EXPECT_EQ(click(20, 20), 1u);
+  session.xScalePercent = 0;  // a collapsed root takes no clicks
+  EXPECT_EQ(click(0, 0), 0u);
+}
+
 TEST_F(MovieSessionTest, ZoomRectangleAndReset) {
   session.SetZoomRect(0, 0, 5500, 4000);  // the top-left quarter
   EXPECT_EQ(session.View(550, 400).ToDevice({5500, 4000}), (Point{550, 400}));

@@ -385,7 +385,8 @@ Object* Player::ObjectFor(Instance& instance) {
   if (!object) {
     // Text fields and buttons are plain objects to scripts (typeof gives "object").
     const bool field = instance.kind == CharacterKind::kEditText, button = instance.kind == CharacterKind::kButton;
-    object = vm_->heap().Make<ClipObject>(*this, instance.serial, field || button ? ObjectKind::kObject : ObjectKind::kClip);
+    const ObjectKind kind = field || button ? ObjectKind::kObject : ObjectKind::kClip;
+    object = vm_->heap().Make<ClipObject>(*this, instance.serial, kind);
     object->SetProto(field ? vm_->textFieldProto : button ? vm_->buttonProto : vm_->movieClipProto);
   }
   return object;
