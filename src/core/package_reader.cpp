@@ -4,6 +4,7 @@
 #include <array>
 #include <thread>
 
+#include "core/inflating_source.h"
 #include "core/safe_names.h"
 #include "core/tag_search.h"
 #include "core/temp_files.h"
@@ -66,21 +67,24 @@ std::optional<std::u16string> WriteInflatedDocument(const DocumentRecordHeader& 
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> InflateDocumentRecord(std::span<const uint8_t> record) {
+std::unique_ptr<ArchiveBytes> LoadDocumentRecord(std::span<const uint8_t> record, DocumentModel& model,
+                                                 const DocumentLoadOptions& options) {
   const auto header = ParseDocumentRecordHeader(record);
-  if (!header || TrimTrailingWhiteSpace(header->tag) != kDocumentTag.Text() || header->compressed == 0) {
-    return std::nullopt;
+  if (!header || TrimTrailingWhiteSpace(header->tag) != kDocumentTag.Text()) {
+    model.Reset();
+    return nullptr;
   }
-  DocumentRecordHeader fresh;
-  fresh.tag = kDocumentTag.Text();
-  fresh.version = header->version;
-  std::vector<uint8_t> ready = SerializeDocumentRecordHeader(fresh);
-  // A large presentation's start-up waits for this: every core takes a share.
-  if (InflateExactOnto(record.subspan(kDocumentHeaderSize), header->inflatedSize, ready,
-                       std::thread::hardware_concurrency()) == 0) {
-    return std::nullopt;
+  const std::span<const uint8_t> sections = record.subspan(kDocumentHeaderSize);
+  if (header->compressed == 0) {
+    if (!LoadDocumentArchive(record, model, options)) return nullptr;
+    return std::make_unique<HeldArchiveBytes>(sections);
   }
-  return ready;
+  InflatingSource source(sections, header->inflatedSize);
+  if (!LoadDocumentSections(source, header->version, model, options) || !source.EndsWhole()) {
+    model.Reset();
+    return nullptr;
+  }
+  return std::make_unique<InflatedArchiveBytes>(sections, header->inflatedSize);
 }
 
 std::optional<DocumentSource> ReadDocumentRecord(const std::u16string& path, size_t offset) {

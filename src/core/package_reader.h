@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "core/document/deferred_files.h"
+#include "core/document/document_archive.h"
 #include "core/package_format.h"
 
 namespace zp {
@@ -42,10 +45,13 @@ class DocumentSource {
 // outside it. A record that is not compressed, or whose inflation fails, is read in place.
 std::optional<DocumentSource> ReadDocumentRecord(const std::u16string& path, size_t offset);
 
-// A compressed document record made ready to read where it lies in memory: a fresh header and
-// the inflated document, in one buffer of the declared size. Nothing when the record is not a
-// compressed document record or does not inflate; it is then read in place.
-std::optional<std::vector<uint8_t>> InflateDocumentRecord(std::span<const uint8_t> record);
+// Loads the document record where it lies in memory (a mapped program file): a stored one is
+// read in place, a compressed one inflated as it is read, never held whole. Returns where the
+// bytes of the files the sink left in the record can be read later, or nothing, with the model
+// reset, when the record does not load (a compressed one must also inflate whole, its size and
+// checksum right).
+std::unique_ptr<ArchiveBytes> LoadDocumentRecord(std::span<const uint8_t> record, DocumentModel& model,
+                                                 const DocumentLoadOptions& options);
 
 // Writes the file record(s) with the tag into the directory under the names their headers give;
 // with `all` false only the first is written. Records whose header version is not 100 are

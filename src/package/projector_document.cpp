@@ -35,21 +35,17 @@ ProjectorDocument::~ProjectorDocument() {
 bool ProjectorDocument::Load(const std::wstring& path, size_t offset) {
   Reset();
   bool loaded = false;
-  // A compressed document is inflated into memory and read there: writing it into a temporary
-  // file first and mapping that again cost a large presentation a good part of its start-up. A
-  // stored one is read in place from the mapped program file. Either stays until the files
-  // of the later items, written while the window comes up, are written.
+  // A stored document is read in place from the mapped program file; a compressed one is
+  // inflated as it is read, without holding it, and inflated once more from the start for the
+  // files of the later items, written while the window comes up. Either way the mapping stays
+  // until those are written.
   if (programFile_.Map(FromWide(path)) >= kSmallestProgramFile && offset < programFile_.size()) {
     PumpingFileSink sink(FromWide(temporaryDirectory_), deferred_);
     DocumentLoadOptions options;
     options.sink = &sink;
-    const std::span<const uint8_t> record = programFile_.bytes().subspan(offset);
-    if (auto inflated = InflateDocumentRecord(record)) {
-      programFile_.Release();
-      inflated_ = std::move(*inflated);
-      loaded = LoadDocumentArchive(inflated_, *this, options);
-    } else {
-      loaded = LoadDocumentArchive(record, *this, options);
+    if (auto laterFiles = LoadDocumentRecord(programFile_.bytes().subspan(offset), *this, options)) {
+      deferred_.SetSource(std::move(laterFiles));
+      loaded = true;
     }
   }
   if (!loaded) {
@@ -66,7 +62,6 @@ void ProjectorDocument::AwaitItemFiles(size_t item) { deferred_.AwaitItem(item);
 void ProjectorDocument::Reset() {
   // Files of an earlier load still being written stop before the bytes they come from go.
   deferred_.Clear();
-  inflated_ = {};
   programFile_.Release();
   ReleaseImages();
   DocumentModel::Reset();

@@ -27,7 +27,7 @@ class ProjectorDocument : public DocumentModel {
   ProjectorDocument& operator=(const ProjectorDocument&) = delete;
 
   // Loads the document record at `offset` of the file (0 = its start; a compressed record is
-  // inflated first), writes the embedded files into the temporary directory (those of items
+  // inflated as it is read), writes the embedded files into the temporary directory (those of items
   // after the first on a thread of their own, see AwaitItemFiles), and derives the
   // icon, bitmaps, region and font. Window messages already queued are handled before every
   // 20th item. On failure the document is reset to its defaults.
@@ -56,7 +56,6 @@ class ProjectorDocument : public DocumentModel {
 
   std::wstring temporaryDirectory_;
   platform::MappedFile programFile_;
-  std::vector<uint8_t> inflated_;
   DeferredFiles deferred_;
   IconHandle icon_;
   BitmapHandle logo_;

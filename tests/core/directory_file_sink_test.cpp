@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/document/deferred_files.h"
+#include "core/package_reader.h"
+#include "core/package_writer.h"
 #include "core/temp_files.h"
 #include "core/text.h"
 #include "document_samples.h"
@@ -139,7 +141,8 @@ TEST_F(LoadingIntoDirectory, UnsafeExtensionsBecomeTmp) {
   EXPECT_EQ(SafeExtensionOf(u"a.sw:f"), u"");
   EXPECT_EQ(SafeExtensionOf(u"noext"), u"");
   DirectoryFileSink sink(scratch.path());
-  const auto path = sink.WriteFile(u"x.a:b", Bytes {1});
+  const Bytes one {1};
+  const auto path = sink.WriteFile(u"x.a:b", {one, 0, 1});
   ASSERT_TRUE(path);
   EXPECT_TRUE(path->ends_with(u".tmp"));
 }
@@ -173,40 +176,49 @@ TEST_F(LoadingIntoDirectory, MessagesArePumpedBeforeEveryTwentiethItem) {
 
 TEST_F(LoadingIntoDirectory, LaterItemsGetTheirNamesAtOnceAndTheirBytesWhenStarted) {
   // A third item, linked files on the second: all of it waits; the first item and the
-  // sections after the list do not.
+  // sections after the list do not. A compressed record is never held whole: the waiting
+  // files are inflated again from the record itself.
   DocumentModel written = test::FullDocument();
   std::swap(written.movieList.items[0], written.movieList.items[1]);
   MovieItem third;
   third.path = u"C:\\show\\third.swf";
   third.file = test::SampleFile(u"C:\\show\\third.swf", std::string(9 << 20, 'x'));
   written.movieList.items.push_back(third);
-  const Bytes archive = WriteDocumentArchive(written);
-  for (const bool stopEarly : {false, true}) {
-    DocumentModel read;
-    DeferredFiles deferred;
-    DeferringFileSink sink(scratch.File(stopEarly ? u"stopped" : u"whole"), deferred);
-    platform::CreateSingleDirectory(sink.directory());
-    DocumentLoadOptions options;
-    options.sink = &sink;
-    ASSERT_TRUE(LoadDocumentArchive(archive, read, options));
-    const auto& items = read.movieList.items;
-    EXPECT_EQ(Text(items[0].PlayedPath()), "jpeg bytes");
-    EXPECT_EQ(Text(read.appearanceOptions.icon.path), "icon bytes");
-    EXPECT_EQ(Text(read.backgroundSound.path), "mp3 bytes");
-    EXPECT_TRUE(items[1].file.written && items[2].file.written);
-    EXPECT_EQ(Text(items[1].PlayedPath()), "");
-    EXPECT_EQ(Text(items[1].linked[0].file.path), "");
-    EXPECT_EQ(Text(items[2].PlayedPath()), "");
-    if (stopEarly) {
-      deferred.Stop();
-      deferred.AwaitItem(2);  // returns at once once stopped
-      continue;
+  const Bytes sections = WriteDocumentSections(written);
+  for (const bool compressed : {false, true}) {
+    const Bytes record = MakeDocumentRecord(sections, compressed);
+    for (const bool stopEarly : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "compressed " << compressed << ", stopped early " << stopEarly);
+      DocumentModel read;
+      DeferredFiles deferred;
+      DeferringFileSink sink(scratch.File(std::u16string(u"stopped") + (stopEarly ? u"1" : u"0") +
+                                          (compressed ? u"z" : u"s")),
+                             deferred);
+      platform::CreateSingleDirectory(sink.directory());
+      DocumentLoadOptions options;
+      options.sink = &sink;
+      auto laterFiles = LoadDocumentRecord(record, read, options);
+      ASSERT_TRUE(laterFiles);
+      deferred.SetSource(std::move(laterFiles));
+      const auto& items = read.movieList.items;
+      EXPECT_EQ(Text(items[0].PlayedPath()), "jpeg bytes");
+      EXPECT_EQ(Text(read.appearanceOptions.icon.path), "icon bytes");
+      EXPECT_EQ(Text(read.backgroundSound.path), "mp3 bytes");
+      EXPECT_TRUE(items[1].file.written && items[2].file.written);
+      EXPECT_EQ(Text(items[1].PlayedPath()), "");
+      EXPECT_EQ(Text(items[1].linked[0].file.path), "");
+      EXPECT_EQ(Text(items[2].PlayedPath()), "");
+      if (stopEarly) {
+        deferred.Stop();
+        deferred.AwaitItem(2);  // returns at once once stopped
+        continue;
+      }
+      deferred.AwaitItem(1);
+      EXPECT_EQ(Text(items[1].PlayedPath()), "FWS movie");
+      EXPECT_EQ(Text(items[1].linked[0].file.path), "<one/>");
+      deferred.AwaitAll();
+      EXPECT_EQ(Text(items[2].PlayedPath()), std::string(9 << 20, 'x'));
     }
-    deferred.AwaitItem(1);
-    EXPECT_EQ(Text(items[1].PlayedPath()), "FWS movie");
-    EXPECT_EQ(Text(items[1].linked[0].file.path), "<one/>");
-    deferred.AwaitAll();
-    EXPECT_EQ(Text(items[2].PlayedPath()), std::string(9 << 20, 'x'));
   }
 }
 
@@ -215,8 +227,9 @@ TEST_F(LoadingIntoDirectory, ADeferredFileThatCannotBeWrittenHoldsUpNothing) {
   const Bytes bytes(100, 7);
   const std::u16string lost = scratch.File(u"missing\\lost.bin");
   const std::u16string fine = scratch.File(u"fine.bin");
-  deferred.Add(1, lost, bytes);
-  deferred.Add(2, fine, bytes);
+  deferred.SetSource(std::make_unique<HeldArchiveBytes>(bytes));
+  deferred.Add(1, lost, 0, bytes.size());
+  deferred.Add(2, fine, 0, bytes.size());
   deferred.AwaitItem(1);
   deferred.AwaitAll();
   EXPECT_EQ(test::ReadBytes(fine), bytes);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/package_writer.h"
+#include "document_samples.h"
 #include "core/temp_files.h"
 #include "core/text.h"
 #include "platform/platform.h"
@@ -70,20 +71,42 @@ TEST_F(PackageReader, CompressedDocumentIsInflatedIntoATemporaryFileThatGoesAway
   EXPECT_FALSE(test::Exists(temporaryPath));
 }
 
-TEST(DocumentInMemory, ACompressedRecordIsInflatedBehindAFreshHeaderAndNothingElseIs) {
-  const Bytes archive = test::RandomBytes(70000, 3);
-  const auto ready = InflateDocumentRecord(MakeDocumentRecord(archive, true, 149));
-  ASSERT_TRUE(ready.has_value());
-  const auto header = ParseDocumentRecordHeader(*ready);
-  EXPECT_EQ(header->version, 149u);
-  EXPECT_EQ(header->compressed, 0u);
-  EXPECT_EQ(Bytes(ready->begin() + kDocumentHeaderSize, ready->end()), archive);
-  // Stored, cut short, or not a document: read in place (and fail there when damaged).
-  Bytes cut = MakeDocumentRecord(archive, true);
+TEST(DocumentInMemory, ACompressedRecordLoadsAsTheStoredOneOnlyWhenItInflatesWhole) {
+  const DocumentModel written = test::FullDocument();
+  const Bytes sections = WriteDocumentSections(written);
+  Bytes cut = MakeDocumentRecord(sections, true);
   cut.resize(cut.size() - 9);
-  EXPECT_FALSE(InflateDocumentRecord(MakeDocumentRecord(archive, false)).has_value());
-  EXPECT_FALSE(InflateDocumentRecord(cut).has_value());
-  EXPECT_FALSE(InflateDocumentRecord(Bytes(200, 0)).has_value());
+  Bytes badChecksum = MakeDocumentRecord(sections, true);
+  badChecksum.back() ^= 1;
+  Bytes overlong = MakeDocumentRecord(sections, true);
+  DocumentRecordHeader shorter = *ParseDocumentRecordHeader(overlong);
+  --shorter.inflatedSize;
+  const Bytes head = SerializeDocumentRecordHeader(shorter);
+  std::copy(head.begin(), head.end(), overlong.begin());
+  const struct {
+    const char* name;
+    Bytes record;
+    bool loads;
+  } cases[] = {{"stored", MakeDocumentRecord(sections, false), true},
+               {"compressed", MakeDocumentRecord(sections, true), true},
+               {"cut short", cut, false},
+               {"bad checksum", badChecksum, false},
+               {"longer than declared", overlong, false},
+               {"not a document", Bytes(200, 0), false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DocumentModel read;
+    read.appearanceOptions.title = u"left over";
+    DocumentLoadOptions keep;
+    keep.keepFileBytes = true;
+    const auto laterFiles = LoadDocumentRecord(c.record, read, keep);
+    EXPECT_EQ(laterFiles != nullptr, c.loads);
+    if (c.loads) {
+      EXPECT_EQ(WriteDocumentSections(read), sections);
+    } else {
+      EXPECT_EQ(read.appearanceOptions.title, DocumentModel().appearanceOptions.title);
+    }
+  }
 }
 
 TEST_F(PackageReader, UncompressedDocumentIsReadInPlace) {

@@ -27,6 +27,7 @@ bool ArchiveReader::Fill(size_t count) {
     const size_t want = std::min(fresh.size(), std::max(count - buffer_.size(), kChunk));
     const size_t got = source_->Read(std::span<uint8_t>(fresh).first(want));
     if (got == 0) break;
+    consumed_ += got;
     buffer_.insert(buffer_.end(), fresh.begin(), fresh.begin() + static_cast<ptrdiff_t>(got));
   }
   bytes_ = buffer_;

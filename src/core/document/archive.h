@@ -56,6 +56,9 @@ class ArchiveReader {
   bool streaming() const { return source_ != nullptr; }
   void Fail() { failed_ = true; }
   size_t position() const { return position_; }
+  // Where the next read starts, counted from the start of the input (of the source's bytes
+  // when streaming).
+  uint64_t offset() const { return source_ == nullptr ? position_ : consumed_ - (bytes_.size() - position_); }
   // From a source: what is buffered, not what the source still holds.
   size_t remaining() const { return failed_ ? 0 : bytes_.size() - position_; }
 
@@ -68,6 +71,7 @@ class ArchiveReader {
   size_t position_ = 0;
   bool failed_ = false;
   ByteSource* source_ = nullptr;
+  uint64_t consumed_ = 0;  // read from the source in all
   std::vector<uint8_t> buffer_;  // holds `bytes_` when reading from a source
 };
 

@@ -14,8 +14,19 @@ constexpr size_t kPiece = 4u << 20;
 
 DeferredFiles::~DeferredFiles() { Stop(); }
 
-void DeferredFiles::Add(size_t item, std::u16string path, std::span<const uint8_t> bytes) {
-  files_.push_back({item, std::move(path), bytes});
+bool HeldArchiveBytes::Read(uint64_t offset, uint64_t size,
+                            const std::function<bool(std::span<const uint8_t>)>& piece) {
+  if (offset > bytes_.size() || size > bytes_.size() - offset) return false;
+  for (uint64_t at = 0; at < size; at += kPiece) {
+    if (!piece(bytes_.subspan(static_cast<size_t>(offset + at), static_cast<size_t>(std::min<uint64_t>(kPiece, size - at))))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void DeferredFiles::Add(size_t item, std::u16string path, uint64_t offset, uint64_t size) {
+  files_.push_back({item, std::move(path), offset, size});
 }
 
 void DeferredFiles::Start() {
@@ -41,16 +52,16 @@ void DeferredFiles::WriteAll() {
 
 bool DeferredFiles::Write(const File& file) {
   platform::OutputFile out;
-  if (!out.Open(file.path, platform::OutputFile::Mode::kCreateAlways)) return false;
-  for (size_t at = 0; at < file.bytes.size(); at += kPiece) {
+  if (source_ == nullptr || !out.Open(file.path, platform::OutputFile::Mode::kCreateAlways)) return false;
+  const bool read = source_->Read(file.offset, file.size, [&](std::span<const uint8_t> piece) {
     {
       std::lock_guard guard(lock_);
       if (stop_) return false;
     }
-    if (!out.Write(file.bytes.subspan(at, std::min(kPiece, file.bytes.size() - at)))) return false;
-  }
+    return out.Write(piece);
+  });
   out.Close();
-  return true;
+  return read;
 }
 
 void DeferredFiles::AwaitItem(size_t item) {
@@ -78,6 +89,7 @@ void DeferredFiles::Clear() {
   Stop();
   std::lock_guard guard(lock_);
   files_.clear();
+  source_.reset();
   done_ = 0;
   stop_ = false;
   started_ = false;

@@ -7,6 +7,8 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <string>
@@ -15,6 +17,25 @@
 
 namespace zp {
 
+// Where the deferred files' bytes lie: the document's sections, by offset from their start.
+class ArchiveBytes {
+ public:
+  virtual ~ArchiveBytes() = default;
+  // Hands the `size` bytes at `offset` to `piece`, in order, in pieces valid during the call;
+  // false when they cannot be had whole or `piece` returns false.
+  virtual bool Read(uint64_t offset, uint64_t size, const std::function<bool(std::span<const uint8_t>)>& piece) = 0;
+};
+
+// Sections held in memory (or mapped), as a document read in place has them.
+class HeldArchiveBytes : public ArchiveBytes {
+ public:
+  explicit HeldArchiveBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+  bool Read(uint64_t offset, uint64_t size, const std::function<bool(std::span<const uint8_t>)>& piece) override;
+
+ private:
+  std::span<const uint8_t> bytes_;
+};
+
 class DeferredFiles {
  public:
   DeferredFiles() = default;
@@ -22,9 +43,11 @@ class DeferredFiles {
   DeferredFiles(const DeferredFiles&) = delete;
   DeferredFiles& operator=(const DeferredFiles&) = delete;
 
-  // Items are added in ascending order. The bytes must stay valid until every file is written
-  // or Stop has returned.
-  void Add(size_t item, std::u16string path, std::span<const uint8_t> bytes);
+  // Where the files' bytes come from; set before the writing starts. What the source reads must
+  // stay valid until every file is written or Stop has returned.
+  void SetSource(std::unique_ptr<ArchiveBytes> source) { source_ = std::move(source); }
+  // Items are added in ascending order, and so are their offsets.
+  void Add(size_t item, std::u16string path, uint64_t offset, uint64_t size);
   // Writes the files, in the order added, on a thread of its own (on this one when no thread
   // can be started). Only the first call counts; the waits below start the writing themselves.
   void Start();
@@ -34,7 +57,7 @@ class DeferredFiles {
   void AwaitAll();
   // Ends the writing after the piece being written; files not written stay empty.
   void Stop();
-  // Stops, and forgets every file: ready for another document.
+  // Stops, and forgets every file and the source: ready for another document.
   void Clear();
   bool empty() const { return files_.empty(); }
 
@@ -42,12 +65,14 @@ class DeferredFiles {
   struct File {
     size_t item;
     std::u16string path;
-    std::span<const uint8_t> bytes;
+    uint64_t offset;
+    uint64_t size;
   };
   void WriteAll();
   bool Write(const File& file);
 
   std::vector<File> files_;
+  std::unique_ptr<ArchiveBytes> source_;
   std::mutex lock_;
   std::condition_variable progress_;
   size_t done_ = 0;  // files_[0, done_) are written or have failed

@@ -15,17 +15,17 @@ constexpr int kNameAttempts = 1000;
 
 }  // namespace
 
-bool DirectoryFileSink::Fill(platform::OutputFile& out, const std::u16string& path, std::span<const uint8_t> bytes) {
-  const bool written = out.Write(bytes);
+bool DirectoryFileSink::Fill(platform::OutputFile& out, const std::u16string& path, const FileBytes& bytes) {
+  const bool written = bytes.bytes.size() == bytes.size && out.Write(bytes.bytes);
   out.Close();
   if (!written) platform::DeleteOneFile(path);
   return written;
 }
 
-bool DeferringFileSink::Fill(platform::OutputFile& out, const std::u16string& path, std::span<const uint8_t> bytes) {
-  if (!item_ || *item_ == 0) return DirectoryFileSink::Fill(out, path, bytes);
+bool DeferringFileSink::Fill(platform::OutputFile& out, const std::u16string& path, const FileBytes& bytes) {
+  if (!LeavesBytesInArchive()) return DirectoryFileSink::Fill(out, path, bytes);
   out.Close();
-  deferred_.Add(*item_, path, bytes);
+  deferred_.Add(*item_, path, bytes.offset, bytes.size);
   return true;
 }
 
@@ -37,8 +37,7 @@ std::u16string SafeExtensionOf(std::u16string_view storedPath) {
   return u"." + extension;
 }
 
-std::optional<std::u16string> DirectoryFileSink::WriteFile(std::u16string_view storedPath,
-                                                           std::span<const uint8_t> bytes) {
+std::optional<std::u16string> DirectoryFileSink::WriteFile(std::u16string_view storedPath, const FileBytes& bytes) {
   const std::u16string extension = SafeExtensionOf(storedPath);
   uint32_t milliseconds = std::max(platform::LocalMillisecondsOfDay(), nextMilliseconds_);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -56,8 +55,7 @@ std::optional<std::u16string> DirectoryFileSink::WriteFile(std::u16string_view s
   return std::nullopt;
 }
 
-std::optional<std::u16string> DirectoryFileSink::WriteLinkedFile(std::u16string_view name,
-                                                                 std::span<const uint8_t> bytes) {
+std::optional<std::u16string> DirectoryFileSink::WriteLinkedFile(std::u16string_view name, const FileBytes& bytes) {
   const size_t backslash = name.find(u'\\');
   if (backslash == std::u16string_view::npos) return std::nullopt;
   std::u16string relative(name.substr(backslash + 1));

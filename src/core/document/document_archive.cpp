@@ -30,10 +30,10 @@ class ArchiveIn {
     bytes.assign(block.begin(), block.end());
   }
   void File(EmbeddedFile& file) {
-    ReadFile(file, [&](std::span<const uint8_t> bytes) { return options_.sink->WriteFile(file.path, bytes); });
+    ReadFile(file, [&](const FileBytes& bytes) { return options_.sink->WriteFile(file.path, bytes); });
   }
   void LinkedFile(EmbeddedFile& file, std::u16string_view name) {
-    ReadFile(file, [&](std::span<const uint8_t> bytes) { return options_.sink->WriteLinkedFile(name, bytes); });
+    ReadFile(file, [&](const FileBytes& bytes) { return options_.sink->WriteLinkedFile(name, bytes); });
   }
   void BeforeItem(size_t index) {
     if (options_.sink == nullptr) return;
@@ -49,7 +49,8 @@ class ArchiveIn {
 
  private:
   // The stored path and the byte block. The sink gets the bytes whole: straight from the input
-  // when it is at hand, gathered from the pieces when the archive streams in.
+  // when it is at hand, gathered from the pieces when the archive streams in; or, when it
+  // writes them later itself, only where they lie.
   template <class WriteToSink>
   void ReadFile(EmbeddedFile& file, WriteToSink writeToSink) {
     file = EmbeddedFile();
@@ -60,13 +61,16 @@ class ArchiveIn {
     EmbeddedFileVisitor* visitor = options_.visitor;
     if (visitor != nullptr) visitor->Begin(ordinal_, file.path, size);
     ++ordinal_;
-    std::span<const uint8_t> whole;
+    FileBytes bytes {{}, reader_.offset(), size};
+    const bool leftInArchive =
+        toSink && visitor == nullptr && !options_.keepFileBytes && options_.sink->LeavesBytesInArchive();
     std::vector<uint8_t> gathered;
     reader_.BlockInPieces(size, [&](std::span<const uint8_t> piece) {
+      if (leftInArchive) return false;  // passed over, not held
       if (visitor != nullptr) visitor->Piece(piece);
       if (options_.keepFileBytes) file.data.insert(file.data.end(), piece.begin(), piece.end());
       if (toSink && !reader_.streaming()) {
-        whole = piece;
+        bytes.bytes = piece;
       } else if (toSink) {
         gathered.insert(gathered.end(), piece.begin(), piece.end());
       }
@@ -74,7 +78,8 @@ class ArchiveIn {
     });
     if (visitor != nullptr) visitor->End(ok());
     if (!toSink || !ok()) return;
-    Adopt(file, writeToSink(reader_.streaming() ? std::span<const uint8_t>(gathered) : whole));
+    if (reader_.streaming() && !leftInArchive) bytes.bytes = gathered;
+    Adopt(file, writeToSink(bytes));
   }
   static void Adopt(EmbeddedFile& file, std::optional<std::u16string> written) {
     if (!written) return;

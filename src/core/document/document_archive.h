@@ -15,17 +15,28 @@
 
 namespace zp {
 
+// An embedded file's bytes as the loader hands them to a sink: in `bytes`, unless the sink
+// chose to leave them in the archive; then `bytes` is empty and they are the `size` bytes at
+// `offset`, counted from the start of the archive's sections.
+struct FileBytes {
+  std::span<const uint8_t> bytes;
+  uint64_t offset = 0;
+  uint32_t size = 0;
+};
+
 // Where the loader puts the files the archive carries. Returning a path means the bytes were
-// written there and the path replaces the stored one in the document.
+// written there (or will be, see LeavesBytesInArchive) and the path replaces the stored one
+// in the document.
 class EmbeddedFileSink {
  public:
   virtual ~EmbeddedFileSink() = default;
   // Items, icon, logo, panel picture and sound. `storedPath` gives the extension.
-  virtual std::optional<std::u16string> WriteFile(std::u16string_view storedPath,
-                                                  std::span<const uint8_t> bytes) = 0;
+  virtual std::optional<std::u16string> WriteFile(std::u16string_view storedPath, const FileBytes& bytes) = 0;
   // An item's linked file, placed by its name so that the movie finds it where it looks.
-  virtual std::optional<std::u16string> WriteLinkedFile(std::u16string_view name,
-                                                        std::span<const uint8_t> bytes) = 0;
+  virtual std::optional<std::u16string> WriteLinkedFile(std::u16string_view name, const FileBytes& bytes) = 0;
+  // Whether the next file's bytes may stay where they are: a sink that writes them later,
+  // from the archive itself, spares an archive that streams in from gathering them.
+  virtual bool LeavesBytesInArchive() const { return false; }
   // Called before every 20th item, starting with the first, while items are read.
   virtual void BeforeItem(size_t /*index*/) {}
   // Whose files come next: the movie item with this index, or (nothing) the sections after

@@ -16,10 +16,10 @@ namespace {
 // Checks the linked-name rules without touching the disk.
 class MemorySink : public zp::EmbeddedFileSink {
  public:
-  std::optional<std::u16string> WriteFile(std::u16string_view storedPath, std::span<const uint8_t>) override {
+  std::optional<std::u16string> WriteFile(std::u16string_view storedPath, const zp::FileBytes&) override {
     return u"T:\\" + std::u16string(storedPath.size() % 7, u'f');
   }
-  std::optional<std::u16string> WriteLinkedFile(std::u16string_view name, std::span<const uint8_t>) override {
+  std::optional<std::u16string> WriteLinkedFile(std::u16string_view name, const zp::FileBytes&) override {
     if (name.find(u'\\') == std::u16string_view::npos) return std::nullopt;
     return u"T:\\linked";
   }

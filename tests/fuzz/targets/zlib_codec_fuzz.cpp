@@ -1,11 +1,13 @@
-// Inflation on several threads against inflation on one, over arbitrary streams: the first four
-// bytes give the declared size (below 64 MiB), the rest is the stream. Both must agree on
-// whether it inflates and on every byte.
+// Inflation on several threads, and inflation as the bytes are asked for, against inflation
+// on one thread at once, over arbitrary streams: the first four bytes give the declared size
+// (below 64 MiB), the rest is the stream. All must agree on whether it inflates and on every
+// byte.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <vector>
 
+#include "core/inflating_source.h"
 #include "core/zlib_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -16,6 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> together {0xAB};
   const size_t parts = zp::InflateExactOnto(stream, declared, together, 4);
   if (alone.has_value() != (parts != 0)) std::abort();
+  zp::InflatingSource source(stream, declared);
+  std::vector<uint8_t> streamed;
+  uint8_t piece[4099];
+  for (size_t step = 1, got = 0; (got = source.Read(std::span<uint8_t>(piece, step))) > 0; step = step * 3 % 4099 + 1) {
+    streamed.insert(streamed.end(), piece, piece + got);
+  }
+  if (source.EndsWhole() != alone.has_value() || (alone && streamed != *alone)) std::abort();
   if (!alone) {
     if (together != std::vector<uint8_t> {0xAB}) std::abort();
     return 0;
