@@ -15,32 +15,57 @@ struct z_stream_s;
 
 namespace zp {
 
+class InflateAhead;
+
+// An inflater and where it stands: in the stream's bytes, and in what it has inflated.
+struct InflateCursor {
+  std::shared_ptr<z_stream_s> z;
+  size_t in = 0;
+  uint64_t out = 0;
+};
+
 class InflatingSource : public ByteSource {
  public:
-  // The stream must yield exactly `inflatedSize` bytes; one byte more counts as damage.
-  InflatingSource(std::span<const uint8_t> stream, uint64_t inflatedSize);
+  // The stream must yield exactly `inflatedSize` bytes; one byte more counts as damage. With
+  // `inflateAhead`, a large stream that the packer cut into blocks has its second half inflated
+  // on a thread of its own while this one reads the first; the bytes there are not kept, only
+  // the inflater's state every so often, so that passing over bytes costs little once they
+  // lie in that half.
+  InflatingSource(std::span<const uint8_t> stream, uint64_t inflatedSize, bool inflateAhead = false);
   ~InflatingSource() override;
   InflatingSource(const InflatingSource&) = delete;
   InflatingSource& operator=(const InflatingSource&) = delete;
 
   // 0 at the end of the stream, and from the first damage on.
   size_t Read(std::span<uint8_t> into) override;
-  // Inflates past `count` bytes without keeping them; false when the stream ends first.
-  bool Skip(uint64_t count);
+  bool Skip(uint64_t count) override;
   // Whether the stream ended, its checksum right, exactly where its size said. Reads what is
   // left to find out.
   bool EndsWhole();
 
-  uint64_t position() const { return produced_; }
+  uint64_t position() const { return position_; }
   bool failed() const { return failed_; }
 
  private:
+  enum class Stretch { kFirst, kSecond, kAlone };
+  size_t ReadFirst(std::span<uint8_t> into);
+  size_t ReadSecond(std::span<uint8_t> into);
+  size_t ReadAlone(std::span<uint8_t> into);
+  void CrossSplit();
+  void InflateAloneFromSplit();
+  void FinishSecond();
+
   std::span<const uint8_t> stream_;
   uint64_t inflatedSize_;
-  uint64_t produced_ = 0;
+  uint64_t position_ = 0;
   bool ended_ = false;
   bool failed_ = false;
-  std::unique_ptr<z_stream_s> z_;
+  Stretch stretch_ = Stretch::kAlone;
+  InflateCursor whole_;   // the zlib inflater from the start; waits at the split while the second
+                          // half is read from the states kept ahead
+  InflateCursor second_;  // a raw inflater in the second half; `out` counts from the split
+  size_t split_ = 0;
+  std::unique_ptr<InflateAhead> ahead_;
 };
 
 // The deferred files of a compressed document, read by inflating the stream once more from its

@@ -79,7 +79,7 @@ std::unique_ptr<ArchiveBytes> LoadDocumentRecord(std::span<const uint8_t> record
     if (!LoadDocumentArchive(record, model, options)) return nullptr;
     return std::make_unique<HeldArchiveBytes>(sections);
   }
-  InflatingSource source(sections, header->inflatedSize);
+  InflatingSource source(sections, header->inflatedSize, true);
   if (!LoadDocumentSections(source, header->version, model, options) || !source.EndsWhole()) {
     model.Reset();
     return nullptr;

@@ -112,29 +112,11 @@ bool StartsABlock(std::span<const uint8_t> stream, size_t at) {
          (out.size() == kProbeOutput || run.status == Z_STREAM_END);
 }
 
-// Where the parts begin: just after a flush point found at or after each even share of the
-// stream. Fewer than `count` when the stream has too few.
-std::vector<size_t> SplitPoints(std::span<const uint8_t> stream, unsigned count) {
-  std::vector<size_t> points {0};
-  auto from = stream.begin();
-  for (unsigned i = 1; i < count; ++i) {
-    from = std::max(from, stream.begin() + static_cast<ptrdiff_t>(stream.size() / count * i));
-    for (;;) {
-      from = std::search(from, stream.end(), std::begin(kFlushMarker), std::end(kFlushMarker));
-      if (from == stream.end()) return points;
-      from += sizeof kFlushMarker;
-      if (StartsABlock(stream, static_cast<size_t>(from - stream.begin()))) break;
-    }
-    points.push_back(static_cast<size_t>(from - stream.begin()));
-  }
-  return points;
-}
-
 // Inflates the parts on threads of their own, the first on this one, and joins them onto
 // `out`. False when the stream does not split cleanly there; `out` is then as it was.
 size_t InflateInParts(std::span<const uint8_t> stream, uint32_t inflatedSize, std::vector<uint8_t>& out,
                       unsigned threads) {
-  const std::vector<size_t> points = SplitPoints(stream, threads);
+  const std::vector<size_t> points = FlushSplitPoints(stream, threads);
   if (points.size() < 2) return 0;
   const size_t limit = static_cast<size_t>(inflatedSize) + 1;
   std::vector<Part> parts(points.size());
@@ -181,6 +163,22 @@ bool InflateWhole(std::span<const uint8_t> stream, uint32_t inflatedSize, std::v
 }
 
 }  // namespace
+
+std::vector<size_t> FlushSplitPoints(std::span<const uint8_t> stream, unsigned count) {
+  std::vector<size_t> points {0};
+  auto from = stream.begin();
+  for (unsigned i = 1; i < count; ++i) {
+    from = std::max(from, stream.begin() + static_cast<ptrdiff_t>(stream.size() / count * i));
+    for (;;) {
+      from = std::search(from, stream.end(), std::begin(kFlushMarker), std::end(kFlushMarker));
+      if (from == stream.end()) return points;
+      from += sizeof kFlushMarker;
+      if (StartsABlock(stream, static_cast<size_t>(from - stream.begin()))) break;
+    }
+    points.push_back(static_cast<size_t>(from - stream.begin()));
+  }
+  return points;
+}
 
 std::optional<std::vector<uint8_t>> InflateExact(std::span<const uint8_t> stream, uint32_t inflatedSize) {
   std::vector<uint8_t> out;

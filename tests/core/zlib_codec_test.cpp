@@ -1,3 +1,4 @@
+#include "core/inflating_source.h"
 #include "core/zlib_codec.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +170,42 @@ TEST(ZlibCodec, InflatingOnThreadsGivesTheOneStreamOrFallsBackToOneThread) {
       EXPECT_TRUE(out.size() == header.size() + data.size() &&
                   std::equal(data.begin(), data.end(), out.begin() + static_cast<ptrdiff_t>(header.size())))
           << c.block << " " << c.flush << " " << threads;
+    }
+  }
+}
+
+TEST(ZlibCodec, InflatingAsReadGivesTheStreamWhetherItsSecondHalfIsInflatedAheadOrNot) {
+  // Reads and passes over bytes on both sides of the middle, where a second thread takes over
+  // when the stream has a true flush point there; damage found on either side fails the read.
+  const test::Bytes data = TextLike(9 << 20);
+  const uint64_t size = data.size();
+  for (const auto& [block, flush, level] : {std::tuple {1 << 20, Z_FULL_FLUSH, Z_DEFAULT_COMPRESSION},
+                                            std::tuple {1 << 20, Z_SYNC_FLUSH, Z_DEFAULT_COMPRESSION},
+                                            std::tuple {0, Z_NO_FLUSH, Z_NO_COMPRESSION}}) {
+    const test::Bytes stream = Flushed(data, static_cast<size_t>(block), flush, level);
+    test::Bytes corruptEarly = stream, corruptLate = stream, badChecksum = stream;
+    corruptEarly[stream.size() / 8] ^= 0x55;
+    corruptLate[stream.size() * 7 / 8] ^= 0x55;
+    badChecksum[stream.size() - 1] ^= 1;
+    const test::Bytes cut(stream.begin(), stream.end() - 4);
+    for (const bool ahead : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "block " << block << ", flush " << flush << ", ahead " << ahead);
+      InflatingSource source(stream, size, ahead);
+      test::Bytes piece(1000);
+      for (const uint64_t at : {uint64_t {0}, uint64_t {3} << 20, uint64_t {5} << 20, size - 1000}) {
+        ASSERT_TRUE(source.Skip(at - source.position()));
+        ASSERT_EQ(source.Read(piece), piece.size());
+        EXPECT_TRUE(std::equal(piece.begin(), piece.end(), data.begin() + static_cast<ptrdiff_t>(at))) << at;
+      }
+      EXPECT_TRUE(source.EndsWhole());
+      using Damaged = std::pair<const test::Bytes*, uint64_t>;
+      for (const auto& [damaged, declared] : {Damaged {&corruptEarly, size}, Damaged {&corruptLate, size},
+                                              Damaged {&badChecksum, size}, Damaged {&cut, size},
+                                              Damaged {&stream, size - 1}, Damaged {&stream, size + 1}}) {
+        InflatingSource broken(*damaged, declared, ahead);
+        broken.Skip(declared / 2);
+        EXPECT_FALSE(broken.EndsWhole()) << damaged->size() << " " << declared;
+      }
     }
   }
 }

@@ -65,7 +65,29 @@ int32_t ArchiveReader::Int32() { return static_cast<int32_t>(UInt32()); }
 
 float ArchiveReader::Float32() { return std::bit_cast<float>(UInt32()); }
 
-void ArchiveReader::Skip(size_t count) { Take(count); }
+bool ByteSource::Skip(uint64_t count) {
+  std::vector<uint8_t> scratch(static_cast<size_t>(std::min<uint64_t>(count, kChunk)));
+  while (count > 0) {
+    const size_t got = Read(std::span<uint8_t>(scratch).first(static_cast<size_t>(std::min<uint64_t>(count, kChunk))));
+    if (got == 0) return false;
+    count -= got;
+  }
+  return true;
+}
+
+void ArchiveReader::Skip(size_t count) {
+  const size_t buffered = bytes_.size() - position_;
+  if (failed_ || source_ == nullptr || count <= buffered) {
+    Take(count);
+    return;
+  }
+  position_ = bytes_.size();
+  if (!source_->Skip(count - buffered)) {
+    failed_ = true;
+    return;
+  }
+  consumed_ += count - buffered;
+}
 
 uint32_t ArchiveReader::Count() {
   const uint16_t shortCount = UInt16();

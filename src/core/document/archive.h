@@ -18,6 +18,9 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Fills the front of `into`; 0 only at the end of the bytes or on a failure.
   virtual size_t Read(std::span<uint8_t> into) = 0;
+  // Passes over `count` bytes; false when the bytes end first. Sources that can pass over
+  // bytes without producing them say so here.
+  virtual bool Skip(uint64_t count);
 };
 
 // Where a writer's bytes go when they are passed on rather than kept. False stops the writer.
@@ -50,6 +53,7 @@ class ArchiveReader {
   // pieces, each valid during the call only: one piece from a span. Stops early when `piece`
   // returns false; a block that ends early sets the error flag.
   void BlockInPieces(uint32_t size, const std::function<bool(std::span<const uint8_t>)>& piece);
+  // Passes over `count` bytes; from a source, without holding them.
   void Skip(size_t count);
 
   bool failed() const { return failed_; }

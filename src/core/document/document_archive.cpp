@@ -65,17 +65,20 @@ class ArchiveIn {
     const bool leftInArchive =
         toSink && visitor == nullptr && !options_.keepFileBytes && options_.sink->LeavesBytesInArchive();
     std::vector<uint8_t> gathered;
-    reader_.BlockInPieces(size, [&](std::span<const uint8_t> piece) {
-      if (leftInArchive) return false;  // passed over, not held
-      if (visitor != nullptr) visitor->Piece(piece);
-      if (options_.keepFileBytes) file.data.insert(file.data.end(), piece.begin(), piece.end());
-      if (toSink && !reader_.streaming()) {
-        bytes.bytes = piece;
-      } else if (toSink) {
-        gathered.insert(gathered.end(), piece.begin(), piece.end());
-      }
-      return true;
-    });
+    if (leftInArchive) {
+      reader_.Skip(size);
+    } else {
+      reader_.BlockInPieces(size, [&](std::span<const uint8_t> piece) {
+        if (visitor != nullptr) visitor->Piece(piece);
+        if (options_.keepFileBytes) file.data.insert(file.data.end(), piece.begin(), piece.end());
+        if (toSink && !reader_.streaming()) {
+          bytes.bytes = piece;
+        } else if (toSink) {
+          gathered.insert(gathered.end(), piece.begin(), piece.end());
+        }
+        return true;
+      });
+    }
     if (visitor != nullptr) visitor->End(ok());
     if (!toSink || !ok()) return;
     if (reader_.streaming() && !leftInArchive) bytes.bytes = gathered;
