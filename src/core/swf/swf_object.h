@@ -18,6 +18,7 @@ namespace zp::swf {
 
 class Vm;
 class Object;
+class ActionProgram;
 
 enum PropertyFlag : uint8_t {
   kDontEnum = 1,
@@ -51,7 +52,7 @@ using NativeFunction = Value (*)(Vm& vm, const Value& self, std::span<const Valu
 
 // What a script function keeps from its definition.
 struct ScriptCode {
-  std::span<const uint8_t> body;  // points into the movie, which outlives the heap
+  std::shared_ptr<ActionProgram> body;  // decoded once, shared by every function made from it
   std::vector<std::u16string> params;
   std::vector<uint8_t> paramRegisters;  // DefineFunction2: 0 = by name, else the register
   uint8_t registerCount = 0;

@@ -12,6 +12,8 @@ namespace zp::swf {
 
 Value::Value(std::u16string s) : type_(Type::kString), n_(0) { s_ = new StringRep{1, std::move(s)}; }
 
+void Value::Free(StringRep* s) { delete s; }
+
 Value::Value(Object* o) : type_(o ? Type::kObject : Type::kNull), n_(0) { o_ = o; }
 
 bool Value::operator==(const Value& other) const {

@@ -37,20 +37,24 @@ class Value {
     if (type_ == Type::kString || type_ == Type::kObject) other.type_ = Type::kUndefined;
   }
   Value& operator=(const Value& other) {
-    if (this != &other) {
-      Value copy(other);
-      Swap(copy);
-    }
+    if (other.type_ == Type::kString) ++other.s_->refs;  // first, so that self-assignment keeps it
+    Release();
+    type_ = other.type_;
+    n_ = other.n_;
+    raw_ = other.raw_;
     return *this;
   }
   Value& operator=(Value&& other) noexcept {
-    Value moved(std::move(other));
-    Swap(moved);
+    if (this != &other) {
+      Release();
+      type_ = other.type_;
+      n_ = other.n_;
+      raw_ = other.raw_;
+      if (type_ == Type::kString || type_ == Type::kObject) other.type_ = Type::kUndefined;
+    }
     return *this;
   }
-  ~Value() {
-    if (type_ == Type::kString && --s_->refs == 0) delete s_;
-  }
+  ~Value() { Release(); }
 
   Type type() const { return type_; }
   bool IsUndefined() const { return type_ == Type::kUndefined; }
@@ -83,11 +87,10 @@ class Value {
     uint32_t refs;
     std::u16string text;
   };
-  void Swap(Value& other) noexcept {
-    std::swap(type_, other.type_);
-    std::swap(n_, other.n_);
-    std::swap(raw_, other.raw_);
+  void Release() {
+    if (type_ == Type::kString && --s_->refs == 0) Free(s_);
   }
+  static void Free(StringRep* s);  // out of line: the common paths stay small
 
   Type type_;
   double n_;  // numbers and booleans; kept apart from the pointer so copies need no branch

@@ -40,22 +40,6 @@ size_t PropertyIndex(double index) {
   return index >= 0 && index < static_cast<double>(std::size(kPropertyNames)) ? static_cast<size_t>(index) : SIZE_MAX;
 }
 
-bool IsTimelineAction(uint8_t op) {
-  switch (op) {
-    case kActionNextFrame:
-    case kActionPrevFrame:
-    case kActionPlay:
-    case kActionStop:
-    case kActionGotoFrame:
-    case kActionGotoLabel:
-    case kActionGotoFrame2:
-    case kActionCall:
-    case kActionWaitForFrame:
-    case kActionWaitForFrame2: return true;
-    default: return false;
-  }
-}
-
 bool IsPath(std::u16string_view name) {
   return name.find_first_of(u"/:.") != std::u16string_view::npos;
 }
@@ -66,7 +50,7 @@ Value Truth(bool b, uint8_t version) { return version >= 5 ? Value(b) : Value(b 
 }  // namespace
 
 struct Vm::Context {
-  std::span<const uint8_t> code;
+  std::shared_ptr<ActionProgram> program;
   std::shared_ptr<const std::vector<Value>> constants;
   std::vector<Value> registers;
   Object* scope = nullptr;       // innermost link; a link without object stands for `target`
@@ -370,7 +354,7 @@ Value Vm::CallScript(Object* fn, const Value& self, std::span<const Value> args,
   }
   const ScriptCode& code = *fn->script;
   Context c;
-  c.code = code.body;
+  c.program = code.body;
   c.constants = code.constants;
   c.version = code.version;
   c.target = fn->target ? fn->target : root_;
@@ -413,9 +397,9 @@ Value Vm::CallScript(Object* fn, const Value& self, std::span<const Value> args,
   }
 
   ++depth_;
-  const Flow flow = Exec(c, 0, c.code.size());
+  const Flow flow = Exec(c, 0, c.program->code().size());
   --depth_;
-  stack_.resize(std::min(stack_.size(), c.stackBase));
+  stack_.shrink(c.stackBase);
   if (flow == Flow::kReturn) return std::exchange(returned_, Value());
   if (flow == Flow::kThrow) throwing_ = true;
   return Value();
@@ -529,7 +513,7 @@ ActionRunResult Vm::RunBlock(std::span<const uint8_t> code, Object* target, size
     depth_ = 0;
   }
   Context c;
-  c.code = code;
+  c.program = ProgramFor(code);
   c.target = c.originalTarget = target ? target : root_;
   c.self = Value(c.target);
   c.scope = MakeScope(nullptr, globalScope_);
@@ -539,7 +523,7 @@ ActionRunResult Vm::RunBlock(std::span<const uint8_t> code, Object* target, size
   ++runDepth_;
   const Flow flow = Exec(c, 0, code.size());
   --runDepth_;
-  stack_.resize(std::min(stack_.size(), c.stackBase));
+  stack_.shrink(c.stackBase);
   ActionRunResult result;
   result.executed = steps_;
   result.completed = flow == Flow::kNormal || flow == Flow::kReturn || flow == Flow::kThrow;
@@ -550,6 +534,28 @@ ActionRunResult Vm::RunBlock(std::span<const uint8_t> code, Object* target, size
     returned_ = Value();
   }
   return result;
+}
+
+std::shared_ptr<ActionProgram> Vm::ProgramFor(std::span<const uint8_t> code) {
+  // Frame and clip-event blocks run again and again from the movie's bytes; a block that is
+  // seen once costs one copy. The bytes are compared, as a buffer may be reused for another.
+  constexpr size_t kMostKeptBytes = 8u << 20;
+  if (const auto it = programs_.find(code.data()); it != programs_.end()) {
+    const auto kept = it->second->code();
+    if (it->second->version() == version_ && std::equal(kept.begin(), kept.end(), code.begin(), code.end())) {
+      return it->second;
+    }
+    programBytes_ -= kept.size();
+    programs_.erase(it);
+  }
+  if (programBytes_ + code.size() > kMostKeptBytes) {
+    programs_.clear();
+    programBytes_ = 0;
+  }
+  auto program = std::make_shared<ActionProgram>(code, version_);
+  programBytes_ += code.size();
+  programs_.emplace(code.data(), program);
+  return program;
 }
 
 Object* Vm::DefineFunctionAt(Context& c, std::span<const uint8_t> data, bool function2, size_t& next) {
@@ -569,8 +575,8 @@ Object* Vm::DefineFunctionAt(Context& c, std::span<const uint8_t> data, bool fun
     for (uint16_t i = 0; i < count && r.ok(); ++i) script->params.push_back(text(r.CString()));
   }
   const uint16_t size = r.U16();
-  if (!r.ok() || size > c.code.size() - next) return nullptr;
-  script->body = c.code.subspan(next, size);
+  if (!r.ok() || size > c.program->code().size() - next) return nullptr;
+  script->body = c.program->Body(next, size);
   script->function2 = function2;
   script->version = c.version;
   script->constants = c.constants;
@@ -598,8 +604,242 @@ Object* Vm::DefineFunctionAt(Context& c, std::span<const uint8_t> data, bool fun
   return fn;
 }
 
+Vm::Flow Vm::Interruption() {
+  if (aborted_) return Flow::kAbort;
+  if (throwing_) {
+    throwing_ = false;
+    return Flow::kThrow;
+  }
+  if (steps_ >= maxSteps_ || heap_.Count() > budget_.objects) {
+    aborted_ = true;
+    return Flow::kAbort;
+  }
+  return Flow::kGoOn;
+}
+
 Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
-  const std::span<const uint8_t> code = c.code;
+  ActionProgram& program = *c.program;
+  const auto codeSize = static_cast<int64_t>(program.code().size());
+  const uint8_t version = c.version;
+  const size_t base = c.stackBase;
+  // Booleans and numbers test without a call; other values as the movie's version says.
+  auto truth = [this](const Value& v) { return v.IsBool() ? v.AsBool() : v.ToBool(version_); };
+  auto hasNumbers = [&](size_t count) {
+    const size_t size = stack_.size();
+    if (size < base + count) return false;
+    for (size_t i = size - count; i < size; ++i) {
+      if (!stack_[i].IsNumber()) return false;
+    }
+    return true;
+  };
+
+  // Each simple action ends with a jump of its own to the next one's code (threaded dispatch):
+  // the processor then predicts each of those jumps from the action before it, where a single
+  // shared jump is mispredicted whenever the actions vary. The table follows ActionRoute.
+  static const void* const kRoutes[] = {&&general, &&push,      &&jump,      &&branch,     &&storeRegister, &&pop,
+                                        &&duplicate, &&negation, &&increment, &&decrement, &&arithmetic,    &&compare};
+  static_assert(std::size(kRoutes) == static_cast<size_t>(ActionRoute::kCompare) + 1);
+
+  size_t pc = begin;                  // the offset of the next action
+  int32_t current = program.IndexAt(pc);  // its instruction
+  const ActionInstruction* instructions = program.instructions();  // moves when a record is decoded
+  const ActionInstruction* in = nullptr;
+  size_t next = 0;
+  // Only general actions can abort, throw or make objects, so the full checks run before the
+  // first action and after each general one; the simple ones need only the step budget.
+  bool checkAll = true;
+  // The step count stays in a local while simple actions run, and goes back to steps_ before
+  // anything else may read it.
+  size_t steps = steps_;
+  size_t maxSteps = maxSteps_;
+
+// A simple action is done: on to the instruction after it when that is the next record.
+#define ZP_SIMPLE_DONE()                                          \
+  do {                                                            \
+    ++steps;                                                      \
+    if (in->followed && in->next < end && steps < maxSteps) {     \
+      ++in;                                                       \
+      goto* kRoutes[static_cast<size_t>(in->route)];              \
+    }                                                             \
+    goto advance;                                                 \
+  } while (false)
+
+top:
+  if (pc >= end) goto finished;
+  if (checkAll) {
+    if (const Flow f = Interruption(); f != Flow::kGoOn) return f;
+    checkAll = false;
+  } else if (steps >= maxSteps) {
+    steps_ = steps;
+    aborted_ = true;
+    return Flow::kAbort;
+  }
+  in = instructions + current;
+  goto* kRoutes[static_cast<size_t>(in->route)];
+
+push: {
+  const PushItem* item = program.pushItems(*in);
+  for (uint32_t n = in->count; n > 0; --n, ++item) {
+    if (stack_.size() >= kMaxStack) continue;
+    switch (item->kind) {
+      case PushItem::Kind::kValue: stack_.push_back(item->value); break;
+      case PushItem::Kind::kRegister:
+        if (item->index < c.registers.size()) {
+          stack_.push_back(c.registers[item->index]);
+        } else {
+          stack_.emplace_back();
+        }
+        break;
+      case PushItem::Kind::kConstant:
+        if (c.constants && item->index < c.constants->size()) {
+          stack_.push_back((*c.constants)[item->index]);
+        } else {
+          stack_.emplace_back();
+        }
+        break;
+    }
+  }
+  ZP_SIMPLE_DONE();
+}
+branch: {
+  if (!in->hasOperand) ZP_SIMPLE_DONE();
+  const bool take = stack_.size() > base && truth(stack_.back());
+  if (stack_.size() > base) stack_.pop_back();
+  if (!take) ZP_SIMPLE_DONE();
+  goto jumpTaken;
+}
+jump:
+  if (!in->hasOperand) ZP_SIMPLE_DONE();
+  goto jumpTaken;
+jumpTaken: {
+  ++steps;
+  if (in->jumpTarget < 0 || in->jumpTarget > codeSize) {
+    steps_ = steps;
+    aborted_ = true;
+    return Flow::kAbort;
+  }
+  next = static_cast<size_t>(in->jumpTarget);
+  if (next < begin || next > end) goto jumpOut;
+  current = static_cast<int32_t>(in - instructions);
+  if (in->jumpIndex != ActionInstruction::kUnresolved) {
+    current = in->jumpIndex;
+  } else {
+    current = program.JumpOf(current);
+    instructions = program.instructions();
+  }
+  pc = next;
+  goto top;
+}
+storeRegister:
+  if (in->hasOperand && in->first < c.registers.size()) {
+    if (stack_.size() > base) {
+      c.registers[in->first] = stack_.back();
+    } else {
+      c.registers[in->first] = Value();
+    }
+  }
+  ZP_SIMPLE_DONE();
+pop:
+  if (stack_.size() > base) stack_.pop_back();
+  ZP_SIMPLE_DONE();
+duplicate:
+  if (stack_.size() < kMaxStack) {
+    if (stack_.size() > base) {
+      stack_.push_back(stack_.back());
+    } else {
+      stack_.emplace_back();
+    }
+  }
+  ZP_SIMPLE_DONE();
+negation:
+  if (stack_.size() <= base || !(stack_.back().IsBool() || stack_.back().IsNumber())) goto general;
+  stack_.back() = Truth(!truth(stack_.back()), version);
+  ZP_SIMPLE_DONE();
+increment:
+  if (!hasNumbers(1)) goto general;
+  stack_.back() = Value(stack_.back().AsNumber() + 1);
+  ZP_SIMPLE_DONE();
+decrement:
+  if (!hasNumbers(1)) goto general;
+  stack_.back() = Value(stack_.back().AsNumber() - 1);
+  ZP_SIMPLE_DONE();
+arithmetic: {
+  if (!hasNumbers(2)) goto general;
+  const double a = stack_.back().AsNumber();
+  stack_.pop_back();
+  const double b = stack_.back().AsNumber();
+  stack_.back() = Value(in->op == kActionSubtract ? b - a : in->op == kActionMultiply ? b * a : b + a);
+  ZP_SIMPLE_DONE();
+}
+compare: {
+  if (!hasNumbers(2)) goto general;
+  const double a = stack_.back().AsNumber();
+  stack_.pop_back();
+  const double b = stack_.back().AsNumber();
+  if (in->op == kActionLess2 || in->op == kActionGreater) {
+    const double l = in->op == kActionLess2 ? b : a, r = in->op == kActionLess2 ? a : b;
+    // A comparison with NaN is undefined, which tests as false.
+    stack_.back() = std::isnan(l) || std::isnan(r) ? Value() : Truth(l < r, version);
+  } else {
+    stack_.back() = Truth(b == a, version);
+  }
+  ZP_SIMPLE_DONE();
+}
+#undef ZP_SIMPLE_DONE
+
+advance:  // after a simple action whose next record is not simply the next instruction
+  next = in->next;
+  if (next > end) goto jumpOut;
+  current = static_cast<int32_t>(in - instructions);
+  if (in->followed) {
+    ++current;
+  } else {
+    current = program.NextOf(current);
+    instructions = program.instructions();
+  }
+  pc = next;
+  goto top;
+
+general: {
+  current = static_cast<int32_t>(in - instructions);
+  next = in->next;
+  steps_ = steps;
+  const Flow f = Step(c, end, current, next);
+  if (f != Flow::kGoOn) return f;
+  steps = steps_;
+  maxSteps = maxSteps_;
+  checkAll = true;
+  if (next < begin || next > end) goto jumpOut;
+  const ActionInstruction& done = program.instruction(current);
+  if (next == done.next) {
+    current = program.NextOf(current);
+  } else if (static_cast<int64_t>(next) == done.jumpTarget) {
+    current = program.JumpOf(current);
+  } else {
+    current = program.IndexAt(next);
+  }
+  instructions = program.instructions();
+  pc = next;
+  goto top;
+}
+
+jumpOut:
+  steps_ = steps;
+  jumpTarget_ = next;
+  return Flow::kJumpOut;
+
+finished:
+  steps_ = steps;
+  if (throwing_) {
+    throwing_ = false;
+    return Flow::kThrow;
+  }
+  return aborted_ ? Flow::kAbort : Flow::kNormal;
+}
+
+Vm::Flow Vm::Step(Context& c, size_t end, int32_t current, size_t& next) {
+  ActionProgram& program = *c.program;
+  const std::span<const uint8_t> code = program.code();
   const uint8_t version = c.version;
   auto pop = [&]() -> Value {
     if (stack_.size() <= c.stackBase) return Value();
@@ -630,706 +870,620 @@ Vm::Flow Vm::Exec(Context& c, size_t begin, size_t end) {
     return ResolvePath(c, path).ObjectOrNull();
   };
 
-  size_t pc = begin;
-  while (pc < end) {
-    if (aborted_) return Flow::kAbort;
-    if (throwing_) {
-      throwing_ = false;
-      return Flow::kThrow;
-    }
-    if (steps_ >= maxSteps_ || heap_.Count() > budget_.objects) {
-      aborted_ = true;
-      return Flow::kAbort;
-    }
-    const uint8_t op = code[pc];
-    size_t next = pc + 1;
-    std::span<const uint8_t> data;
-    if (op >= 0x80) {
-      if (code.size() - pc < 3) {
-        aborted_ = true;
-        return Flow::kAbort;
-      }
-      const size_t length = code[pc + 1] | (code[pc + 2] << 8);
-      if (length > code.size() - pc - 3) {
-        aborted_ = true;
-        return Flow::kAbort;
-      }
-      data = code.subspan(pc + 3, length);
-      next = pc + 3 + length;
-    }
-    ++steps_;
-    BitReader args(data);
-    if (IsTimelineAction(op)) host_.SetActionTarget(c.target);
+  const ActionInstruction& in = program.instruction(current);
+  if (in.damaged) {
+    aborted_ = true;
+    return Flow::kAbort;
+  }
+  const uint8_t op = in.op;
+  const std::span<const uint8_t> data = op >= 0x80 ? code.subspan(in.offset + 3, in.dataLength) : std::span<const uint8_t>();
+  ++steps_;
+  BitReader args(data);
+  if (in.timeline) host_.SetActionTarget(c.target);
 
-    switch (op) {
-      case kActionEnd: return Flow::kNormal;
-      case kActionNextFrame: host_.NextFrame(); break;
-      case kActionPrevFrame: host_.PrevFrame(); break;
-      case kActionPlay: host_.Play(); break;
-      case kActionStop: host_.Stop(); break;
-      case kActionToggleQuality:
-      case kActionStopSounds: break;
-      case kActionAdd:
-      case kActionSubtract:
-      case kActionMultiply:
-      case kActionDivide: {
-        // The left operand (pushed first) converts first: valueOf runs in reading order.
-        const Value right = pop();
-        const Value left = pop();
-        const double b = ToNumber(left);
-        const double a = ToNumber(right);
-        double r = 0;
-        if (op == kActionAdd) r = b + a;
-        if (op == kActionSubtract) r = b - a;
-        if (op == kActionMultiply) r = b * a;
-        if (op == kActionDivide) {
-          // Version 4 movies print "#ERROR#" for a division by zero.
-          if (a == 0 && version < 5) {
-            push(Value(u"#ERROR#"));
-            break;
-          }
-          r = b / a;
-        }
-        push(r);
-        break;
-      }
-      case kActionEquals: {
-        const double a = ToNumber(pop());
-        const double b = ToNumber(pop());
-        push(Truth(b == a, version));
-        break;
-      }
-      case kActionLess: {
-        const double a = ToNumber(pop());
-        const double b = ToNumber(pop());
-        push(Truth(b < a, version));
-        break;
-      }
-      case kActionAnd:
-      case kActionOr: {
-        const bool a = ToBool(pop());
-        const bool b = ToBool(pop());
-        push(Truth(op == kActionAnd ? (a && b) : (a || b), version));
-        break;
-      }
-      case kActionNot: push(Truth(!ToBool(pop()), version)); break;
-      case kActionStringEquals:
-      case kActionStringLess:
-      case kActionStringGreater: {
-        const auto a = ToString(pop());
-        const auto b = ToString(pop());
-        const bool r = op == kActionStringEquals ? a == b : op == kActionStringLess ? b < a : b > a;
-        push(Truth(r, version));
-        break;
-      }
-      case kActionStringLength:
-      case kActionMBStringLength: push(static_cast<double>(ToString(pop()).size())); break;
-      case kActionStringExtract:
-      case kActionMBStringExtract: {
-        const double count = ToNumber(pop());
-        const double index = ToNumber(pop());
-        const std::u16string s = ToString(pop());
-        // The index counts from 1; out-of-range parts give what remains.
-        double from = std::isnan(index) ? 0 : std::max(0.0, index - 1);
-        if (from > static_cast<double>(s.size())) from = static_cast<double>(s.size());
-        double n = std::isnan(count) ? 0 : count;
-        if (n < 0 || from + n > static_cast<double>(s.size())) n = static_cast<double>(s.size()) - from;
-        push(Value(s.substr(static_cast<size_t>(from), static_cast<size_t>(n))));
-        break;
-      }
-      case kActionPop: pop(); break;
-      case kActionToInteger: {
-        const double v = ToNumber(pop());
-        push(std::isnan(v) ? 0.0 : std::trunc(v));
-        break;
-      }
-      case kActionGetVariable: push(LookupVariable(c, ToString(pop()))); break;
-      case kActionSetVariable: {
-        const Value value = pop();
-        AssignVariable(c, ToString(pop()), value);
-        break;
-      }
-      case kActionSetTarget2:
-      case kActionSetTarget: {
-        // An empty path or undefined goes back to the block's own timeline; anything else is
-        // a clip or a path to one, and a path that leads nowhere aims at the root.
-        Object* to = nullptr;
-        const Value v = op == kActionSetTarget ? Value(text(args.CString())) : pop();
-        if (v.IsUndefined() || (v.IsString() && v.AsString().empty())) {
-          to = c.originalTarget;
-        } else if (v.IsObject() && v.AsObject()->kind() == ObjectKind::kClip) {
-          to = v.AsObject();
-        } else if (!v.IsNull()) {
-          const std::u16string path = ToString(v);
-          Object* found = path.empty() ? c.originalTarget : ResolvePath(c, path).ObjectOrNull();
-          if (found && found->kind() == ObjectKind::kClip) to = found;
-        }
-        c.target = to ? to : root_;
-        break;
-      }
-      case kActionStringAdd: {
-        const auto a = ToString(pop());
-        const auto b = ToString(pop());
-        pushString(b + a);
-        break;
-      }
-      case kActionGetProperty: {
-        const double index = ToNumber(pop());
-        Object* clip = clipFor(pop());
-        const size_t i = PropertyIndex(index);
-        push(clip && i < std::size(kPropertyNames) ? GetMember(Value(clip), kPropertyNames[i]) : Value());
-        break;
-      }
-      case kActionSetProperty: {
-        const Value value = pop();
-        const double index = ToNumber(pop());
-        Object* clip = clipFor(pop());
-        const size_t i = PropertyIndex(index);
-        if (clip && i < std::size(kPropertyNames)) SetMember(Value(clip), kPropertyNames[i], value);
-        break;
-      }
-      case kActionCloneSprite: {
-        const Value depth = pop();
-        const Value name = pop();
-        const Value source = pop();
-        const Value cloneArgs[] = {name, Value(ToNumber(depth) - 16384)};
-        CallMethod(Value(clipFor(source)), u"duplicateMovieClip", cloneArgs);
-        break;
-      }
-      case kActionRemoveSprite: CallMethod(Value(clipFor(pop())), u"removeMovieClip", {}); break;
-      case kActionTrace: host_.Trace(ToString(pop())); break;
-      case kActionStartDrag: {
-        pop();
-        pop();
-        if (ToBool(pop())) {
-          for (int i = 0; i < 4; ++i) pop();
-        }
-        break;
-      }
-      case kActionEndDrag: break;
-      case kActionThrow: thrown_ = pop(); return Flow::kThrow;
-      case kActionCastOp: {
-        const Value object = pop();
-        const Value ctor = pop();
-        push(InstanceOf(object, ctor.ObjectOrNull()) ? object : Value(Null{}));
-        break;
-      }
-      case kActionImplementsOp: {
-        const Value ctor = pop();
-        std::vector<Value> list = popArgs();
-        if (Object* proto = GetMember(ctor, u"prototype").ObjectOrNull()) {
-          proto->interfaces.clear();
-          for (const auto& v : list) {
-            if (Object* i = v.ObjectOrNull()) proto->interfaces.push_back(i);
-          }
-        }
-        break;
-      }
-      case kActionRandomNumber: {
-        const double max = ToNumber(pop());
-        push(max > 0 ? std::floor(Random() * std::floor(max)) : 0.0);
-        break;
-      }
-      case kActionCharToAscii:
-      case kActionMBCharToAscii: {
-        const std::u16string s = ToString(pop());
-        push(s.empty() ? 0.0 : static_cast<double>(s[0]));
-        break;
-      }
-      case kActionAsciiToChar:
-      case kActionMBAsciiToChar: {
-        const double code16 = ToNumber(pop());
-        const char16_t ch = static_cast<char16_t>(ToInt32(code16) & 0xFFFF);
-        push(ch == 0 ? Value(u"") : Value(std::u16string(1, ch)));
-        break;
-      }
-      case kActionGetTime: push(std::floor(clockMs_)); break;
-      case kActionDelete: {
-        const std::u16string name = ToString(pop());
-        Object* o = pop().ObjectOrNull();
-        push(Truth(o && o->DeleteOwn(name), version));
-        break;
-      }
-      case kActionDelete2: {
-        const std::u16string name = ToString(pop());
-        bool deleted = false;
-        for (Object* s = c.scope; s; s = s->scope) {
-          Object* o = s->link ? s->link : c.target;
-          if (o->FindOwn(name)) {
-            deleted = o->DeleteOwn(name);
-            break;
-          }
-        }
-        push(Truth(deleted, version));
-        break;
-      }
-      case kActionDefineLocal: {
-        const Value value = pop();
-        const std::u16string name = ToString(pop());
-        if (c.activation) {
-          c.activation->SetOwn(name, value);
-        } else {
-          AssignVariable(c, name, value);
-        }
-        break;
-      }
-      case kActionDefineLocal2: {
-        const std::u16string name = ToString(pop());
-        Object* on = c.activation ? c.activation : c.target;
-        // A name the object already answers, through its prototypes too, stays as it is.
-        if (!HasProperty(on, name)) on->SetOwn(name, Value());
-        break;
-      }
-      case kActionCallFunction: {
-        const std::u16string name = ToString(pop());
-        const std::vector<Value> list = popArgs();
-        const Value fn = LookupVariable(c, name);
-        push(Call(fn, Value(c.target), list));
-        break;
-      }
-      case kActionReturn: returned_ = pop(); return Flow::kReturn;
-      case kActionModulo: {
-        const double a = ToNumber(pop());
-        const double b = ToNumber(pop());
-        push(std::fmod(b, a));
-        break;
-      }
-      case kActionNewObject: {
-        const std::u16string name = ToString(pop());
-        const std::vector<Value> list = popArgs();
-        push(Construct(LookupVariable(c, name), list));
-        break;
-      }
-      case kActionInitArray: {
-        std::vector<Value> list = popArgs();
-        push(Value(static_cast<Object*>(NewArray(std::move(list)))));
-        break;
-      }
-      case kActionInitObject: {
-        const double n = ToNumber(pop());
-        Object* o = NewObject();
-        const size_t count = n > 0 ? static_cast<size_t>(std::min(n, 65535.0)) : 0;
-        std::vector<std::pair<std::u16string, Value>> pairs;
-        for (size_t i = 0; i < count && stack_.size() > c.stackBase; ++i) {
-          Value value = pop();
-          pairs.emplace_back(ToString(pop()), std::move(value));
-        }
-        // The first pair written in the source is deepest in the stack, and is added first.
-        for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) SetMember(Value(o), it->first, it->second);
-        push(Value(o));
-        break;
-      }
-      case kActionTypeOf: push(Value(TypeOf(pop()))); break;
-      case kActionTargetPath: {
-        const Value v = pop();
-        const Value path = v.IsObject() && v.AsObject()->kind() == ObjectKind::kClip ? GetMember(v, u"_target") : Value();
-        push(path.IsUndefined() ? path : Value(path.ToString(version)));
-        break;
-      }
-      case kActionEnumerate:
-      case kActionEnumerate2: {
-        const Value v = pop();
-        const Value object = op == kActionEnumerate ? LookupVariable(c, ToString(v)) : v;
-        push(Value(Null{}));
-        if (Object* o = object.ObjectOrNull()) {
-          // Pushed last first, so that the loop pops them in the order they are visited.
-          auto names = EnumerableNames(o);
-          for (auto it = names.rbegin(); it != names.rend(); ++it) push(Value(std::move(*it)));
-        }
-        break;
-      }
-      case kActionAdd2: {
-        const Value a = ToPrimitive(pop());
-        const Value b = ToPrimitive(pop());
-        if (a.IsString() || b.IsString()) {
-          pushString(ToString(b) + ToString(a));
-        } else {
-          push(b.ToNumber(version) + a.ToNumber(version));
-        }
-        break;
-      }
-      case kActionLess2:
-      case kActionGreater: {
-        const Value a = ToPrimitive(pop());
-        const Value b = ToPrimitive(pop());
-        const Value& left = op == kActionLess2 ? b : a;
-        const Value& right = op == kActionLess2 ? a : b;
-        if (left.IsString() && right.IsString()) {
-          push(Truth(left.AsString() < right.AsString(), version));
-        } else {
-          const double l = left.ToNumber(version), r = right.ToNumber(version);
-          // A comparison with NaN is undefined, which tests as false.
-          push(std::isnan(l) || std::isnan(r) ? Value() : Truth(l < r, version));
-        }
-        break;
-      }
-      case kActionEquals2: {
-        Value a = pop();
-        Value b = pop();
-        if (a.IsObject() != b.IsObject() && !a.IsNullish() && !b.IsNullish()) {
-          a = ToPrimitive(a);
-          b = ToPrimitive(b);
-        }
-        push(Truth(LooseEquals(b, a, version), version));
-        break;
-      }
-      case kActionStrictEquals: {
-        const Value a = pop();
-        const Value b = pop();
-        push(Truth(a == b, version));
-        break;
-      }
-      case kActionToNumber: push(ToNumber(pop())); break;
-      case kActionToString: push(Value(ToString(pop()))); break;
-      case kActionPushDuplicate: push(top()); break;
-      case kActionStackSwap: {
-        Value a = pop();
-        Value b = pop();
-        push(std::move(a));
-        push(std::move(b));
-        break;
-      }
-      case kActionGetMember: {
-        const Value name = pop();
-        const Value object = pop();
-        push(GetMember(object, name.IsString() ? name.AsString() : ToString(name)));
-        break;
-      }
-      case kActionSetMember: {
-        const Value value = pop();
-        const Value name = pop();
-        const Value object = pop();
-        SetMember(object, name.IsString() ? name.AsString() : ToString(name), value);
-        break;
-      }
-      case kActionIncrement: push(ToNumber(pop()) + 1); break;
-      case kActionDecrement: push(ToNumber(pop()) - 1); break;
-      case kActionCallMethod:
-      case kActionNewMethod: {
-        const Value nameValue = pop();
-        const Value object = pop();
-        const std::vector<Value> list = popArgs();
-        const std::u16string name = nameValue.IsUndefined() ? std::u16string() : ToString(nameValue);
-        Object* o = object.ObjectOrNull();
-        if (op == kActionNewMethod) {
-          push(Construct(name.empty() ? object : GetMember(object, name), list));
+  switch (op) {
+    case kActionEnd: return Flow::kNormal;
+    case kActionNextFrame: host_.NextFrame(); break;
+    case kActionPrevFrame: host_.PrevFrame(); break;
+    case kActionPlay: host_.Play(); break;
+    case kActionStop: host_.Stop(); break;
+    case kActionToggleQuality:
+    case kActionStopSounds: break;
+    case kActionAdd:
+    case kActionSubtract:
+    case kActionMultiply:
+    case kActionDivide: {
+      // The left operand (pushed first) converts first: valueOf runs in reading order.
+      const Value right = pop();
+      const Value left = pop();
+      const double b = ToNumber(left);
+      const double a = ToNumber(right);
+      double r = 0;
+      if (op == kActionAdd) r = b + a;
+      if (op == kActionSubtract) r = b - a;
+      if (op == kActionMultiply) r = b * a;
+      if (op == kActionDivide) {
+        // Version 4 movies print "#ERROR#" for a division by zero.
+        if (a == 0 && version < 5) {
+          push(Value(u"#ERROR#"));
           break;
         }
-        if (o && o->kind() == ObjectKind::kSuper) {
-          // super(...) runs the parent constructor; super.m(...) the parent's method, both on
-          // the same `this`.
-          Object* base = o->target;
-          Object* holder = nullptr;
-          Value fn;
-          if (name.empty()) {
-            fn = GetMember(Value(o->link), u"__constructor__");
-            if (!fn.IsObject() && base) fn = GetMember(Value(base), u"constructor");
-            holder = base;
-          } else if (base) {
-            fn = Lookup(Value(base), name, &holder);
-          }
-          push(Call(fn, Value(o->scope), list, holder));
+        r = b / a;
+      }
+      push(r);
+      break;
+    }
+    case kActionEquals: {
+      const double a = ToNumber(pop());
+      const double b = ToNumber(pop());
+      push(Truth(b == a, version));
+      break;
+    }
+    case kActionLess: {
+      const double a = ToNumber(pop());
+      const double b = ToNumber(pop());
+      push(Truth(b < a, version));
+      break;
+    }
+    case kActionAnd:
+    case kActionOr: {
+      const bool a = ToBool(pop());
+      const bool b = ToBool(pop());
+      push(Truth(op == kActionAnd ? (a && b) : (a || b), version));
+      break;
+    }
+    case kActionNot: push(Truth(!ToBool(pop()), version)); break;
+    case kActionStringEquals:
+    case kActionStringLess:
+    case kActionStringGreater: {
+      const auto a = ToString(pop());
+      const auto b = ToString(pop());
+      const bool r = op == kActionStringEquals ? a == b : op == kActionStringLess ? b < a : b > a;
+      push(Truth(r, version));
+      break;
+    }
+    case kActionStringLength:
+    case kActionMBStringLength: push(static_cast<double>(ToString(pop()).size())); break;
+    case kActionStringExtract:
+    case kActionMBStringExtract: {
+      const double count = ToNumber(pop());
+      const double index = ToNumber(pop());
+      const std::u16string s = ToString(pop());
+      // The index counts from 1; out-of-range parts give what remains.
+      double from = std::isnan(index) ? 0 : std::max(0.0, index - 1);
+      if (from > static_cast<double>(s.size())) from = static_cast<double>(s.size());
+      double n = std::isnan(count) ? 0 : count;
+      if (n < 0 || from + n > static_cast<double>(s.size())) n = static_cast<double>(s.size()) - from;
+      push(Value(s.substr(static_cast<size_t>(from), static_cast<size_t>(n))));
+      break;
+    }
+    case kActionPop: pop(); break;
+    case kActionToInteger: {
+      const double v = ToNumber(pop());
+      push(std::isnan(v) ? 0.0 : std::trunc(v));
+      break;
+    }
+    case kActionGetVariable: push(LookupVariable(c, ToString(pop()))); break;
+    case kActionSetVariable: {
+      const Value value = pop();
+      AssignVariable(c, ToString(pop()), value);
+      break;
+    }
+    case kActionSetTarget2:
+    case kActionSetTarget: {
+      // An empty path or undefined goes back to the block's own timeline; anything else is
+      // a clip or a path to one, and a path that leads nowhere aims at the root.
+      Object* to = nullptr;
+      const Value v = op == kActionSetTarget ? Value(text(args.CString())) : pop();
+      if (v.IsUndefined() || (v.IsString() && v.AsString().empty())) {
+        to = c.originalTarget;
+      } else if (v.IsObject() && v.AsObject()->kind() == ObjectKind::kClip) {
+        to = v.AsObject();
+      } else if (!v.IsNull()) {
+        const std::u16string path = ToString(v);
+        Object* found = path.empty() ? c.originalTarget : ResolvePath(c, path).ObjectOrNull();
+        if (found && found->kind() == ObjectKind::kClip) to = found;
+      }
+      c.target = to ? to : root_;
+      break;
+    }
+    case kActionStringAdd: {
+      const auto a = ToString(pop());
+      const auto b = ToString(pop());
+      pushString(b + a);
+      break;
+    }
+    case kActionGetProperty: {
+      const double index = ToNumber(pop());
+      Object* clip = clipFor(pop());
+      const size_t i = PropertyIndex(index);
+      push(clip && i < std::size(kPropertyNames) ? GetMember(Value(clip), kPropertyNames[i]) : Value());
+      break;
+    }
+    case kActionSetProperty: {
+      const Value value = pop();
+      const double index = ToNumber(pop());
+      Object* clip = clipFor(pop());
+      const size_t i = PropertyIndex(index);
+      if (clip && i < std::size(kPropertyNames)) SetMember(Value(clip), kPropertyNames[i], value);
+      break;
+    }
+    case kActionCloneSprite: {
+      const Value depth = pop();
+      const Value name = pop();
+      const Value source = pop();
+      const Value cloneArgs[] = {name, Value(ToNumber(depth) - 16384)};
+      CallMethod(Value(clipFor(source)), u"duplicateMovieClip", cloneArgs);
+      break;
+    }
+    case kActionRemoveSprite: CallMethod(Value(clipFor(pop())), u"removeMovieClip", {}); break;
+    case kActionTrace: host_.Trace(ToString(pop())); break;
+    case kActionStartDrag: {
+      pop();
+      pop();
+      if (ToBool(pop())) {
+        for (int i = 0; i < 4; ++i) pop();
+      }
+      break;
+    }
+    case kActionEndDrag: break;
+    case kActionThrow: thrown_ = pop(); return Flow::kThrow;
+    case kActionCastOp: {
+      const Value object = pop();
+      const Value ctor = pop();
+      push(InstanceOf(object, ctor.ObjectOrNull()) ? object : Value(Null{}));
+      break;
+    }
+    case kActionImplementsOp: {
+      const Value ctor = pop();
+      std::vector<Value> list = popArgs();
+      if (Object* proto = GetMember(ctor, u"prototype").ObjectOrNull()) {
+        proto->interfaces.clear();
+        for (const auto& v : list) {
+          if (Object* i = v.ObjectOrNull()) proto->interfaces.push_back(i);
+        }
+      }
+      break;
+    }
+    case kActionRandomNumber: {
+      const double max = ToNumber(pop());
+      push(max > 0 ? std::floor(Random() * std::floor(max)) : 0.0);
+      break;
+    }
+    case kActionCharToAscii:
+    case kActionMBCharToAscii: {
+      const std::u16string s = ToString(pop());
+      push(s.empty() ? 0.0 : static_cast<double>(s[0]));
+      break;
+    }
+    case kActionAsciiToChar:
+    case kActionMBAsciiToChar: {
+      const double code16 = ToNumber(pop());
+      const char16_t ch = static_cast<char16_t>(ToInt32(code16) & 0xFFFF);
+      push(ch == 0 ? Value(u"") : Value(std::u16string(1, ch)));
+      break;
+    }
+    case kActionGetTime: push(std::floor(clockMs_)); break;
+    case kActionDelete: {
+      const std::u16string name = ToString(pop());
+      Object* o = pop().ObjectOrNull();
+      push(Truth(o && o->DeleteOwn(name), version));
+      break;
+    }
+    case kActionDelete2: {
+      const std::u16string name = ToString(pop());
+      bool deleted = false;
+      for (Object* s = c.scope; s; s = s->scope) {
+        Object* o = s->link ? s->link : c.target;
+        if (o->FindOwn(name)) {
+          deleted = o->DeleteOwn(name);
           break;
         }
-        if (name.empty()) {
-          push(Call(object, Value(), list));
-          break;
-        }
+      }
+      push(Truth(deleted, version));
+      break;
+    }
+    case kActionDefineLocal: {
+      const Value value = pop();
+      const std::u16string name = ToString(pop());
+      if (c.activation) {
+        c.activation->SetOwn(name, value);
+      } else {
+        AssignVariable(c, name, value);
+      }
+      break;
+    }
+    case kActionDefineLocal2: {
+      const std::u16string name = ToString(pop());
+      Object* on = c.activation ? c.activation : c.target;
+      // A name the object already answers, through its prototypes too, stays as it is.
+      if (!HasProperty(on, name)) on->SetOwn(name, Value());
+      break;
+    }
+    case kActionCallFunction: {
+      const std::u16string name = ToString(pop());
+      const std::vector<Value> list = popArgs();
+      const Value fn = LookupVariable(c, name);
+      push(Call(fn, Value(c.target), list));
+      break;
+    }
+    case kActionReturn: returned_ = pop(); return Flow::kReturn;
+    case kActionModulo: {
+      const double a = ToNumber(pop());
+      const double b = ToNumber(pop());
+      push(std::fmod(b, a));
+      break;
+    }
+    case kActionNewObject: {
+      const std::u16string name = ToString(pop());
+      const std::vector<Value> list = popArgs();
+      push(Construct(LookupVariable(c, name), list));
+      break;
+    }
+    case kActionInitArray: {
+      std::vector<Value> list = popArgs();
+      push(Value(static_cast<Object*>(NewArray(std::move(list)))));
+      break;
+    }
+    case kActionInitObject: {
+      const double n = ToNumber(pop());
+      Object* o = NewObject();
+      const size_t count = n > 0 ? static_cast<size_t>(std::min(n, 65535.0)) : 0;
+      std::vector<std::pair<std::u16string, Value>> pairs;
+      for (size_t i = 0; i < count && stack_.size() > c.stackBase; ++i) {
+        Value value = pop();
+        pairs.emplace_back(ToString(pop()), std::move(value));
+      }
+      // The first pair written in the source is deepest in the stack, and is added first.
+      for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) SetMember(Value(o), it->first, it->second);
+      push(Value(o));
+      break;
+    }
+    case kActionTypeOf: push(Value(TypeOf(pop()))); break;
+    case kActionTargetPath: {
+      const Value v = pop();
+      const Value path = v.IsObject() && v.AsObject()->kind() == ObjectKind::kClip ? GetMember(v, u"_target") : Value();
+      push(path.IsUndefined() ? path : Value(path.ToString(version)));
+      break;
+    }
+    case kActionEnumerate:
+    case kActionEnumerate2: {
+      const Value v = pop();
+      const Value object = op == kActionEnumerate ? LookupVariable(c, ToString(v)) : v;
+      push(Value(Null{}));
+      if (Object* o = object.ObjectOrNull()) {
+        // Pushed last first, so that the loop pops them in the order they are visited.
+        auto names = EnumerableNames(o);
+        for (auto it = names.rbegin(); it != names.rend(); ++it) push(Value(std::move(*it)));
+      }
+      break;
+    }
+    case kActionAdd2: {
+      const Value a = ToPrimitive(pop());
+      const Value b = ToPrimitive(pop());
+      if (a.IsString() || b.IsString()) {
+        pushString(ToString(b) + ToString(a));
+      } else {
+        push(b.ToNumber(version) + a.ToNumber(version));
+      }
+      break;
+    }
+    case kActionLess2:
+    case kActionGreater: {
+      const Value a = ToPrimitive(pop());
+      const Value b = ToPrimitive(pop());
+      const Value& left = op == kActionLess2 ? b : a;
+      const Value& right = op == kActionLess2 ? a : b;
+      if (left.IsString() && right.IsString()) {
+        push(Truth(left.AsString() < right.AsString(), version));
+      } else {
+        const double l = left.ToNumber(version), r = right.ToNumber(version);
+        // A comparison with NaN is undefined, which tests as false.
+        push(std::isnan(l) || std::isnan(r) ? Value() : Truth(l < r, version));
+      }
+      break;
+    }
+    case kActionEquals2: {
+      Value a = pop();
+      Value b = pop();
+      if (a.IsObject() != b.IsObject() && !a.IsNullish() && !b.IsNullish()) {
+        a = ToPrimitive(a);
+        b = ToPrimitive(b);
+      }
+      push(Truth(LooseEquals(b, a, version), version));
+      break;
+    }
+    case kActionStrictEquals: {
+      const Value a = pop();
+      const Value b = pop();
+      push(Truth(a == b, version));
+      break;
+    }
+    case kActionToNumber: push(ToNumber(pop())); break;
+    case kActionToString: push(Value(ToString(pop()))); break;
+    case kActionPushDuplicate: push(top()); break;
+    case kActionStackSwap: {
+      Value a = pop();
+      Value b = pop();
+      push(std::move(a));
+      push(std::move(b));
+      break;
+    }
+    case kActionGetMember: {
+      const Value name = pop();
+      const Value object = pop();
+      push(GetMember(object, name.IsString() ? name.AsString() : ToString(name)));
+      break;
+    }
+    case kActionSetMember: {
+      const Value value = pop();
+      const Value name = pop();
+      const Value object = pop();
+      SetMember(object, name.IsString() ? name.AsString() : ToString(name), value);
+      break;
+    }
+    case kActionIncrement: push(ToNumber(pop()) + 1); break;
+    case kActionDecrement: push(ToNumber(pop()) - 1); break;
+    case kActionCallMethod:
+    case kActionNewMethod: {
+      const Value nameValue = pop();
+      const Value object = pop();
+      const std::vector<Value> list = popArgs();
+      const std::u16string name = nameValue.IsUndefined() ? std::u16string() : ToString(nameValue);
+      Object* o = object.ObjectOrNull();
+      if (op == kActionNewMethod) {
+        push(Construct(name.empty() ? object : GetMember(object, name), list));
+        break;
+      }
+      if (o && o->kind() == ObjectKind::kSuper) {
+        // super(...) runs the parent constructor; super.m(...) the parent's method, both on
+        // the same `this`.
+        Object* base = o->target;
         Object* holder = nullptr;
-        const Value fn = Lookup(object, name, &holder);
-        push(Call(fn, object, list, holder));
-        break;
-      }
-      case kActionInstanceOf: {
-        const Value ctor = pop();
-        const Value object = pop();
-        push(Truth(InstanceOf(object, ctor.ObjectOrNull()), version));
-        break;
-      }
-      case kActionBitAnd:
-      case kActionBitOr:
-      case kActionBitXor:
-      case kActionBitLShift:
-      case kActionBitRShift:
-      case kActionBitURShift: {
-        const int32_t a = ToInt32(ToNumber(pop()));
-        const int32_t b = ToInt32(ToNumber(pop()));
-        double r = 0;
-        switch (op) {
-          case kActionBitAnd: r = b & a; break;
-          case kActionBitOr: r = b | a; break;
-          case kActionBitXor: r = b ^ a; break;
-          case kActionBitLShift: r = static_cast<int32_t>(static_cast<uint32_t>(b) << (a & 31)); break;
-          case kActionBitRShift: r = b >> (a & 31); break;
-          default: r = static_cast<uint32_t>(b) >> (a & 31); break;
+        Value fn;
+        if (name.empty()) {
+          fn = GetMember(Value(o->link), u"__constructor__");
+          if (!fn.IsObject() && base) fn = GetMember(Value(base), u"constructor");
+          holder = base;
+        } else if (base) {
+          fn = Lookup(Value(base), name, &holder);
         }
-        push(r);
+        push(Call(fn, Value(o->scope), list, holder));
         break;
       }
-      case kActionExtends: {
-        const Value superclass = pop();
-        const Value subclass = pop();
-        Object* proto = NewObject();
-        proto->SetProto(GetMember(superclass, u"prototype").ObjectOrNull());
-        proto->Define(u"__constructor__", superclass, kDontEnum);
-        SetMember(subclass, u"prototype", Value(proto));
+      if (name.empty()) {
+        push(Call(object, Value(), list));
         break;
       }
-      case kActionGotoFrame: {
-        const uint16_t frame = args.U16();
-        if (args.ok()) host_.GotoFrame(frame);
-        break;
+      Object* holder = nullptr;
+      const Value fn = Lookup(object, name, &holder);
+      push(Call(fn, object, list, holder));
+      break;
+    }
+    case kActionInstanceOf: {
+      const Value ctor = pop();
+      const Value object = pop();
+      push(Truth(InstanceOf(object, ctor.ObjectOrNull()), version));
+      break;
+    }
+    case kActionBitAnd:
+    case kActionBitOr:
+    case kActionBitXor:
+    case kActionBitLShift:
+    case kActionBitRShift:
+    case kActionBitURShift: {
+      const int32_t a = ToInt32(ToNumber(pop()));
+      const int32_t b = ToInt32(ToNumber(pop()));
+      double r = 0;
+      switch (op) {
+        case kActionBitAnd: r = b & a; break;
+        case kActionBitOr: r = b | a; break;
+        case kActionBitXor: r = b ^ a; break;
+        case kActionBitLShift: r = static_cast<int32_t>(static_cast<uint32_t>(b) << (a & 31)); break;
+        case kActionBitRShift: r = b >> (a & 31); break;
+        default: r = static_cast<uint32_t>(b) >> (a & 31); break;
       }
-      case kActionGetUrl: {
-        const auto url = text(args.CString());
-        const auto target = text(args.CString());
-        host_.GetUrl(url, target);
-        break;
+      push(r);
+      break;
+    }
+    case kActionExtends: {
+      const Value superclass = pop();
+      const Value subclass = pop();
+      Object* proto = NewObject();
+      proto->SetProto(GetMember(superclass, u"prototype").ObjectOrNull());
+      proto->Define(u"__constructor__", superclass, kDontEnum);
+      SetMember(subclass, u"prototype", Value(proto));
+      break;
+    }
+    case kActionGotoFrame: {
+      const uint16_t frame = args.U16();
+      if (args.ok()) host_.GotoFrame(frame);
+      break;
+    }
+    case kActionGetUrl: {
+      const auto url = text(args.CString());
+      const auto target = text(args.CString());
+      host_.GetUrl(url, target);
+      break;
+    }
+    case kActionConstantPool: c.constants = program.pool(in); break;
+    case kActionWaitForFrame:
+    case kActionWaitForFrame2: {
+      double frame = 0;
+      if (op == kActionWaitForFrame) {
+        frame = args.U16();
+      } else {
+        frame = ToNumber(pop()) - 1;
       }
-      case kActionStoreRegister: {
-        const uint8_t r = args.U8();
-        if (args.ok() && r < c.registers.size()) c.registers[r] = top();
-        break;
-      }
-      case kActionConstantPool: {
-        auto pool = std::make_shared<std::vector<Value>>();
-        const uint16_t count = args.U16();
-        for (uint16_t i = 0; i < count && args.ok(); ++i) {
-          auto s = args.CString();
-          if (!args.ok()) break;
-          pool->push_back(Value(text(s)));
-        }
-        c.constants = std::move(pool);
-        break;
-      }
-      case kActionWaitForFrame:
-      case kActionWaitForFrame2: {
-        double frame = 0;
-        if (op == kActionWaitForFrame) {
-          frame = args.U16();
-        } else {
-          frame = ToNumber(pop()) - 1;
-        }
-        const uint8_t skip = args.U8();
-        // Every frame of a movie in memory is loaded, and once a movie is whole, so counts any
-        // frame number a timeline could have; beyond that, none ever loads.
-        constexpr double kMostFrames = 16000;
-        if (args.ok() && !(frame < static_cast<double>(host_.FrameCount()) || frame <= kMostFrames)) {
-          for (uint8_t i = 0; i < skip && next < end; ++i) {
-            const uint8_t skipped = code[next];
-            size_t step = 1;
-            if (skipped >= 0x80) {
-              if (code.size() - next < 3) break;
-              step = 3 + (code[next + 1] | (code[next + 2] << 8));
-            }
-            next = std::min(next + step, end);
+      const uint8_t skip = args.U8();
+      // Every frame of a movie in memory is loaded, and once a movie is whole, so counts any
+      // frame number a timeline could have; beyond that, none ever loads.
+      constexpr double kMostFrames = 16000;
+      if (args.ok() && !(frame < static_cast<double>(host_.FrameCount()) || frame <= kMostFrames)) {
+        for (uint8_t i = 0; i < skip && next < end; ++i) {
+          const uint8_t skipped = code[next];
+          size_t step = 1;
+          if (skipped >= 0x80) {
+            if (code.size() - next < 3) break;
+            step = 3 + (code[next + 1] | (code[next + 2] << 8));
           }
+          next = std::min(next + step, end);
         }
-        break;
       }
-      case kActionGotoLabel: host_.GotoLabel(text(args.CString())); break;
-      case kActionDefineFunction:
-      case kActionDefineFunction2: {
-        Object* fn = DefineFunctionAt(c, data, op == kActionDefineFunction2, next);
-        if (!fn) {
-          aborted_ = true;
-          return Flow::kAbort;
-        }
-        BitReader nameReader(data);
-        if (nameReader.CString().empty()) push(Value(fn));
-        break;
+      break;
+    }
+    case kActionGotoLabel: host_.GotoLabel(text(args.CString())); break;
+    case kActionDefineFunction:
+    case kActionDefineFunction2: {
+      Object* fn = DefineFunctionAt(c, data, op == kActionDefineFunction2, next);
+      if (!fn) {
+        aborted_ = true;
+        return Flow::kAbort;
       }
-      case kActionTry: {
-        const uint8_t flags = args.U8();
-        const uint16_t trySize = args.U16();
-        const uint16_t catchSize = args.U16();
-        const uint16_t finallySize = args.U16();
-        uint8_t catchRegister = 0;
-        std::u16string catchName;
+      BitReader nameReader(data);
+      if (nameReader.CString().empty()) push(Value(fn));
+      break;
+    }
+    case kActionTry: {
+      const uint8_t flags = args.U8();
+      const uint16_t trySize = args.U16();
+      const uint16_t catchSize = args.U16();
+      const uint16_t finallySize = args.U16();
+      uint8_t catchRegister = 0;
+      std::u16string catchName;
+      if (flags & 0x04) {
+        catchRegister = args.U8();
+      } else {
+        catchName = text(args.CString());
+      }
+      const size_t tryStart = next;
+      const size_t catchStart = tryStart + trySize;
+      const size_t finallyStart = catchStart + catchSize;
+      const size_t after = finallyStart + finallySize;
+      if (!args.ok() || after > code.size()) {
+        aborted_ = true;
+        return Flow::kAbort;
+      }
+      Flow flow = Exec(c, tryStart, catchStart);
+      size_t jump = jumpTarget_;
+      if (flow == Flow::kThrow && (flags & 0x01)) {
+        const Value caught = std::exchange(thrown_, Value());
         if (flags & 0x04) {
-          catchRegister = args.U8();
+          if (catchRegister < c.registers.size()) c.registers[catchRegister] = caught;
+        } else if (c.activation) {
+          c.activation->SetOwn(catchName, caught);
         } else {
-          catchName = text(args.CString());
+          AssignVariable(c, catchName, caught);
         }
-        const size_t tryStart = next;
-        const size_t catchStart = tryStart + trySize;
-        const size_t finallyStart = catchStart + catchSize;
-        const size_t after = finallyStart + finallySize;
-        if (!args.ok() || after > code.size()) {
-          aborted_ = true;
-          return Flow::kAbort;
-        }
-        Flow flow = Exec(c, tryStart, catchStart);
-        size_t jump = jumpTarget_;
-        if (flow == Flow::kThrow && (flags & 0x01)) {
-          const Value caught = std::exchange(thrown_, Value());
-          if (flags & 0x04) {
-            if (catchRegister < c.registers.size()) c.registers[catchRegister] = caught;
-          } else if (c.activation) {
-            c.activation->SetOwn(catchName, caught);
-          } else {
-            AssignVariable(c, catchName, caught);
-          }
-          flow = Exec(c, catchStart, finallyStart);
+        flow = Exec(c, catchStart, finallyStart);
+        jump = jumpTarget_;
+      }
+      if ((flags & 0x02) && flow != Flow::kAbort) {
+        const Value pendingThrow = thrown_;
+        const Value pendingReturn = returned_;
+        const Flow finallyFlow = Exec(c, finallyStart, after);
+        if (finallyFlow != Flow::kNormal) {
+          flow = finallyFlow;
           jump = jumpTarget_;
+        } else {
+          thrown_ = pendingThrow;
+          returned_ = pendingReturn;
         }
-        if ((flags & 0x02) && flow != Flow::kAbort) {
-          const Value pendingThrow = thrown_;
-          const Value pendingReturn = returned_;
-          const Flow finallyFlow = Exec(c, finallyStart, after);
-          if (finallyFlow != Flow::kNormal) {
-            flow = finallyFlow;
-            jump = jumpTarget_;
-          } else {
-            thrown_ = pendingThrow;
-            returned_ = pendingReturn;
-          }
+      }
+      if (flow == Flow::kJumpOut) {
+        next = jump;
+      } else if (flow != Flow::kNormal) {
+        return flow;
+      } else {
+        next = after;
+      }
+      break;
+    }
+    case kActionWith: {
+      const uint16_t size = args.U16();
+      const Value object = pop();
+      if (!args.ok() || size > code.size() - next) {
+        aborted_ = true;
+        return Flow::kAbort;
+      }
+      const size_t bodyEnd = next + size;
+      Object* o = object.ObjectOrNull();
+      if (!o && (object.IsString() || object.IsNumber() || object.IsBool())) {
+        // A primitive is searched through a wrapper of its kind (a string's length...).
+        o = heap_.Make(object.IsString() ? ObjectKind::kString : object.IsNumber() ? ObjectKind::kNumber
+                                                                                    : ObjectKind::kBoolean);
+        o->primitive = object;
+        o->SetProto(object.IsString() ? stringProto : object.IsNumber() ? numberProto : booleanProto);
+        if (object.IsString()) {
+          o->Define(u"length", Value(static_cast<double>(object.AsString().size())), kDontEnum | kReadOnly);
         }
+      }
+      if (o) {
+        Object* outer = c.scope;
+        c.scope = MakeScope(o, outer);
+        const Flow flow = Exec(c, next, bodyEnd);
+        c.scope = outer;
         if (flow == Flow::kJumpOut) {
-          next = jump;
+          next = jumpTarget_;
         } else if (flow != Flow::kNormal) {
           return flow;
         } else {
-          next = after;
+          next = bodyEnd;
         }
-        break;
+      } else {
+        next = bodyEnd;  // with on nothing skips its body
       }
-      case kActionWith: {
-        const uint16_t size = args.U16();
-        const Value object = pop();
-        if (!args.ok() || size > code.size() - next) {
-          aborted_ = true;
-          return Flow::kAbort;
-        }
-        const size_t bodyEnd = next + size;
-        Object* o = object.ObjectOrNull();
-        if (!o && (object.IsString() || object.IsNumber() || object.IsBool())) {
-          // A primitive is searched through a wrapper of its kind (a string's length...).
-          o = heap_.Make(object.IsString() ? ObjectKind::kString : object.IsNumber() ? ObjectKind::kNumber
-                                                                                      : ObjectKind::kBoolean);
-          o->primitive = object;
-          o->SetProto(object.IsString() ? stringProto : object.IsNumber() ? numberProto : booleanProto);
-          if (object.IsString()) {
-            o->Define(u"length", Value(static_cast<double>(object.AsString().size())), kDontEnum | kReadOnly);
-          }
-        }
-        if (o) {
-          Object* outer = c.scope;
-          c.scope = MakeScope(o, outer);
-          const Flow flow = Exec(c, next, bodyEnd);
-          c.scope = outer;
-          if (flow == Flow::kJumpOut) {
-            next = jumpTarget_;
-          } else if (flow != Flow::kNormal) {
-            return flow;
-          } else {
-            next = bodyEnd;
-          }
-        } else {
-          next = bodyEnd;  // with on nothing skips its body
-        }
-        break;
-      }
-      case kActionPush:
-        while (args.remaining() > 0) {
-          const uint8_t type = args.U8();
-          switch (type) {
-            case 0: push(Value(text(args.CString()))); break;
-            case 1: push(static_cast<double>(args.F32())); break;
-            case 2: push(Value(Null{})); break;
-            case 3: push(Value()); break;
-            case 4: {
-              const uint8_t r = args.U8();
-              push(r < c.registers.size() ? c.registers[r] : Value());
-              break;
-            }
-            case 5: push(args.U8() != 0); break;
-            case 6: push(args.F64LowHigh()); break;
-            case 7: push(static_cast<double>(static_cast<int32_t>(args.U32()))); break;
-            case 8:
-            case 9: {
-              const size_t index = type == 8 ? args.U8() : args.U16();
-              push(c.constants && index < c.constants->size() ? (*c.constants)[index] : Value());
-              break;
-            }
-            default: args.Fail(); break;  // an unknown type leaves the rest unreadable
-          }
-        }
-        break;
-      case kActionJump:
-      case kActionIf: {
-        const int16_t offset = args.S16();
-        if (!args.ok()) break;
-        const bool take = op == kActionJump || ToBool(pop());
-        if (take) {
-          const int64_t target = static_cast<int64_t>(next) + offset;
-          if (target < 0 || target > static_cast<int64_t>(code.size())) {
-            aborted_ = true;
-            return Flow::kAbort;
-          }
-          next = static_cast<size_t>(target);
-        }
-        break;
-      }
-      case kActionGetUrl2: {
-        const auto target = ToString(pop());
-        const auto url = ToString(pop());
-        host_.GetUrl(url, target);
-        break;
-      }
-      case kActionCall: {
-        const double frame = ToNumber(pop());
-        if (frame >= 1 && frame <= 65536) host_.CallFrame(static_cast<uint32_t>(frame) - 1);
-        break;
-      }
-      case kActionGotoFrame2: {
-        const uint8_t flags = args.U8();
-        uint32_t bias = 0;
-        if (flags & 0x02) bias = args.U16();
-        Value frame = pop();
-        // "path:frame" goes to a frame of the timeline the path names.
-        bool retarget = false;
-        if (frame.IsString()) {
-          const std::u16string where = frame.AsString();
-          const size_t colon = where.rfind(u':');
-          if (colon != std::u16string::npos) {
-            Object* clip = colon == 0 ? c.target : ResolvePath(c, std::u16string_view(where).substr(0, colon)).ObjectOrNull();
-            if (!clip || clip->kind() != ObjectKind::kClip) break;
-            host_.SetActionTarget(clip);
-            retarget = true;
-            frame = Value(where.substr(colon + 1));
-          }
-        }
-        if (frame.IsString()) {
-          const double number = TextToNumber(frame.AsString());
-          if (std::isnan(number)) {
-            host_.GotoLabel(frame.AsString());
-          } else if (number >= 1) {
-            host_.GotoFrame(static_cast<uint32_t>(std::min(number, 4294967295.0)) - 1 + bias);
-          }
-        } else {
-          // Frame numbers on the stack count from 1.
-          const double number = ToNumber(frame);
-          if (number >= 1) host_.GotoFrame(static_cast<uint32_t>(std::min(number - 1 + bias, 4294967295.0)));
-        }
-        if (flags & 0x01) host_.Play(); else host_.Stop();
-        if (retarget) host_.SetActionTarget(c.target);
-        break;
-      }
-      default:
-        break;  // not part of this player: skipped by its length
+      break;
     }
-    if (next < begin || next > end) {
-      jumpTarget_ = next;
-      return Flow::kJumpOut;
+    case kActionGetUrl2: {
+      const auto target = ToString(pop());
+      const auto url = ToString(pop());
+      host_.GetUrl(url, target);
+      break;
     }
-    pc = next;
+    case kActionCall: {
+      const double frame = ToNumber(pop());
+      if (frame >= 1 && frame <= 65536) host_.CallFrame(static_cast<uint32_t>(frame) - 1);
+      break;
+    }
+    case kActionGotoFrame2: {
+      const uint8_t flags = args.U8();
+      uint32_t bias = 0;
+      if (flags & 0x02) bias = args.U16();
+      Value frame = pop();
+      // "path:frame" goes to a frame of the timeline the path names.
+      bool retarget = false;
+      if (frame.IsString()) {
+        const std::u16string where = frame.AsString();
+        const size_t colon = where.rfind(u':');
+        if (colon != std::u16string::npos) {
+          Object* clip = colon == 0 ? c.target : ResolvePath(c, std::u16string_view(where).substr(0, colon)).ObjectOrNull();
+          if (!clip || clip->kind() != ObjectKind::kClip) break;
+          host_.SetActionTarget(clip);
+          retarget = true;
+          frame = Value(where.substr(colon + 1));
+        }
+      }
+      if (frame.IsString()) {
+        const double number = TextToNumber(frame.AsString());
+        if (std::isnan(number)) {
+          host_.GotoLabel(frame.AsString());
+        } else if (number >= 1) {
+          host_.GotoFrame(static_cast<uint32_t>(std::min(number, 4294967295.0)) - 1 + bias);
+        }
+      } else {
+        // Frame numbers on the stack count from 1.
+        const double number = ToNumber(frame);
+        if (number >= 1) host_.GotoFrame(static_cast<uint32_t>(std::min(number - 1 + bias, 4294967295.0)));
+      }
+      if (flags & 0x01) host_.Play(); else host_.Stop();
+      if (retarget) host_.SetActionTarget(c.target);
+      break;
+    }
+    default:
+      break;  // not part of this player: skipped by its length
   }
-  if (throwing_) {
-    throwing_ = false;
-    return Flow::kThrow;
-  }
-  return aborted_ ? Flow::kAbort : Flow::kNormal;
+  return Flow::kGoOn;
 }
 
 // ---- timers and collection -----------------------------------------------------------------

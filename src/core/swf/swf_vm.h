@@ -6,11 +6,14 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "core/swf/swf_action_program.h"
 #include "core/swf/swf_actions.h"
 #include "core/swf/swf_object.h"
 #include "core/swf/swf_value.h"
+#include "core/swf/swf_value_stack.h"
 
 namespace zp::swf {
 
@@ -116,7 +119,8 @@ class Vm {
 
  private:
   struct Context;
-  enum class Flow { kNormal, kReturn, kThrow, kAbort, kJumpOut };
+  // kGoOn: the action is done and the block carries on (never leaves Exec).
+  enum class Flow { kNormal, kReturn, kThrow, kAbort, kJumpOut, kGoOn };
   struct Interval {
     int32_t id;
     Value object;
@@ -129,6 +133,13 @@ class Vm {
   };
 
   Flow Exec(Context& c, size_t begin, size_t end);
+  // One action of any kind; `next` is where the block goes on.
+  Flow Step(Context& c, size_t end, int32_t current, size_t& next);
+  // The checks before an action: an abort or a throw pending, the budget spent. kGoOn when
+  // none stops the block.
+  Flow Interruption();
+  // The decoded form of a top-level block, kept while the same bytes keep coming back.
+  std::shared_ptr<ActionProgram> ProgramFor(std::span<const uint8_t> code);
   Value CallScript(Object* fn, const Value& self, std::span<const Value> args, Object* home);
   Object* DefineFunctionAt(Context& c, std::span<const uint8_t> data, bool function2, size_t& next);
   Value LookupVariable(Context& c, std::u16string_view name);
@@ -147,7 +158,7 @@ class Vm {
   Object* global_ = nullptr;
   Object* root_ = nullptr;
   Object* globalScope_ = nullptr;
-  std::vector<Value> stack_;
+  ValueStack stack_;
   size_t depth_ = 0;
   size_t runDepth_ = 0;
   size_t steps_ = 0;
@@ -162,6 +173,8 @@ class Vm {
   int32_t nextIntervalId_ = 1;
   size_t collectAt_ = 20000;
   uint64_t randomState_ = 0x2545F4914F6CDD1DULL;
+  std::unordered_map<const uint8_t*, std::shared_ptr<ActionProgram>> programs_;
+  size_t programBytes_ = 0;
 };
 
 // Installs Object, Function, Array, String, Number, Boolean, Math, Date and the global
