@@ -250,6 +250,24 @@ TEST(SwfVmBuiltins, ArraysStringsMathAndGlobals) {
                            "12", "a%20b%26%C3%A9", "a b\xC3\xA9", "ff", "1970", "1", "15"}));
 }
 
+TEST(SwfVmBuiltins, NativeTableGivesTheMathFunctions) {
+  // ASnative(table, index)(args...), traced: known Math entries, an unknown one (NaN) and an
+  // unknown table (undefined, so the call gives undefined too).
+  struct Case {
+    int32_t table, index;
+    std::vector<int32_t> args;
+  };
+  const Case cases[] = {{200, 0, {-3}}, {200, 17, {2, 10}}, {200, 2, {4, 9}}, {200, 50, {1, 2}}, {7, 0, {1}}};
+  ActionWriter w;
+  for (const auto& c : cases) {
+    for (auto it = c.args.rbegin(); it != c.args.rend(); ++it) w.Push({I{*it}});
+    w.Push({I{static_cast<int32_t>(c.args.size())}, I{c.index}, I{c.table}, I{2}, S("ASnative")});
+    w.Op(kActionCallFunction).Push({std::monostate{}}).Op(kActionCallMethod);
+    T(w);
+  }
+  EXPECT_EQ(Traced(w), (Lines{"3", "1024", "9", "NaN", "undefined"}));
+}
+
 TEST(SwfVmBudgets, RunawayScriptsStopAndGarbageIsCollected) {
   // Unbounded recursion stops at the call depth; the next block runs normally.
   TraceHost host;

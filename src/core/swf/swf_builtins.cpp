@@ -202,6 +202,20 @@ Value MathRandom(Vm& vm, const Value&, std::span<const Value> args) {
   return Value(vm.Random());
 }
 
+// A Math entry of the native table that names no function: its arguments convert as any
+// Math function's do, and it gives NaN.
+Value MathUnknown(Vm& vm, const Value&, std::span<const Value> args) {
+  Numbers(vm, args, 0);
+  return Value(kNaN);
+}
+
+// ASnative(200, n): the Math functions by their index in the native table.
+constexpr uint32_t kMathNatives = 200;
+constexpr NativeFunction kMathByIndex[] = {
+    Math1<Abs>, MathMin,  MathMax,          Math1<std::sin>,   Math1<std::cos>,   MathAtan2,
+    Math1<std::tan>, Math1<std::exp>, Math1<std::log>, Math1<std::sqrt>, Math1<Round>, MathRandom,
+    Math1<std::floor>, Math1<std::ceil>, Math1<std::atan>, Math1<std::asin>, Math1<std::acos>, MathPow};
+
 // ---- global functions ----------------------------------------------------------------------
 
 int DigitValue(char16_t c) {
@@ -336,6 +350,16 @@ Value ClearInterval(Vm& vm, const Value&, std::span<const Value> args) {
   return Value();
 }
 Value GetTimer(Vm& vm, const Value&, std::span<const Value>) { return Value(std::floor(vm.clock())); }
+
+// ASnative(table, index): a built-in function by its number. Only the Math table is known;
+// other tables give undefined.
+Value AsNative(Vm& vm, const Value&, std::span<const Value> args) {
+  const double table = vm.ToNumber(Arg(args, 0));
+  const double index = vm.ToNumber(Arg(args, 1));
+  if (table != kMathNatives || !(index >= 0)) return Value();
+  const auto i = static_cast<size_t>(std::min(index, 65535.0));
+  return Value(vm.NewFunction(i < std::size(kMathByIndex) ? kMathByIndex[i] : MathUnknown));
+}
 Value Nothing(Vm&, const Value&, std::span<const Value>) { return Value(); }
 
 }  // namespace
@@ -455,6 +479,7 @@ void InstallBuiltins(Vm& vm) {
   vm.Method(global, u"clearTimeout", ClearInterval);
   vm.Method(global, u"getTimer", GetTimer);
   vm.Method(global, u"ASSetPropFlags", SetPropFlags);
+  vm.Method(global, u"ASnative", AsNative);
   vm.Method(global, u"updateAfterEvent", Nothing);
 
   InstallArray(vm);
