@@ -170,6 +170,30 @@ TEST(SwfButton, TheTopMostVisibleEnabledButtonWhoseHitAreaCoversThePointTakesThe
   EXPECT_EQ(ButtonAt(p.root(), {1500, 1500}), nullptr);
 }
 
+TEST(SwfButton, ClipsWithButtonHandlersTakeTheMouseWhereTheyShowSomething) {
+  MovieWriter m(8, 400, 300, 12);
+  m.DefineRect(1, {0, 0, 1000, 1000}, {255, 0, 0, 255});
+  MovieWriter inner(8, 0, 0, 12);
+  inner.Place(1, 1).ShowFrame();
+  m.DefineSprite(2, inner);
+  m.PlaceObject2(Placement(1).Character(2).Name("active"));
+  m.PlaceObject2(Placement(2).Character(2).At(500, 0).Name("plain"));  // over it, without handlers
+  ActionWriter onRelease;
+  onRelease.Push({S("released "), S("this")}).Op(kActionGetVariable).Op(kActionAdd2).Trace();
+  ActionWriter frame;
+  frame.Push({S("active")}).Op(kActionGetVariable).Push({S("onRelease")});
+  m.Actions(frame.DefineFunction("", {}, onRelease).Op(kActionSetMember));
+  Player p;
+  p.Load(Build(m.ShowFrame()), 0);
+  for (const Point at : {Point{800, 500}, Point{200, 500}, Point{1200, 500}}) {
+    p.MouseMove(at);
+    p.MouseDown(at);
+    p.MouseUp(at);
+  }
+  // Under the clip without handlers, and beside the active one, nothing takes the click.
+  EXPECT_EQ(Traced(p), (Lines{"released _level0.active", "released _level0.active"}));
+}
+
 TEST(SwfButton, DefinitionsCutShortKeepWhatWasWhole) {
   MovieWriter m(8, 400, 300, 12);
   m.DefineButton2(7, {{kLookUp, 1, 1}, {kLookHitArea, 1, 2}},

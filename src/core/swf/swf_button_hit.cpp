@@ -108,7 +108,27 @@ bool InHitArea(const Instance& button, Point point) {
   return definition && HitsButtonArea(*definition, *button.movie, point, 0);
 }
 
-Instance* ButtonAt(Instance& parent, Point point) {
+bool OnContent(const Instance& instance, Point point) {
+  if (instance.movie && instance.parent && instance.kind != CharacterKind::kSprite &&
+      instance.kind != CharacterKind::kButton && !instance.textField) {
+    if (instance.kind == CharacterKind::kMorphShape) {
+      const MorphShapeDefinition* morph = instance.movie->FindMorphShape(instance.character);
+      if (morph && InGeometry(morph->At(instance.ratio), point)) return true;
+    } else if (HitsCharacter(*instance.movie, instance.character, point, 0)) {
+      return true;
+    }
+  }
+  if (instance.textField && InRect(instance.textField->definition().bounds, point)) return true;
+  if (instance.drawing && InGeometry(instance.drawing->geometry(), point)) return true;
+  for (const auto& [depth, child] : instance.children) {
+    if (!child.visible || child.clipDepth > 0) continue;
+    const auto inverse = Invert(child.matrix);
+    if (inverse && OnContent(child, inverse->Apply(point))) return true;
+  }
+  return false;
+}
+
+Instance* ButtonAt(Instance& parent, Point point, const ActsAsButton& clipActs) {
   for (auto it = parent.children.rbegin(); it != parent.children.rend(); ++it) {
     Instance& child = it->second;
     if (!child.visible || child.clipDepth > 0) continue;
@@ -119,7 +139,12 @@ Instance* ButtonAt(Instance& parent, Point point) {
       if (child.enabled && InHitArea(child, local)) return &child;
       continue;
     }
-    if (Instance* found = child.children.empty() ? nullptr : ButtonAt(child, local)) return found;
+    // A clip that acts as a button takes the mouse for everything in it.
+    if (child.HasTimeline() && child.enabled && clipActs && clipActs(child)) {
+      if (OnContent(child, local)) return &child;
+      continue;
+    }
+    if (Instance* found = child.children.empty() ? nullptr : ButtonAt(child, local, clipActs)) return found;
   }
   return nullptr;
 }

@@ -109,6 +109,8 @@ class Player final : private ActionHost {
   void MouseMove(Point stage);
   void MouseDown(Point stage);
   void MouseUp(Point stage);
+  // Clips with handlers for button events (on (press), onRelease...) take the mouse as buttons
+  // do, where what they show lies, without changing their looks.
   // Whether the mouse is on a button that has something to run (the hand cursor shows).
   bool OverActiveButton();
 
@@ -166,7 +168,8 @@ class Player final : private ActionHost {
   void QueueFrameActions(Instance& clip, size_t from, size_t to);
   void RunQueuedActions();
   static std::u16string VariableKey(std::u16string_view name);
-  Instance* ButtonBySerial(uint32_t serial);
+  Instance* ButtonBySerial(uint32_t serial);  // a button, or a clip acting as one
+  bool ActsAsButton(const Instance& clip);     // it has handlers for button events
   void UpdateButtons();  // the mouse moved: the buttons it left and reached change phase
   void MoveButton(Instance& button, ButtonPhase to, uint16_t condition, ClipEvent event);
   void QueueMouseEvent(ClipEvent event);

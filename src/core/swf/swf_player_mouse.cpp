@@ -5,9 +5,34 @@
 
 namespace zp::swf {
 
+namespace {
+
+// The events that make a clip a button.
+constexpr ClipEvent kButtonEvents[] = {kEventPress,   kEventRelease,  kEventReleaseOutside, kEventRollOver,
+                                       kEventRollOut, kEventDragOver, kEventDragOut};
+
+}  // namespace
+
 Instance* Player::ButtonBySerial(uint32_t serial) {
   Instance* instance = serial != 0 ? FindBySerial(serial) : nullptr;  // 0 is the root's
-  return instance && instance->kind == CharacterKind::kButton ? instance : nullptr;
+  return instance && (instance->kind == CharacterKind::kButton || instance->HasTimeline()) ? instance : nullptr;
+}
+
+bool Player::ActsAsButton(const Instance& clip) {
+  if (!clip.clipActions.empty()) {
+    const uint8_t version = clip.parent && clip.parent->movie ? clip.parent->movie->version() : movie_->version();
+    for (const ClipEventHandler& handler : ReadClipEventHandlers(clip.clipActions, version)) {
+      for (ClipEvent event : kButtonEvents) {
+        if (handler.events & event) return true;
+      }
+    }
+  }
+  const auto object = clipObjects_.find(clip.serial);
+  if (object == clipObjects_.end()) return false;
+  for (ClipEvent event : kButtonEvents) {
+    if (vm_->GetMember(Value(object->second), ClipEventMethod(event)).IsObject()) return true;
+  }
+  return false;
 }
 
 void Player::MouseMove(Point stage) {
@@ -50,7 +75,7 @@ void Player::MouseUp(Point stage) {
 }
 
 void Player::UpdateButtons() {
-  Instance* hit = ButtonAt(*root_, mouse_);
+  Instance* hit = ButtonAt(*root_, mouse_, [this](const Instance& clip) { return ActsAsButton(clip); });
   if (Instance* pressed = ButtonBySerial(pressedButton_)) {
     const bool inside = hit == pressed;
     const ButtonDefinition* definition = pressed->movie->FindButton(pressed->character);
@@ -92,6 +117,10 @@ void Player::UpdateButtons() {
 
 void Player::MoveButton(Instance& button, ButtonPhase to, uint16_t condition, ClipEvent event) {
   button.buttonPhase = to;
+  if (button.kind != CharacterKind::kButton) {
+    QueueClipEvent(button, event);  // a clip acting as a button: its handlers, then its method
+    return;
+  }
   DisplayTreeEditor::ShowButtonLook(*this, button);
   const ButtonDefinition* definition = button.movie ? button.movie->FindButton(button.character) : nullptr;
   if (definition && button.parent) {
@@ -115,14 +144,9 @@ void Player::QueueMouseEvent(ClipEvent event) {
 bool Player::OverActiveButton() {
   Instance* button = ButtonBySerial(hoverButton_);
   if (!button) return false;
+  if (button->kind != CharacterKind::kButton) return true;  // taken as a button for its handlers
   const ButtonDefinition* definition = button->movie->FindButton(button->character);
-  if (definition && !definition->actions.empty()) return true;
-  const auto object = clipObjects_.find(button->serial);
-  if (object == clipObjects_.end()) return false;
-  for (ClipEvent event : {kEventPress, kEventRelease, kEventReleaseOutside, kEventRollOver, kEventRollOut}) {
-    if (vm_->GetMember(Value(object->second), ClipEventMethod(event)).IsObject()) return true;
-  }
-  return false;
+  return (definition && !definition->actions.empty()) || ActsAsButton(*button);
 }
 
 }  // namespace zp::swf
