@@ -273,11 +273,13 @@ TEST(SwfPlayerTrace, LinesInOrderConvertedByVersion) {
     return p.TakeTraceLines();
   };
   ActionWriter a;
+  // undefined itself traces by its name; joined to text it is empty before version 7.
   a.Push({std::monostate{}}).Op(kActionTrace);
+  a.Push({std::string(""), std::monostate{}}).Op(kActionAdd2).Op(kActionTrace);
   a.Push({std::string("a\rb\r\nc")}).Op(kActionTrace);
   a.Push({1.5}).Op(kActionTrace);
-  const std::vector<std::u16string> v7 = {u"undefined", u"a", u"b", u"", u"c", u"1.5"};
-  const std::vector<std::u16string> v6 = {u"", u"a", u"b", u"", u"c", u"1.5"};
+  const std::vector<std::u16string> v7 = {u"undefined", u"undefined", u"a", u"b", u"", u"c", u"1.5"};
+  const std::vector<std::u16string> v6 = {u"undefined", u"", u"a", u"b", u"", u"c", u"1.5"};
   EXPECT_EQ(traced(7, a), v7);
   EXPECT_EQ(traced(6, a), v6);
   Player empty;

@@ -268,6 +268,22 @@ TEST(SwfVmBuiltins, NativeTableGivesTheMathFunctions) {
   EXPECT_EQ(Traced(w), (Lines{"3", "1024", "9", "NaN", "undefined"}));
 }
 
+TEST(SwfVmVariables, VersionFourHasNoSpecialNames) {
+  // trace(this), trace(_root), trace(_global); then each set as a variable and traced again;
+  // a path through _root still reaches the root's variable.
+  ActionWriter w;
+  const char* names[] = {"this", "_root", "_global"};
+  for (const char* n : names) T(w.Push({S(n)}).Op(kActionGetVariable));
+  for (const char* n : names) w.SetVariable(n, S(std::string("set ") + n));
+  for (const char* n : names) T(w.Push({S(n)}).Op(kActionGetVariable));
+  T(w.Push({S("_root:_root")}).Op(kActionGetVariable));
+  EXPECT_EQ(Traced(w, 4), (Lines{"undefined", "undefined", "undefined", "set this", "set _root", "set _global",
+                                 "set _root"}));
+  ActionWriter later;
+  T(later.Push({S("this")}).Op(kActionGetVariable).Op(kActionTypeOf));
+  EXPECT_EQ(Traced(later, 5), Lines{"movieclip"});
+}
+
 TEST(SwfVmBudgets, RunawayScriptsStopAndGarbageIsCollected) {
   // Unbounded recursion stops at the call depth; the next block runs normally.
   TraceHost host;

@@ -40,6 +40,12 @@ size_t PropertyIndex(double index) {
   return index >= 0 && index < static_cast<double>(std::size(kPropertyNames)) ? static_cast<size_t>(index) : SIZE_MAX;
 }
 
+// Names that stand for timelines and objects from version 5; version 4 scripts keep ordinary
+// variables under them.
+bool IsLaterName(std::u16string_view name) {
+  return name == u"this" || name == u"_root" || name == u"_level0" || name == u"_global" || name == u"_parent";
+}
+
 bool IsPath(std::u16string_view name) {
   return name.find_first_of(u"/:.") != std::u16string_view::npos;
 }
@@ -464,10 +470,23 @@ Value Vm::ResolvePath(Context& c, std::u16string_view path) {
 Value Vm::LookupVariable(Context& c, std::u16string_view name) {
   if (IsPath(name)) return ResolvePath(c, name);
   bool found = false;
+  // Version 4 scripts have no `this`, `_root`, `_global` or `_parent` variables: those names
+  // are variables like any other there (paths still start from the timelines they name).
+  if (c.version < 5 && IsLaterName(name)) {
+    for (Object* s = c.scope; s; s = s->scope) {
+      Object* o = s->link ? s->link : c.target;
+      if (const Property* p = o->FindOwn(name)) return p->value;
+    }
+    return Value();
+  }
   return ResolveName(c, name, &found);
 }
 
 void Vm::AssignVariable(Context& c, std::u16string_view name, const Value& value) {
+  if (c.version < 5 && IsLaterName(name)) {
+    c.target->SetOwn(name, value);
+    return;
+  }
   if (IsPath(name)) {
     const size_t split = name.find_last_of(u":.");
     if (split == std::u16string_view::npos) return;  // a bare timeline path names no variable
@@ -997,7 +1016,10 @@ Vm::Flow Vm::Step(Context& c, size_t end, int32_t current, size_t& next) {
       const double index = ToNumber(pop());
       Object* clip = clipFor(pop());
       const size_t i = PropertyIndex(index);
-      push(clip && i < std::size(kPropertyNames) ? GetMember(Value(clip), kPropertyNames[i]) : Value());
+      Value v = clip && i < std::size(kPropertyNames) ? GetMember(Value(clip), kPropertyNames[i]) : Value();
+      // Version 4 knows no booleans: a flag such as _focusrect reads as 1 or 0.
+      if (version < 5 && v.IsBool()) v = Value(v.AsBool() ? 1.0 : 0.0);
+      push(std::move(v));
       break;
     }
     case kActionSetProperty: {
@@ -1017,7 +1039,12 @@ Vm::Flow Vm::Step(Context& c, size_t end, int32_t current, size_t& next) {
       break;
     }
     case kActionRemoveSprite: CallMethod(Value(clipFor(pop())), u"removeMovieClip", {}); break;
-    case kActionTrace: host_.Trace(ToString(pop())); break;
+    case kActionTrace: {
+      // Whatever the version's conversion to text, trace shows undefined by its name.
+      const Value v = pop();
+      host_.Trace(v.IsUndefined() ? u"undefined" : ToString(v));
+      break;
+    }
     case kActionStartDrag: {
       pop();
       pop();
