@@ -284,6 +284,23 @@ TEST(SwfVmVariables, VersionFourHasNoSpecialNames) {
   EXPECT_EQ(Traced(later, 5), Lines{"movieclip"});
 }
 
+TEST(SwfVmValues, ObjectsKeptByValueOfJoinTextButNotArithmetic) {
+  // o = {toString: function () { return "X"; }}: Object's valueOf gives o itself, so only a
+  // join with text calls toString; sums are NaN and comparisons false.
+  ActionWriter toString;
+  toString.Push({S("X")}).Op(kActionReturn);
+  ActionWriter w;
+  w.Push({S("o"), S("toString")}).DefineFunction("", {}, toString).Push({I{1}}).Op(kActionInitObject);
+  w.Op(kActionSetVariable);
+  auto o = [&] { w.Push({S("o")}).Op(kActionGetVariable); };
+  o(), w.Push({S("s")}).Op(kActionAdd2), T(w);
+  o(), o(), w.Op(kActionAdd2), T(w);
+  w.Push({I{1}}), o(), w.Op(kActionAdd2), T(w);
+  o(), w.Push({S("a")}).Op(kActionLess2), T(w);
+  w.Push({S("a")}), o(), w.Op(kActionLess2), T(w);
+  EXPECT_EQ(Traced(w, 7), (Lines{"Xs", "NaN", "NaN", "false", "false"}));
+}
+
 TEST(SwfVmBudgets, RunawayScriptsStopAndGarbageIsCollected) {
   // Unbounded recursion stops at the call depth; the next block runs normally.
   TraceHost host;

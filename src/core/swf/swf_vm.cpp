@@ -153,6 +153,9 @@ Value Vm::ToPrimitive(const Value& v, bool preferString) {
     if (fn.IsObject() && fn.AsObject()->kind() == ObjectKind::kFunction) {
       Value r = Call(fn, v, {});
       if (!r.IsObject()) return r;
+      // A valueOf that gives an object (as Object's own does) leaves the object as it is:
+      // toString is not tried, so arithmetic sees NaN and only text joins call toString.
+      if (!preferString && !aborted_ && !throwing_) return v;
     }
     if (aborted_ || throwing_) return Value();
   }
@@ -1203,6 +1206,8 @@ Vm::Flow Vm::Step(Context& c, size_t end, int32_t current, size_t& next) {
       const Value& right = op == kActionLess2 ? a : b;
       if (left.IsString() && right.IsString()) {
         push(Truth(left.AsString() < right.AsString(), version));
+      } else if (left.IsObject() || right.IsObject()) {
+        push(Truth(false, version));  // an object its valueOf left as it is orders with nothing
       } else {
         const double l = left.ToNumber(version), r = right.ToNumber(version);
         // A comparison with NaN is undefined, which tests as false.
