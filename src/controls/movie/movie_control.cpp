@@ -634,7 +634,11 @@ STDMETHODIMP MovieControl::OnWindowMessage(UINT message, WPARAM, LPARAM lParam, 
                                          : zp::swf::MovieSession::MouseAction::kUp,
              static_cast<short>(LOWORD(lParam)) - position_.left, static_cast<short>(HIWORD(lParam)) - position_.top,
              position_.right - position_.left, position_.bottom - position_.top);
-  if (windowlessSite_ && message != WM_MOUSEMOVE) windowlessSite_->SetCapture(message == WM_LBUTTONDOWN);
+  // Only a press on a button keeps the mouse: one off them is the container's (a drag of the
+  // window, say), and taking the mouse from under it would leave its drag waiting for a release.
+  if (windowlessSite_ && (message == WM_LBUTTONUP || (message == WM_LBUTTONDOWN && onButton))) {
+    windowlessSite_->SetCapture(message == WM_LBUTTONDOWN);
+  }
   // Clicks off the movie's buttons are the container's to handle too.
   return message == WM_MOUSEMOVE || onButton ? S_OK : S_FALSE;
 }
