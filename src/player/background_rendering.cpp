@@ -67,12 +67,16 @@ void BackgroundRendering::Run() {
                    RenderView(*request.holder, request.output, request.source, request.interpolation, request.sharpen)};
     {
       std::lock_guard guard(lock_);
-      rendering_ = false;
       // A newer request makes this one moot.
       if (!queued_) done_ = std::move(result);
     }
-    changed_.notify_all();
     if (finished_) finished_();
+    // Idle only once the owner has been told: whoever waits for idle may count on the news.
+    {
+      std::lock_guard guard(lock_);
+      rendering_ = false;
+    }
+    changed_.notify_all();
   }
 }
 

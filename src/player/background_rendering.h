@@ -44,7 +44,8 @@ class BackgroundRendering {
   bool Submit(Request request);
   // The newest finished result, once.
   std::optional<Result> Take();
-  // Waits until nothing is queued or being rendered; false when `timeout` passed first.
+  // Waits until nothing is queued or being rendered and `finished` has been called for the last
+  // result; false when `timeout` passed first.
   bool AwaitIdle(DWORD timeoutMs);
 
  private:
