@@ -141,13 +141,24 @@ bool PlayerDialog::ContextMenuOffersAbout() const {
   return document_.menuAboutOptions.hideAbout == 0 && !(GetWindowLongPtrW(hwnd(), GWL_STYLE) & WS_CAPTION);
 }
 
+namespace {
+
+// A host last placed by an odd show command (SW_SHOWNORMAL, SW_SHOWMAXIMIZED, SW_SHOW,
+// SW_SHOWMINNOACTIVE, SW_RESTORE) is minimised without activating another window; from any
+// other it takes the plain minimise.
+UINT MinimisedShowCommand(UINT previous) {
+  const bool placedByOddCommand = (previous & 1) != 0;
+  return placedByOddCommand ? SW_SHOWMINNOACTIVE : SW_MINIMIZE;
+}
+
+}  // namespace
+
 void PlayerDialog::SetTransparentHostShow(UINT show) {
   HWND host = flashHost_.movie().transparentHost()->hwnd();
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   if (!GetWindowPlacement(host, &placement)) return;
-  if (show == SW_MINIMIZE && (placement.showCmd & 1)) show = SW_SHOWMINNOACTIVE;
-  placement.showCmd = show;
+  placement.showCmd = show == SW_MINIMIZE ? MinimisedShowCommand(placement.showCmd) : show;
   SetWindowPlacement(host, &placement);
 }
 
