@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pictures_test_support.h"
+#include "pump_until.h"
 #include "player/flash_host.h"
 
 namespace zp::player {
@@ -39,13 +40,7 @@ class PictureHostTest : public ::testing::Test {
   // Lets the window's messages be handled until a new view rendered in the background is on
   // show, as the player's message loop would.
   bool AwaitNewView() {
-    const ULONGLONG deadline = GetTickCount64() + 30000;
-    while (host_.pictureView().renderPending() && GetTickCount64() < deadline) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return !host_.pictureView().renderPending();
+    return PumpUntil([&] { return !host_.pictureView().renderPending(); }, 30000);
   }
   // What the picture window shows at a point of its client area.
   COLORREF ShownAt(int x, int y) {
