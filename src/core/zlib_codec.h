@@ -15,16 +15,6 @@ namespace zp {
 // short or overlong stream yields nothing.
 std::optional<std::vector<uint8_t>> InflateExact(std::span<const uint8_t> stream, uint32_t inflatedSize);
 
-// The same, appending the bytes to `out` (which keeps what it held, a header for one), on up to
-// `threads` threads when the stream is large and has full-flush points, as the packer writes
-// them between its blocks: the stretches between such points are inflated side by side and
-// joined only when they prove to be the one stream (each stretch stands on its own, they meet
-// at block boundaries, and the Adler-32 of the whole matches). Otherwise, or when no thread can
-// be started, one thread inflates it. Returns how many stretches were inflated side by side (1
-// when one thread did it all), or 0, with `out` as it was, where InflateExact yields nothing.
-size_t InflateExactOnto(std::span<const uint8_t> stream, uint32_t inflatedSize, std::vector<uint8_t>& out,
-                        unsigned threads);
-
 // Where a zlib stream can be cut into `count` stretches that inflate on their own: 0, then just
 // after a full-flush point found at or after each even share of the stream (the packer writes
 // one between its blocks). Fewer than `count` when the stream has too few. A point is only
