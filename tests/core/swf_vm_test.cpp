@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "quiet_action_host.h"
 #include "swf_writer.h"
 
 namespace zp::swf {
@@ -18,17 +19,8 @@ using I = int32_t;
 using Reg = ActionWriter::Register;
 using Lines = std::vector<std::string>;
 
-class TraceHost : public ActionHost {
+class TraceHost : public swfgen::QuietActionHost {
  public:
-  void Play() override {}
-  void Stop() override {}
-  void NextFrame() override {}
-  void PrevFrame() override {}
-  void GotoFrame(uint32_t) override {}
-  void GotoLabel(std::u16string_view) override {}
-  void GetUrl(std::u16string_view, std::u16string_view) override {}
-  Value GetVariable(std::u16string_view) override { return Value(); }
-  void SetVariable(std::u16string_view, Value) override {}
   void Trace(std::u16string_view m) override { lines.push_back(U16ToUtf8(m)); }
   Lines lines;
 };

@@ -4,27 +4,12 @@
 #include <span>
 
 #include "core/swf/swf_vm.h"
+#include "quiet_action_host.h"
 
-namespace {
-
-class QuietHost : public zp::swf::ActionHost {
- public:
-  void Play() override {}
-  void Stop() override {}
-  void NextFrame() override {}
-  void PrevFrame() override {}
-  void GotoFrame(uint32_t) override {}
-  void GotoLabel(std::u16string_view) override {}
-  void GetUrl(std::u16string_view, std::u16string_view) override {}
-  zp::swf::Value GetVariable(std::u16string_view) override { return {}; }
-  void SetVariable(std::u16string_view, zp::swf::Value) override {}
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  QuietHost host;
+  zp::swfgen::QuietActionHost host;
   // The first byte picks the movie version: conversions and name matching depend on it.
   zp::swf::Vm vm(static_cast<uint8_t>(4 + data[0] % 6), host);
   const std::span<const uint8_t> code(data + 1, size - 1);
