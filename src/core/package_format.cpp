@@ -16,17 +16,6 @@ std::u16string RecordTag::Text() const {
   return text;
 }
 
-std::optional<uint32_t> ReadU32(std::span<const uint8_t> bytes, size_t offset) {
-  if (offset > bytes.size() || bytes.size() - offset < 4) return std::nullopt;
-  return static_cast<uint32_t>(bytes[offset]) | (static_cast<uint32_t>(bytes[offset + 1]) << 8) |
-         (static_cast<uint32_t>(bytes[offset + 2]) << 16) | (static_cast<uint32_t>(bytes[offset + 3]) << 24);
-}
-
-void WriteU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
-  if (bytes.size() < offset + 4) bytes.resize(offset + 4);
-  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 namespace {
 
 void WriteTextField(std::vector<uint8_t>& bytes, size_t offset, size_t chars, std::u16string_view text) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/byte_order.h"
+
 namespace zp {
 
 // A record tag is a group tag followed by a kind tag. The halves are kept apart in the
@@ -61,8 +63,5 @@ std::optional<FileRecordHeader> ParseFileRecordHeader(std::span<const uint8_t> b
 std::vector<uint8_t> SerializeDocumentRecordHeader(const DocumentRecordHeader& header);
 std::vector<uint8_t> SerializeFileRecordHeader(const FileRecordHeader& header);
 
-// Little-endian access within a span; reading past the end yields nothing.
-std::optional<uint32_t> ReadU32(std::span<const uint8_t> bytes, size_t offset);
-void WriteU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value);
 
 }  // namespace zp

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "core/package_format.h"
 #include "core/package_reader.h"
 #include "core/temp_files.h"
@@ -124,7 +125,7 @@ std::optional<std::vector<uint8_t>> LoadCompressedResource(HMODULE module, UINT 
   HGLOBAL loaded = LoadResource(module, found);
   const auto* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
   if (!bytes || size <= 4) return std::nullopt;
-  const uint32_t length = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | uint32_t(bytes[3]) << 24;
+  const uint32_t length = *ReadU32(std::span(bytes, size), 0);
   if (length >= kMaxSupportFileSize) return std::nullopt;
   return InflateExact(std::span(bytes + 4, size - 4), length);
 }

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "core/byte_order.h"
+
 namespace zp {
 
 namespace {
@@ -55,10 +57,7 @@ uint16_t ArchiveReader::UInt16() {
 }
 
 uint32_t ArchiveReader::UInt32() {
-  const auto b = Take(4);
-  if (b.empty()) return 0;
-  return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-         (static_cast<uint32_t>(b[3]) << 24);
+  return ReadU32(Take(4), 0).value_or(0);
 }
 
 int32_t ArchiveReader::Int32() { return static_cast<int32_t>(UInt32()); }

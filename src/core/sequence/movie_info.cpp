@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "core/byte_order.h"
 #include "core/swf/swf_file.h"
 #include "core/zlib_codec.h"
 #include "platform/platform.h"
@@ -50,8 +51,7 @@ std::optional<MovieInfo> ParseMovieInfo(std::span<const uint8_t> bytes) {
     return FromHeader(*header, false);
   }
   if (!HasSignature(bytes, 'C')) return std::nullopt;
-  const uint32_t declared = static_cast<uint32_t>(bytes[4]) | (static_cast<uint32_t>(bytes[5]) << 8) |
-                            (static_cast<uint32_t>(bytes[6]) << 16) | (static_cast<uint32_t>(bytes[7]) << 24);
+  const uint32_t declared = ReadU32(bytes, 4).value_or(0);
   // A declared length below the fixed header cannot describe any file.
   if (declared < kFixedHeaderSize) return std::nullopt;
   auto body = InflateExact(bytes.subspan(kFixedHeaderSize), declared - static_cast<uint32_t>(kFixedHeaderSize));

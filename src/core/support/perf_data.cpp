@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "core/byte_order.h"
 #include "core/text.h"
 
 namespace zp::support {
@@ -17,9 +18,7 @@ class Fields {
   size_t size() const { return bytes_.size(); }
   bool Has(size_t offset, size_t length) const { return offset <= size() && length <= size() - offset; }
   std::optional<uint32_t> U32(size_t offset) const {
-    if (!Has(offset, 4)) return std::nullopt;
-    const uint8_t* p = bytes_.data() + offset;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return ReadU32(bytes_, offset);
   }
   Fields Sub(size_t offset, size_t length) const { return Fields(bytes_.subspan(offset, length)); }
   // `length` bytes of UTF-16LE text at `offset`, up to the first zero unit.

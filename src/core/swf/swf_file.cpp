@@ -1,5 +1,6 @@
 #include "core/swf/swf_file.h"
 
+#include "core/byte_order.h"
 #include "core/swf/swf_bits.h"
 #include "core/zlib_codec.h"
 
@@ -56,8 +57,7 @@ std::optional<File> File::Parse(std::span<const uint8_t> bytes) {
   if (bytes.size() < kFixedHeaderSize) return std::nullopt;
   File file;
   if (bytes[0] == 'C' && bytes[1] == 'W' && bytes[2] == 'S') {
-    const uint32_t declared = static_cast<uint32_t>(bytes[4]) | (static_cast<uint32_t>(bytes[5]) << 8) |
-                              (static_cast<uint32_t>(bytes[6]) << 16) | (static_cast<uint32_t>(bytes[7]) << 24);
+    const uint32_t declared = ReadU32(bytes, 4).value_or(0);
     if (declared < kFixedHeaderSize) return std::nullopt;
     auto body = InflateExact(bytes.subspan(kFixedHeaderSize), declared - static_cast<uint32_t>(kFixedHeaderSize));
     if (!body) return std::nullopt;
