@@ -17,6 +17,7 @@ using swfgen::MovieWriter;
 using swfgen::Placement;
 using S = std::string;
 using I = int32_t;
+using Reg = swfgen::ActionWriter::Register;
 using Lines = std::vector<std::string>;
 
 Lines Traced(Player& p) {
@@ -63,6 +64,39 @@ TEST(SwfClip, PropertiesPathsAndTimelineMethods) {
   ASSERT_TRUE(box);
   EXPECT_EQ(box->matrix.tx, 55 * 20);
   EXPECT_FALSE(box->playing);
+}
+
+// for..in over a clip visits its own variables, then its named children from the top depth
+// down, a name two share once, an unnamed sprite by the name it was given. What scripts cannot address on its own (a shape, a
+// bitmap placed directly) stands for its clip; a video is an object of its own.
+TEST(SwfClip, ForInVisitsNamedChildrenAndNonScriptableOnesStandForTheirClip) {
+  MovieWriter sprite(8, 100, 100, 10);
+  sprite.ShowFrame();
+  MovieWriter m(8, 100, 100, 10);
+  m.DefineRect(1, {0, 0, 200, 200}, {255, 0, 0});
+  m.DefineSprite(2, sprite);
+  m.DefineBitsLossless(3, false, 5, 1, 1, {255, 10, 20, 30});
+  m.Tag(60, {4, 0, 1, 0, 8, 0, 8, 0, 0, 2});  // video 4: one frame of 8 x 8
+  m.PlaceObject2(Placement(1).Character(1).Name("shape"));
+  m.PlaceObject2(Placement(2).Character(2).Name("twin"));
+  m.PlaceObject2(Placement(3).Character(3).Name("image"));
+  m.PlaceObject2(Placement(4).Character(4).Name("video"));
+  m.PlaceObject2(Placement(5).Character(2).Name("twin"));
+  m.PlaceObject2(Placement(6).Character(2));
+  ActionWriter a;
+  a.Push({S("own"), I{1}}).Op(kActionSetVariable);
+  a.Push({S("this")}).Op(kActionEnumerate).Mark("loop").StoreRegister(0).Push({nullptr}).Op(kActionEquals2).If("done");
+  a.Push({Reg{0}}).Trace();
+  a.Push({S("this")}).Op(kActionGetVariable).Push({Reg{0}}).Op(kActionGetMember).Trace();
+  a.Jump("loop").Mark("done");
+  a.Push({S("video")}).Op(kActionGetVariable).Op(kActionTypeOf).Trace();
+  m.Actions(a).ShowFrame();
+  auto file = File::Parse(m.Finish(false));
+  ASSERT_TRUE(file);
+  Player p;
+  p.Load(Movie::Build(std::move(*file)), 0);
+  EXPECT_EQ(Traced(p), (Lines{"own", "1", "instance1", "_level0.instance1", "twin", "_level0.twin", "video",
+                              "_level0.video", "image", "_level0", "shape", "_level0", "object"}));
 }
 
 }  // namespace

@@ -97,6 +97,8 @@ bool HitsCharacter(const Movie& movie, uint16_t id, Point p, int nesting) {
       const ButtonDefinition* inner = owner.FindButton(ref->id);
       return inner && HitsButtonArea(*inner, owner, p, nesting);
     }
+    case CharacterKind::kBitmap:
+    case CharacterKind::kVideo: return false;
   }
   return false;
 }

@@ -18,6 +18,12 @@ namespace {
 
 constexpr double kTwips = 20;
 
+// Kinds scripts see as objects of their own; the others are addressed through their clip.
+bool Scriptable(CharacterKind kind) {
+  return kind == CharacterKind::kSprite || kind == CharacterKind::kEditText || kind == CharacterKind::kButton ||
+         kind == CharacterKind::kVideo;
+}
+
 double ScaleX(const Matrix& m) { return std::sqrt(m.a * m.a + m.b * m.b) * 100; }
 double ScaleY(const Matrix& m) { return std::sqrt(m.c * m.c + m.d * m.d) * 100; }
 double Rotation(const Matrix& m) { return std::atan2(m.b, m.a) * 180 / std::numbers::pi; }
@@ -335,9 +341,19 @@ bool ClipObject::ChildNamed(Vm& vm, Instance& in, std::u16string_view name, Valu
   // The clip's own variables come before its children.
   if (FindOwn(name)) return false;
   Instance* child = in.ChildByName(name, vm.heap().caseSensitive());
-  if (!child || child->kind == CharacterKind::kShape) return false;
-  out = Value(player_.ObjectFor(*child));
+  if (!child) return false;
+  // What scripts cannot address on its own (a shape, static text) stands for its clip.
+  out = Value(player_.ObjectFor(Scriptable(child->kind) ? *child : in));
   return true;
+}
+
+void ClipObject::OwnKeys(std::vector<std::u16string>& out, bool includeHidden) const {
+  Object::OwnKeys(out, includeHidden);
+  const Instance* in = instance();
+  if (!in) return;
+  for (auto it = in->children.rbegin(); it != in->children.rend(); ++it) {
+    if (!it->second.name.empty()) out.push_back(it->second.name);
+  }
 }
 
 bool ClipObject::SetSpecial(Vm& vm, std::u16string_view name, const Value& value) {
@@ -396,6 +412,12 @@ void InstallButton(Vm& vm) {
   MakeConstructor(vm, u"Button", Nothing, nullptr, proto);
   vm.Method(proto, u"getDepth", GetDepth);
   vm.Method(proto, u"toString", ClipToString);
+
+  Object* video = vm.heap().Make();
+  video->SetProto(vm.objectProto);
+  vm.videoProto = video;
+  MakeConstructor(vm, u"Video", Nothing, nullptr, video);
+  vm.Method(video, u"toString", ClipToString);
 }
 
 void InstallMovieClip(Vm& vm) {

@@ -28,6 +28,8 @@ class ClipObject final : public Object {
 
   bool GetSpecial(Vm& vm, std::u16string_view name, Value& out) override;
   bool SetSpecial(Vm& vm, std::u16string_view name, const Value& value) override;
+  // Its own variables, then the names of its named children (for..in visits both).
+  void OwnKeys(std::vector<std::u16string>& out, bool includeHidden) const override;
 
  private:
   bool ChildNamed(Vm& vm, Instance& in, std::u16string_view name, Value& out);
@@ -35,8 +37,8 @@ class ClipObject final : public Object {
   const uint32_t serial_;
 };
 
-// MovieClip and its prototype's methods, and Button's (buttons are seen through ClipObject
-// too).
+// MovieClip and its prototype's methods, and Button's and Video's (buttons and videos are
+// seen through ClipObject too).
 void InstallMovieClip(Vm& vm);
 void InstallButton(Vm& vm);
 

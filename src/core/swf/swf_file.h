@@ -64,6 +64,7 @@ enum TagCode : uint16_t {
   kTagExportAssets = 56,
   kTagImportAssets = 57,
   kTagDoInitAction = 59,
+  kTagDefineVideoStream = 60,
   kTagDefineFontInfo2 = 62,
   kTagPlaceObject3 = 70,
   kTagImportAssets2 = 71,

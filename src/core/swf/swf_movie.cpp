@@ -92,12 +92,18 @@ std::shared_ptr<const Movie> Movie::BuildNested(File file, const ImportLoader& l
   for (const Tag& tag : movie->file_.tags()) {
     if (root.Take(tag)) continue;
     if (IsBitmapTag(tag.code)) {
-      if (auto bitmap = ParseBitmap(tag.code, tag.body, jpegTables)) movie->bitmaps_.try_emplace(bitmap->id, bitmap);
+      if (auto bitmap = ParseBitmap(tag.code, tag.body, jpegTables)) {
+        movie->Define(bitmap->id, CharacterKind::kBitmap);
+        movie->bitmaps_.try_emplace(bitmap->id, bitmap);
+      }
       continue;
     }
     switch (tag.code) {
       case kTagJpegTables:
         jpegTables = tag.body;
+        break;
+      case kTagDefineVideoStream:
+        if (tag.body.size() >= 2) movie->Define(static_cast<uint16_t>(tag.body[0] | tag.body[1] << 8), CharacterKind::kVideo);
         break;
       case kTagDefineMorphShape:
       case kTagDefineMorphShape2:

@@ -53,7 +53,9 @@ struct SpriteDefinition {
 
 // The kinds of character a dictionary holds. Each kind has its own table in `Movie` and its
 // own Find; a new kind adds both.
-enum class CharacterKind : uint8_t { kShape, kSprite, kStaticText, kEditText, kMorphShape, kButton };
+// Bitmaps (their table is the one fills use) and videos take a place on the display list and
+// a name; they draw nothing there.
+enum class CharacterKind : uint8_t { kShape, kSprite, kStaticText, kEditText, kMorphShape, kButton, kBitmap, kVideo };
 
 class Movie;
 

@@ -383,11 +383,15 @@ void Player::SetActionTarget(Object* timeline) {
 Object* Player::ObjectFor(Instance& instance) {
   Object*& object = clipObjects_[instance.serial];
   if (!object) {
-    // Text fields and buttons are plain objects to scripts (typeof gives "object").
+    // Text fields, buttons and videos are plain objects to scripts (typeof gives "object").
     const bool field = instance.kind == CharacterKind::kEditText, button = instance.kind == CharacterKind::kButton;
-    const ObjectKind kind = field || button ? ObjectKind::kObject : ObjectKind::kClip;
+    const bool video = instance.kind == CharacterKind::kVideo;
+    const ObjectKind kind = field || button || video ? ObjectKind::kObject : ObjectKind::kClip;
     object = vm_->heap().Make<ClipObject>(*this, instance.serial, kind);
-    object->SetProto(field ? vm_->textFieldProto : button ? vm_->buttonProto : vm_->movieClipProto);
+    object->SetProto(field    ? vm_->textFieldProto
+                     : button ? vm_->buttonProto
+                     : video  ? vm_->videoProto
+                              : vm_->movieClipProto);
   }
   return object;
 }

@@ -1584,7 +1584,7 @@ void Vm::RunTimers(size_t maxActions) {
 void Vm::Collect(const std::vector<Object*>& extraRoots) {
   std::vector<Object*> roots = extraRoots;
   for (Object* o : {global_, root_, globalScope_, objectProto, functionProto, arrayProto, stringProto, numberProto,
-                    booleanProto, dateProto, movieClipProto, textFieldProto, buttonProto}) {
+                    booleanProto, dateProto, movieClipProto, textFieldProto, buttonProto, videoProto}) {
     roots.push_back(o);
   }
   std::vector<Value> values;

@@ -97,6 +97,7 @@ class Vm {
   Object* movieClipProto = nullptr;
   Object* textFieldProto = nullptr;
   Object* buttonProto = nullptr;
+  Object* videoProto = nullptr;
 
   // The clock for getTimer and the interval timers: milliseconds since the movie started.
   void SetClock(double ms) { clockMs_ = ms; }
