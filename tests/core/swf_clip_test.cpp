@@ -99,5 +99,29 @@ TEST(SwfClip, ForInVisitsNamedChildrenAndNonScriptableOnesStandForTheirClip) {
                               "_level0.video", "image", "_level0", "shape", "_level0", "object"}));
 }
 
+// createTextField makes an empty field at a depth (replacing what stood there) with its corner
+// where it was asked; a depth out of range or no number makes nothing.
+TEST(SwfClip, CreateTextFieldMakesAnEmptyFieldWhereAsked) {
+  MovieWriter m(8, 100, 100, 10);
+  ActionWriter a;
+  a.CallMethod("_root", "createTextField", {S("old"), I{5}, I{0}, I{0}, I{1}, I{1}}).Op(kActionPop);
+  a.CallMethod("_root", "createTextField", {S("t"), I{5}, I{30}, I{40}, I{20}, I{10}}).Op(kActionPop);
+  a.CallMethod("_root", "createTextField", {S("far"), S("x"), I{0}, I{0}, I{5}, I{5}}).Op(kActionPop);
+  for (const char* property : {"t._x", "t._y", "t._width", "t._height", "t.text", "old", "far"}) {
+    a.Push({S(property)}).Op(kActionGetVariable).Trace();
+  }
+  a.Push({S("t")}).Op(kActionGetVariable).Op(kActionTypeOf).Trace();
+  m.Actions(a).ShowFrame();
+  auto file = File::Parse(m.Finish(false));
+  ASSERT_TRUE(file);
+  Player p;
+  p.Load(Movie::Build(std::move(*file)), 0);
+  EXPECT_EQ(Traced(p), (Lines{"30", "40", "20", "10", "", "undefined", "undefined", "object"}));
+  const Instance* field = p.root().ChildAt(5 + kScriptDepthOffset);
+  ASSERT_TRUE(field && field->textField);
+  EXPECT_EQ(field->name, u"t");
+  EXPECT_EQ(field->kind, CharacterKind::kEditText);
+}
+
 }  // namespace
 }  // namespace zp::swf

@@ -1,5 +1,6 @@
 #include "core/swf/swf_clip.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <optional>
@@ -184,6 +185,21 @@ Value CreateEmptyMovieClip(Vm& vm, const Value& self, std::span<const Value> arg
   if (!in || !in->HasTimeline() || !depth) return Value();
   Instance* made = DisplayTreeEditor::CreateEmpty(clip->player(), *in, *depth, vm.ToString(Arg(args, 0)));
   return made ? Value(clip->player().ObjectFor(*made)) : Value();
+}
+
+// createTextField(name, depth, x, y, width, height): an empty field; it returns nothing.
+Value CreateTextField(Vm& vm, const Value& self, std::span<const Value> args) {
+  ClipObject* clip = SelfClip(self);
+  Instance* in = SelfInstance(self);
+  const auto depth = StoredDepth(vm, Arg(args, 1));
+  if (!in || !in->HasTimeline() || !depth) return Value();
+  auto twips = [&](size_t i) {
+    const double n = vm.ToNumber(Arg(args, i)) * kTwips;
+    return std::isfinite(n) ? static_cast<int32_t>(std::clamp(n, -1e9, 1e9)) : 0;
+  };
+  DisplayTreeEditor::CreateField(clip->player(), *in, *depth, vm.ToString(Arg(args, 0)), twips(2), twips(3),
+                                 std::max(0, twips(4)), std::max(0, twips(5)));
+  return Value();
 }
 
 Value DuplicateMovieClip(Vm& vm, const Value& self, std::span<const Value> args) {
@@ -441,6 +457,7 @@ void InstallMovieClip(Vm& vm) {
   InstallClipDrawing(vm);
   vm.Method(proto, u"attachMovie", AttachMovie);
   vm.Method(proto, u"createEmptyMovieClip", CreateEmptyMovieClip);
+  vm.Method(proto, u"createTextField", CreateTextField);
   vm.Method(proto, u"duplicateMovieClip", DuplicateMovieClip);
   vm.Method(proto, u"removeMovieClip", RemoveMovieClip);
   vm.Method(proto, u"swapDepths", SwapDepths);

@@ -173,6 +173,20 @@ class DisplayTreeBuilder {
     return &child;
   }
 
+  Instance* CreateField(Instance& parent, int32_t depth, std::u16string name, const Matrix& at, const TwipsRect& bounds) {
+    Remove(parent, depth);
+    if (player_.instances_.size() >= Player::kMaxInstances) return nullptr;
+    Instance& child = Emplace(parent, depth);
+    child.movie = parent.movie;
+    child.kind = CharacterKind::kEditText;
+    child.name = std::move(name);
+    child.fromTimeline = false;
+    child.matrix = at;
+    child.textField = std::make_shared<TextFieldState>(ScriptFieldDefinition(bounds));
+    player_.redraw_ = true;
+    return &child;
+  }
+
   Instance* Duplicate(Instance& original, int32_t depth, std::u16string name) {
     Instance& parent = *original.parent;
     if (!parent.movie || depth == original.depth) return nullptr;
@@ -317,6 +331,15 @@ namespace zp::swf {
 Instance* DisplayTreeEditor::CreateEmpty(Player& player, Instance& parent, int32_t depth, std::u16string name) {
   if (!parent.movie) return nullptr;
   return DisplayTreeBuilder(player).CreateEmpty(parent, depth, std::move(name));
+}
+
+Instance* DisplayTreeEditor::CreateField(Player& player, Instance& parent, int32_t depth, std::u16string name,
+                                         int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (!parent.movie) return nullptr;
+  Matrix at;
+  at.tx = x;
+  at.ty = y;
+  return DisplayTreeBuilder(player).CreateField(parent, depth, std::move(name), at, TwipsRect{0, width, 0, height});
 }
 
 Instance* DisplayTreeEditor::Duplicate(Player& player, Instance& original, int32_t depth, std::u16string name) {

@@ -22,6 +22,10 @@ class DisplayTreeEditor {
   static Instance* Create(Player& player, Instance& parent, int32_t depth, uint16_t character, std::u16string name);
   // An empty clip made by a script (createEmptyMovieClip): a timeline of one empty frame.
   static Instance* CreateEmpty(Player& player, Instance& parent, int32_t depth, std::u16string name);
+  // A text field made by a script (createTextField) at `depth`, its top left corner at (x, y)
+  // twips of the parent, `width` by `height` twips.
+  static Instance* CreateField(Player& player, Instance& parent, int32_t depth, std::u16string name, int32_t x,
+                               int32_t y, int32_t width, int32_t height);
   // A copy of `original` (its character, looks and clip events; its timeline from the start)
   // at `depth` of the same parent, made by a script.
   static Instance* Duplicate(Player& player, Instance& original, int32_t depth, std::u16string name);
