@@ -123,5 +123,44 @@ TEST(SwfClip, CreateTextFieldMakesAnEmptyFieldWhereAsked) {
   EXPECT_EQ(field->kind, CharacterKind::kEditText);
 }
 
+// Color tints the clip it names (by clip or by path): setRGB keeps alpha, setTransform changes
+// only the fields its object holds itself, getRGB joins the offsets' shifts (a
+// negative one spills over the others); a Color whose clip
+// cannot be found gives undefined and changes nothing.
+TEST(SwfClip, ColorReadsAndChangesTheClipsTransform) {
+  MovieWriter sprite(8, 100, 100, 10);
+  sprite.ShowFrame();
+  MovieWriter m(8, 100, 100, 10);
+  m.DefineSprite(2, sprite);
+  m.PlaceObject2(Placement(1).Character(2).Name("box"));
+  ActionWriter a;
+  a.Push({S("c"), S("box"), I{1}, S("Color")}).Op(kActionNewObject).Op(kActionSetVariable);
+  a.Push({S("lost"), S("nothing"), I{1}, S("Color")}).Op(kActionNewObject).Op(kActionSetVariable);
+  a.CallMethod("c", "setRGB", {I{0x123456}}).Op(kActionPop);
+  a.CallMethod("c", "getRGB", {}).Trace();                                            // 1193046
+  // Object.prototype.ab = 99 is not read; { ra: 50, gb: -300 } is.
+  a.Push({S("Object")}).Op(kActionGetVariable).Push({S("prototype")}).Op(kActionGetMember).Push({S("ab"), I{99}}).Op(kActionSetMember);
+  a.Push({S("ra"), I{50}, S("gb"), I{-300}, I{2}}).Op(kActionInitObject).StoreRegister(1).Op(kActionPop);
+  a.Push({Reg{1}, I{1}, S("c")}).Op(kActionGetVariable).Push({S("setTransform")}).Op(kActionCallMethod).Op(kActionPop);
+  a.CallMethod("c", "getRGB", {}).Trace();                                            // 0x12 << 16 | -300 << 8 | 0x56
+  for (const char* field : {"ra", "rb", "gb", "aa", "ab"}) {
+    a.CallMethod("c", "getTransform", {}).Push({S(field)}).Op(kActionGetMember).Trace();
+  }
+  a.CallMethod("lost", "getRGB", {}).Trace();
+  a.CallMethod("lost", "setRGB", {I{0}}).Op(kActionPop);
+  m.Actions(a).ShowFrame();
+  auto file = File::Parse(m.Finish(false));
+  ASSERT_TRUE(file);
+  Player p;
+  p.Load(Movie::Build(std::move(*file)), 0);
+  EXPECT_EQ(Traced(p), (Lines{"1193046", "-76714", "50", "18", "-300", "100", "0", "undefined"}));
+  const Instance* box = p.root().ChildByName(u"box", true);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->colorTransform.rMult, 128);
+  EXPECT_EQ(box->colorTransform.gMult, 0);
+  EXPECT_EQ(box->colorTransform.aMult, 256);
+  EXPECT_EQ(box->colorTransform.bAdd, 0x56);
+}
+
 }  // namespace
 }  // namespace zp::swf

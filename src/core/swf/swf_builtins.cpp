@@ -485,6 +485,7 @@ void InstallBuiltins(Vm& vm) {
   InstallArray(vm);
   InstallString(vm);
   InstallDate(vm);
+  InstallColor(vm);
   InstallMovieClip(vm);
 }
 

@@ -22,5 +22,6 @@ Object* RegisteredClasses(Vm& vm);
 void InstallArray(Vm& vm);
 void InstallString(Vm& vm);
 void InstallDate(Vm& vm);
+void InstallColor(Vm& vm);
 
 }  // namespace zp::swf
