@@ -117,6 +117,37 @@ TEST(SwfClipEvents, LoadThenEnterFrameKeepFramesComing) {
   EXPECT_EQ(Traced(p), (Lines{"enter", "enter"}));
 }
 
+// Every clip hears every key going down and up, in the order they came on the stage; a
+// key-press handler only its own key.
+TEST(SwfClipEvents, KeyEventsReachEveryClipAndKeyPressOnlyItsKey) {
+  MovieWriter sprite(8, 100, 100, 10);
+  sprite.ShowFrame();
+  MovieWriter m(8, 100, 100, 10);
+  m.DefineSprite(2, sprite);
+  Bytes onEnter{13};  // the key a key-press handler asks for comes first
+  const Bytes trace = TraceCode("enter pressed");
+  onEnter.insert(onEnter.end(), trace.begin(), trace.end());
+  m.PlaceObject2(Placement(1).Character(2).Name("c").ClipActions(ClipEvents(
+      {{kEventKeyDown, TraceCode("down")}, {kEventKeyUp, TraceCode("up")}, {kEventKeyPress, onEnter}})));
+  m.PlaceObject2(Placement(2).Character(2).Name("d").ClipActions(ClipEvents({{kEventKeyDown, TraceCode("d down")}})));
+  m.Actions(ActionWriter().Stop()).ShowFrame();
+  Player p;
+  p.Load(Build(m), 0);
+  struct Step {
+    bool down;
+    int key;
+    Lines traced;
+  };
+  const Step steps[] = {{true, 'A', {"down", "d down"}}, {false, 'A', {"up"}}, {true, 13, {"down", "d down", "enter pressed"}},
+                        {false, 13, {"up"}}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.key);
+    if (step.down) p.KeyDown(step.key, step.key == 'A' ? 'a' : step.key);
+    else p.KeyUp(step.key, 0);
+    EXPECT_EQ(Traced(p), step.traced);
+  }
+}
+
 // onEnterFrame set by a script runs each frame until deleted; then a stopped movie rests.
 TEST(SwfClipEvents, EnterFrameMethodRunsUntilDeleted) {
   MovieWriter m(8, 100, 100, 10);

@@ -613,19 +613,26 @@ LRESULT MovieControl::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT && SetButtonCursor()) return TRUE;
       break;
+    case WM_GETDLGCODE:
+      return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;  // Tab and arrows are the movie's
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      if (KeyInput(message, wParam, lParam)) return 0;
+      break;
     default:
       break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-STDMETHODIMP MovieControl::OnWindowMessage(UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
+STDMETHODIMP MovieControl::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (result) *result = 0;
   if (message == WM_SETCURSOR) {
     if (!SetButtonCursor()) return S_FALSE;
     if (result) *result = TRUE;
     return S_OK;
   }
+  if (message == WM_KEYDOWN || message == WM_KEYUP) return KeyInput(message, wParam, lParam) ? S_OK : S_FALSE;
   if (message != WM_MOUSEMOVE && message != WM_LBUTTONDOWN && message != WM_LBUTTONUP) return S_FALSE;
   const bool onButton = session_.player().OverActiveButton();
   // Windowless input comes in the container window's client coordinates.
@@ -651,6 +658,31 @@ void MovieControl::MouseInput(zp::swf::MovieSession::MouseAction action, int32_t
   if (session_.player().TakeRedraw()) Invalidate();
   UpdateTimer();
   DeliverEvents();
+}
+
+bool MovieControl::KeyInput(UINT message, WPARAM virtualKey, LPARAM flags) {
+  if (!session_.player().loaded()) return false;
+  // The character the key types with the shift state now, without disturbing a dead key
+  // waiting for its letter; none for keys that type nothing.
+  constexpr UINT kKeepKeyboardState = 0x4;
+  BYTE state[256] = {};
+  wchar_t typed[4] = {};
+  const UINT scanCode = (static_cast<UINT>(flags) >> 16) & 0xFF;
+  const int count = GetKeyboardState(state) ? ToUnicode(static_cast<UINT>(virtualKey), scanCode, state, typed,
+                                                        static_cast<int>(std::size(typed)), kKeepKeyboardState)
+                                            : 0;
+  const int ascii = count == 1 ? typed[0] : 0;
+  ComPtr<IUnknown> self(static_cast<IDispatch*>(this));  // actions may make the container release us
+  if (message == WM_KEYDOWN) {
+    session_.player().KeyDown(static_cast<int>(virtualKey), ascii);
+  } else {
+    session_.player().KeyUp(static_cast<int>(virtualKey), ascii);
+  }
+  WriteTraceLines(session_.player().TakeTraceLines());
+  if (session_.player().TakeRedraw()) Invalidate();
+  UpdateTimer();
+  DeliverEvents();
+  return true;
 }
 
 bool MovieControl::SetButtonCursor() {

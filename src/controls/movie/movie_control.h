@@ -180,6 +180,9 @@ class MovieControl final : public IDispatch,
   // Passes mouse input to the movie (view coordinates) and shows what its actions did.
   void MouseInput(zp::swf::MovieSession::MouseAction action, int32_t x, int32_t y, int32_t width, int32_t height);
   bool SetButtonCursor();  // the hand over a button that acts; false elsewhere
+  // A key going down or up (WM_KEYDOWN/WM_KEYUP and their system forms), passed on to the movie
+  // with the character it types; false for other messages.
+  bool KeyInput(UINT message, WPARAM virtualKey, LPARAM flags);
   void DeliverEvents();  // ready state and FSCommands, unless events are frozen
   void Paint(HDC hdc, const RECT& bounds);
   HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argumentError);

@@ -90,4 +90,27 @@ std::optional<ButtonColorTransform> ParseButtonCxform(std::span<const uint8_t> b
   return result;
 }
 
+std::optional<ButtonSounds> ParseButtonSound(std::span<const uint8_t> body) {
+  // How a sound plays: which optional parts follow its flag byte.
+  enum SoundInfoFlag : uint8_t { kHasInPoint = 0x01, kHasOutPoint = 0x02, kHasLoops = 0x04, kHasEnvelope = 0x08 };
+  constexpr size_t kEnvelopePointBytes = 8;  // position, then left and right levels
+  BitReader reader(body);
+  ButtonSounds result;
+  result.button = reader.U16();
+  for (uint16_t& sound : result.sounds) {
+    sound = reader.U16();
+    if (sound == 0) continue;
+    const uint8_t flags = reader.U8();
+    if (flags & kHasInPoint) reader.U32();
+    if (flags & kHasOutPoint) reader.U32();
+    if (flags & kHasLoops) reader.U16();
+    if (flags & kHasEnvelope) {
+      const uint8_t points = reader.U8();
+      for (size_t i = 0; i < points * kEnvelopePointBytes && reader.ok(); ++i) reader.U8();
+    }
+  }
+  if (!reader.ok()) return std::nullopt;
+  return result;
+}
+
 }  // namespace zp::swf

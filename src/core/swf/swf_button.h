@@ -3,6 +3,7 @@
 // the mouse, and the actions its mouse transitions run.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -73,7 +74,12 @@ struct ButtonDefinition {
   bool trackAsMenu = false;
   std::vector<ButtonRecord> records;  // in file order
   std::vector<ButtonAction> actions;
+  // The sounds DefineButtonSound gives the transitions, by ButtonSoundTransition; 0 for none.
+  std::array<uint16_t, 4> sounds{};
 };
+
+// The transitions a button can sound on, in the order DefineButtonSound stores them.
+enum ButtonSoundTransition : uint8_t { kSoundRollOut, kSoundRollOver, kSoundPress, kSoundRelease };
 
 // DefineButton (`tagCode` 7: one action block run on release) or DefineButton2 (34: condition
 // actions). Nothing when the body ends before the id; a damaged record list or action chain
@@ -85,5 +91,12 @@ struct ButtonColorTransform {
   ColorTransform colorTransform;
 };
 std::optional<ButtonColorTransform> ParseButtonCxform(std::span<const uint8_t> body);
+// The button a DefineButtonSound tag is for and its sounds; nothing when the body ends before
+// the last sound's description does.
+struct ButtonSounds {
+  uint16_t button = 0;
+  std::array<uint16_t, 4> sounds{};
+};
+std::optional<ButtonSounds> ParseButtonSound(std::span<const uint8_t> body);
 
 }  // namespace zp::swf

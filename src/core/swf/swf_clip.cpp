@@ -341,10 +341,13 @@ bool ClipObject::GetSpecial(Vm& vm, std::u16string_view name, Value& out) {
       out = e ? (name == u"_width" ? e->Width() : e->Height()) / kTwips : 0.0;
     }
     else if (name == u"_url") out = Value(u"");
-    else if (name == u"_xmouse" || name == u"_ymouse") out = 0.0;
+    else if (name == u"_xmouse" || name == u"_ymouse") {
+      const Point local = player_.MouseIn(*in);
+      out = (name == u"_xmouse" ? local.x : local.y) / kTwips;
+    }
     else if (name == u"_highquality") out = 1.0;
     else if (name == u"_quality") out = Value(u"HIGH");
-    else if (name == u"_focusrect") out = true;
+    else if (name == u"_focusrect") out = player_.ShowsFocusRect(*in);
     else if (name == u"_soundbuftime") out = 5.0;
     else if (name == u"_droptarget") out = Value(u"");
     else return ChildNamed(vm, *in, name, out);
@@ -410,6 +413,8 @@ bool ClipObject::SetSpecial(Vm& vm, std::u16string_view name, const Value& value
     in->visible = vm.ToBool(value);
   } else if (name == u"_name") {
     in->name = vm.ToString(value);
+  } else if (name == u"_focusrect") {
+    in->focusRect = vm.ToBool(value);
   } else if (name == u"_currentframe" || name == u"_totalframes" || name == u"_framesloaded" || name == u"_target" ||
              name == u"_parent" || name == u"_root" || name == u"_url" || name == u"_xmouse" || name == u"_ymouse" ||
              name == u"_droptarget") {

@@ -77,6 +77,9 @@ class Instance {
   // script's `enabled`). Their children are the records of the look their phase shows.
   ButtonPhase buttonPhase = ButtonPhase::kIdle;
   bool enabled = true;
+  // Whether the yellow rectangle shows around it while it has the keyboard focus (a script's
+  // `_focusrect`); unset follows the root's, which shows it unless told not to.
+  std::optional<bool> focusRect;
 
   // Timeline objects are placed, kept and removed by the frames of their parent; `placeFrame`
   // tells apart two placements of one character at one depth.

@@ -46,6 +46,7 @@ enum TagCode : uint16_t {
   kTagRemoveObject = 5,
   kTagDefineButton = 7,
   kTagSetBackgroundColor = 9,
+  kTagDefineButtonSound = 17,
   kTagDefineFont = 10,
   kTagDefineText = 11,
   kTagDoAction = 12,

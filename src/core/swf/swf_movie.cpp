@@ -138,6 +138,7 @@ std::shared_ptr<const Movie> Movie::BuildNested(File file, const ImportLoader& l
       case kTagDefineButton:
       case kTagDefineButton2:
       case kTagDefineButtonCxform:
+      case kTagDefineButtonSound:
         movie->ReadButton(tag);
         break;
       case kTagSetBackgroundColor: {
@@ -208,6 +209,13 @@ void Movie::ReadText(const Tag& tag) {
 }
 
 void Movie::ReadButton(const Tag& tag) {
+  if (tag.code == kTagDefineButtonSound) {
+    // Kept for the button, though the control plays no sound on its transitions.
+    const auto sounds = ParseButtonSound(tag.body);
+    const auto it = sounds ? buttons_.find(sounds->button) : buttons_.end();
+    if (it != buttons_.end()) it->second.sounds = sounds->sounds;
+    return;
+  }
   if (tag.code == kTagDefineButtonCxform) {
     // Only the first definition of an id stands, so only it takes the colours.
     const auto cxform = ParseButtonCxform(tag.body);

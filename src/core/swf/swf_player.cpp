@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/swf/swf_builtins.h"
+#include "core/swf/swf_input_objects.h"
 #include "core/swf/swf_timeline.h"
 #include "core/swf/swf_clip.h"
 #include "core/text.h"
@@ -48,6 +49,7 @@ void Player::Load(std::shared_ptr<const Movie> movie, uint64_t nowMs) {
   vm_ = std::make_unique<Vm>(movie_->version(), static_cast<ActionHost&>(*this), rootObject);
   vm_->heap().Adopt(rootObject);
   clipObjects_[root_->serial] = rootObject;
+  InstallInputObjects(*vm_, *this);
   loadedAtMs_ = nowMs;
   nextDueMs_ = static_cast<double>(nowMs) + FrameIntervalMs();
   ShowFrame(*root_, 0);
@@ -60,8 +62,10 @@ void Player::Unload() {
   movie_.reset();
   ResetTree();
   actionQueue_.clear();
-  hoverButton_ = pressedButton_ = 0;
-  mouseDown_ = false;
+  hoverButton_ = pressedButton_ = focus_ = 0;
+  mouseDown_ = focusPressed_ = false;
+  std::fill(keysDown_.begin(), keysDown_.end(), false);
+  lastKeyCode_ = lastKeyAscii_ = 0;
   redraw_ = true;
 }
 

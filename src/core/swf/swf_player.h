@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -15,7 +16,9 @@
 
 #include "core/swf/swf_actions.h"
 #include "core/swf/swf_clip_events.h"
+#include "core/swf/swf_bounds.h"
 #include "core/swf/swf_display.h"
+#include "core/swf/swf_keys.h"
 #include "core/swf/swf_movie.h"
 #include "core/swf/swf_vm.h"
 
@@ -113,6 +116,31 @@ class Player final : private ActionHost {
   // do, where what they show lies, without changing their looks.
   // Whether the mouse is on a button that has something to run (the hand cursor shows).
   bool OverActiveButton();
+  // The mouse in `clip`'s own space (twips), as its _xmouse/_ymouse give it.
+  Point MouseIn(const Instance& clip) const;
+
+  // Keys, by the codes Key.getCode gives (swf_keys.h) with the character they type (0 for
+  // none). A press goes to the Key object's listeners, the clips' key events, the buttons'
+  // key-press actions; Tab moves the focus on (back with Shift), Enter and Space press the
+  // button that has it. Each runs what it queued.
+  void KeyDown(int keyCode, int ascii);
+  void KeyUp(int keyCode, int ascii);
+  bool IsKeyDown(int keyCode) const;
+  int lastKeyCode() const { return lastKeyCode_; }
+  int lastKeyAscii() const { return lastKeyAscii_; }
+
+  // The keyboard focus: a button, or a clip that takes the mouse as one or is tab-enabled;
+  // null for none. Moving it tells Selection's listeners (onSetFocus) and the clips
+  // (onKillFocus, onSetFocus).
+  Instance* Focus();
+  void SetFocus(Instance* to);
+  // The objects in the order Tab visits them: by tabIndex when any has one (only those), else
+  // from top to bottom and left to right.
+  std::vector<Instance*> TabOrder();
+  // Whether `clip` shows the focus rectangle while focused (its _focusrect, else the root's).
+  bool ShowsFocusRect(const Instance& clip) const;
+  // Where the focus rectangle stands, in twips of the root's space; nothing when none shows.
+  std::optional<Extent> FocusRectangle() const;
 
   // Root timeline variables, shared by the actions and the control's SetVariable/GetVariable.
   // Names may carry the root path ("/:", "_root.", "_level0." and the like).
@@ -173,6 +201,9 @@ class Player final : private ActionHost {
   void UpdateButtons();  // the mouse moved: the buttons it left and reached change phase
   void MoveButton(Instance& button, ButtonPhase to, uint16_t condition, ClipEvent event);
   void QueueMouseEvent(ClipEvent event);
+  void QueueKeyActions(uint8_t buttonKey);  // the buttons' and clips' actions for a pressed key
+  void MoveFocus(bool backwards);
+  void Broadcast(std::u16string_view object, std::u16string_view method, std::span<const Value> args);
 
   friend class DisplayTreeBuilder;
 
@@ -199,6 +230,11 @@ class Player final : private ActionHost {
   uint32_t hoverButton_ = 0;    // serial of the button the mouse is on, 0 for none
   uint32_t pressedButton_ = 0;  // the button a press started on, until it is let go
   size_t actionBudget_ = 2000000;
+  std::vector<bool> keysDown_ = std::vector<bool>(kMaxKeyCode + 1);
+  int lastKeyCode_ = 0;
+  int lastKeyAscii_ = 0;
+  uint32_t focus_ = 0;         // serial of the focused object, 0 for none
+  bool focusPressed_ = false;  // Enter or Space holds the focused button down
 };
 
 }  // namespace zp::swf

@@ -41,6 +41,7 @@ void Player::MouseMove(Point stage) {
   UpdateButtons();
   QueueMouseEvent(kEventMouseMove);
   RunQueuedActions();
+  Broadcast(u"Mouse", u"onMouseMove", {});
 }
 
 void Player::MouseDown(Point stage) {
@@ -54,6 +55,7 @@ void Player::MouseDown(Point stage) {
   }
   QueueMouseEvent(kEventMouseDown);
   RunQueuedActions();
+  Broadcast(u"Mouse", u"onMouseDown", {});
 }
 
 void Player::MouseUp(Point stage) {
@@ -72,6 +74,7 @@ void Player::MouseUp(Point stage) {
   UpdateButtons();  // let go off the button pressed, perhaps on another
   QueueMouseEvent(kEventMouseUp);
   RunQueuedActions();
+  Broadcast(u"Mouse", u"onMouseUp", {});
 }
 
 void Player::UpdateButtons() {

@@ -310,6 +310,24 @@ std::vector<DrawItem> BuildDrawList(const Player& player, const ViewTransform& v
   root.a = rootScaleX;
   root.d = rootScaleY;
   DrawListBuilder(player, view, root, items).Children(player.root(), root, ColorTransform{});
+  if (const auto focus = player.FocusRectangle()) {
+    // The focus rectangle: yellow, over everything, the same width at any zoom.
+    constexpr Rgba kFocusYellow{255, 255, 0, 255};
+    constexpr double kFocusLinePixels = 2;
+    DrawItem outline;
+    outline.stroke = true;
+    outline.color = kFocusYellow;
+    outline.width = kFocusLinePixels;
+    outline.join = LineJoin::kMiter;
+    outline.startCap = outline.endCap = LineCap::kSquare;
+    Contour corners;
+    for (const Point p : {Point{focus->xMin, focus->yMin}, Point{focus->xMax, focus->yMin}, Point{focus->xMax, focus->yMax},
+                          Point{focus->xMin, focus->yMax}, Point{focus->xMin, focus->yMin}}) {
+      corners.push_back(view.ToDevice(root.Apply(p)));
+    }
+    outline.contours.push_back(std::move(corners));
+    items.push_back(std::move(outline));
+  }
   return items;
 }
 

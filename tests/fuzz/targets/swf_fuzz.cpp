@@ -1,5 +1,5 @@
 // Runs the movie reader, the timeline, the action machine and the draw list over arbitrary
-// bytes: parse, build, play a few frames with every control operation and the mouse, draw.
+// bytes: parse, build, play a few frames with every control operation, the mouse and keys, draw.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -37,6 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     player.MouseMove(at);
     if (i % 2) player.MouseUp(at); else player.MouseDown(at);
     (void)player.OverActiveButton();
+  }
+  // Keys: each kind a button's key press asks for, Tab round the focus, Enter on it.
+  for (const int key : {zp::swf::kKeyLeft, zp::swf::kKeyTab, zp::swf::kKeyEnter, zp::swf::kKeySpace, int('A')}) {
+    player.KeyDown(key, key == 'A' ? 'a' : 0);
+    (void)zp::swf::BuildDrawList(player, view, 1, 1);
+    player.KeyUp(key, 0);
   }
   (void)zp::swf::BuildDrawList(player, view, 1, 1);
   // Walk the display tree by names, as scripts address it: a child with a plain name (letters
