@@ -414,7 +414,10 @@ bool ClipObject::SetSpecial(Vm& vm, std::u16string_view name, const Value& value
   } else if (name == u"_name") {
     in->name = vm.ToString(value);
   } else if (name == u"_focusrect") {
-    in->focusRect = vm.ToBool(value);
+    // A flag given as a number; text that is no number leaves it as it was.
+    const double flag = value.IsString() ? TextToNumber(value.AsString()) : n;
+    if (value.IsBool()) in->focusRect = value.AsBool();
+    else if (!std::isnan(flag)) in->focusRect = flag != 0;
   } else if (name == u"_currentframe" || name == u"_totalframes" || name == u"_framesloaded" || name == u"_target" ||
              name == u"_parent" || name == u"_root" || name == u"_url" || name == u"_xmouse" || name == u"_ymouse" ||
              name == u"_droptarget") {

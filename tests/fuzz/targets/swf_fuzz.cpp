@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)player.OverActiveButton();
   }
   // Keys: each kind a button's key press asks for, Tab round the focus, Enter on it.
-  for (const int key : {zp::swf::kKeyLeft, zp::swf::kKeyTab, zp::swf::kKeyEnter, zp::swf::kKeySpace, int('A')}) {
+  for (const int key : {int(zp::swf::kKeyLeft), int(zp::swf::kKeyTab), int(zp::swf::kKeyEnter), int(zp::swf::kKeySpace), int('A')}) {
     player.KeyDown(key, key == 'A' ? 'a' : 0);
     (void)zp::swf::BuildDrawList(player, view, 1, 1);
     player.KeyUp(key, 0);
