@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "core/layout/overlay_layout.h"
@@ -111,6 +112,14 @@ class OverlayPanel::PopUp : public win::Window {
 
   HWND child() const { return child_; }
 
+  // To the top of its band. Within the topmost band, Wine puts an owned window asked to the top
+  // just above its owner instead, under any other pop-up of the same owner; asked to the top of
+  // the band it goes there.
+  void LiftToTop() {
+    const bool topmost = (GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
   // Calls `tick` every `periodMs` while the pop-up lives.
   void Tick(UINT periodMs, std::function<void()> tick) {
     tick_ = std::move(tick);
@@ -202,10 +211,14 @@ void OverlayPanel::KeepAbove() {
   const auto shown = [](PopUp* popUp) { return popUp && IsWindowVisible(popUp->hwnd()); };
   const auto beneath = [&](PopUp* popUp) { return shown(popUp) && StandsBeneath(popUp->hwnd(), owner_); };
   if (!beneath(picture_.get()) && !beneath(textPopUp_.get())) return;
-  // Both go up, each to the very top in turn: Wine lifts a window on screen only when it becomes
-  // the topmost one shown.
-  for (PopUp* popUp : {picture_.get(), textPopUp_.get()}) {
-    if (shown(popUp)) SetWindowPos(popUp->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Both go up, each to the very top in turn: Wine lifts a window on screen only when a change of
+  // place makes it the topmost one shown. The lower one goes first, so that neither lift finds
+  // its pop-up on top already, which Wine would take as no change at all.
+  PopUp* first = picture_.get();
+  PopUp* second = textPopUp_.get();
+  if (shown(first) && shown(second) && StandsBeneath(second->hwnd(), first->hwnd())) std::swap(first, second);
+  for (PopUp* popUp : {first, second}) {
+    if (shown(popUp)) popUp->LiftToTop();
   }
 }
 
