@@ -404,6 +404,26 @@ TEST_F(MovieControlTest, ClickOnAButtonRunsItsActionAndShowsTheHand) {
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
 }
 
+TEST_F(MovieControlTest, KeysInItsWindowReachTheMoviesButtons) {
+  // A button that asks for the Left key and for "a"; the dialog around it leaves every key to it.
+  MovieWriter m(8, 100, 100, 12);
+  m.DefineRect(1, {0, 0, 1000, 1000}, {255, 0, 0});
+  m.DefineButton2(2, {{0x0F, 1, 1}},
+                  {{0, 1, ActionWriter().FsCommand("key", "left")}, {0, 'a', ActionWriter().FsCommand("key", "a")}});
+  m.Place(1, 2).Actions(ActionWriter().Stop()).ShowFrame();
+  ASSERT_TRUE(Load(Write(L"keys.swf", m.Finish(false))));
+  const HWND window = container.controlWindow();
+  EXPECT_TRUE(SendMessageW(window, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
+  SendMessageW(window, WM_KEYDOWN, VK_LEFT, 0);
+  SendMessageW(window, WM_KEYUP, VK_LEFT, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !Commands().empty(); }, 3000));
+  EXPECT_EQ(Commands()[0].strings, (std::vector<std::wstring>{L"key", L"left"}));
+  SendMessageW(window, WM_KEYDOWN, 'A', MAKELPARAM(1, MapVirtualKeyW('A', MAPVK_VK_TO_VSC)));
+  SendMessageW(window, WM_KEYUP, 'A', 0);
+  ASSERT_TRUE(PumpUntil([&] { return Commands().size() > 1; }, 3000));
+  EXPECT_EQ(Commands()[1].strings, (std::vector<std::wstring>{L"key", L"a"}));
+}
+
 TEST_F(MovieControlTest, ColoursScaleModeAndZoom) {
   EXPECT_EQ(container.GetLong(kDispBackgroundColor), -1);
   // The number and the text name the same colour, 0xRRGGBB.
