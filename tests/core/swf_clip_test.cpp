@@ -162,5 +162,26 @@ TEST(SwfClip, ColorReadsAndChangesTheClipsTransform) {
   EXPECT_EQ(box->colorTransform.bAdd, 0x56);
 }
 
+// Going back rebuilds the timeline's depths: clips scripts made there (below depth 0) go, those
+// at their own depths stay; going forward keeps both.
+TEST(SwfClip, GoingBackDropsScriptClipsAtTimelineDepths) {
+  MovieWriter m(8, 100, 100, 10);
+  ActionWriter a;
+  a.CallMethod("_root", "createEmptyMovieClip", {S("low"), I{-100}}).Op(kActionPop);
+  a.CallMethod("_root", "createEmptyMovieClip", {S("high"), I{5}}).Op(kActionPop);
+  a.Op(kActionStop);
+  m.Actions(a).ShowFrame().ShowFrame().ShowFrame();
+  auto file = File::Parse(m.Finish(false));
+  ASSERT_TRUE(file);
+  Player p;
+  p.Load(Movie::Build(std::move(*file)), 0);
+  p.GotoFrameAndStop(2);
+  EXPECT_TRUE(p.root().ChildByName(u"low", true));
+  EXPECT_TRUE(p.root().ChildByName(u"high", true));
+  p.GotoFrameAndStop(1);
+  EXPECT_FALSE(p.root().ChildByName(u"low", true));
+  EXPECT_TRUE(p.root().ChildByName(u"high", true));
+}
+
 }  // namespace
 }  // namespace zp::swf

@@ -108,9 +108,10 @@ class DisplayTreeBuilder {
       from = clip.currentFrame + 1;
     }
     for (size_t f = from; f <= frame; ++f) ApplyToPlan(plan, timeline.frames[f], f);
+    const bool rewinding = frame < clip.currentFrame;
     clip.currentFrame = frame;
     player_.QueueFrameActions(clip, from, frame);
-    Reconcile(clip, plan);
+    Reconcile(clip, plan, rewinding);
   }
 
   void Remove(Instance& parent, int32_t depth) {
@@ -124,11 +125,14 @@ class DisplayTreeBuilder {
   // A clip has been shown once its first frame was entered; the root counts from its load.
   static bool shown(const Instance& clip) { return clip.currentFrame > 0 || !clip.children.empty(); }
 
-  void Reconcile(Instance& clip, const Plan& plan) {
+  // Going back rebuilds the timeline's depths: what scripts left there (below script depth 0)
+  // goes with the rest; their own depths keep what they made.
+  void Reconcile(Instance& clip, const Plan& plan, bool rewinding = false) {
     for (auto it = clip.children.begin(); it != clip.children.end();) {
       const Instance& child = it->second;
       const auto planned = plan.find(it->first);
-      const bool stays = !child.fromTimeline || (planned != plan.end() && planned->second.character == child.placedCharacter &&
+      const bool scriptKeeps = !child.fromTimeline && !(rewinding && it->first < kScriptDepthOffset);
+      const bool stays = scriptKeeps || (child.fromTimeline && planned != plan.end() && planned->second.character == child.placedCharacter &&
                                                  planned->second.placeFrame == child.placeFrame);
       if (stays) {
         ++it;
