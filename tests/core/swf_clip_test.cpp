@@ -100,7 +100,8 @@ TEST(SwfClip, ForInVisitsNamedChildrenAndNonScriptableOnesStandForTheirClip) {
 }
 
 // createTextField makes an empty field at a depth (replacing what stood there) with its corner
-// where it was asked; a depth out of range or no number makes nothing.
+// where it was asked; a depth out of range or no number makes nothing; removeTextField takes
+// it away again.
 TEST(SwfClip, CreateTextFieldMakesAnEmptyFieldWhereAsked) {
   MovieWriter m(8, 100, 100, 10);
   ActionWriter a;
@@ -111,12 +112,16 @@ TEST(SwfClip, CreateTextFieldMakesAnEmptyFieldWhereAsked) {
     a.Push({S(property)}).Op(kActionGetVariable).Trace();
   }
   a.Push({S("t")}).Op(kActionGetVariable).Op(kActionTypeOf).Trace();
+  a.CallMethod("t", "getDepth", {}).Trace();
+  a.CallMethod("_root", "createTextField", {S("gone"), I{6}, I{0}, I{0}, I{5}, I{5}}).Op(kActionPop);
+  a.CallMethod("gone", "removeTextField", {}).Op(kActionPop);
+  a.Push({S("gone")}).Op(kActionGetVariable).Trace();
   m.Actions(a).ShowFrame();
   auto file = File::Parse(m.Finish(false));
   ASSERT_TRUE(file);
   Player p;
   p.Load(Movie::Build(std::move(*file)), 0);
-  EXPECT_EQ(Traced(p), (Lines{"30", "40", "20", "10", "", "undefined", "undefined", "object"}));
+  EXPECT_EQ(Traced(p), (Lines{"30", "40", "20", "10", "", "undefined", "undefined", "object", "5", "undefined"}));
   const Instance* field = p.root().ChildAt(5 + kScriptDepthOffset);
   ASSERT_TRUE(field && field->textField);
   EXPECT_EQ(field->name, u"t");

@@ -461,6 +461,9 @@ void InstallMovieClip(Vm& vm) {
   vm.Method(proto, u"getBytesLoaded", BytesTotal);
   vm.Method(proto, u"getBytesTotal", BytesTotal);
   InstallTextField(vm);
+  // A field goes and tells its depth as a clip does.
+  vm.Method(vm.textFieldProto, u"removeTextField", RemoveMovieClip);
+  vm.Method(vm.textFieldProto, u"getDepth", GetDepth);
   InstallButton(vm);
   InstallClipDrawing(vm);
   vm.Method(proto, u"attachMovie", AttachMovie);

@@ -77,7 +77,7 @@ void InstallTextField(Vm& vm) {
   proto->SetProto(vm.objectProto);
   vm.textFieldProto = proto;
   MakeConstructor(vm, u"TextField", Nothing, nullptr, proto);
-  for (std::u16string_view name : {u"setTextFormat", u"setNewTextFormat", u"replaceSel", u"removeTextField"}) {
+  for (std::u16string_view name : {u"setTextFormat", u"setNewTextFormat", u"replaceSel"}) {
     vm.Method(proto, name, Nothing);
   }
 }
