@@ -104,6 +104,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   const fs::path folder = argv[1], passingList = argv[2], outputFolder = argv[3];
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+  // The expected traces were recorded at 2001-02-03 04:05:06 in a zone 5:45 east of UTC.
+  _wputenv_s(L"ZENTRA_MOVIE_CLOCK", L"981152406000,345");
   int status = 0;
   {
     zp::GdiplusSession gdiplus;

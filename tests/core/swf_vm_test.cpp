@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -240,6 +241,39 @@ TEST(SwfVmBuiltins, ArraysStringsMathAndGlobals) {
   T(w);
   EXPECT_EQ(Traced(w), (Lines{"1-10-2-3", "10,3,2,1", "10,x,1", "x,1", "9", "-2", "HELLO, WORLD", "2", "Wor", "8", "26",
                            "12", "a%20b%26%C3%A9", "a b\xC3\xA9", "ff", "1970", "1", "15"}));
+}
+
+// The fixed clock tests use: new Date() and the local fields follow it; a setting that is not
+// "MS,MINUTES" leaves the machine's clock (whose year is not 2001).
+TEST(SwfVmBuiltins, FixedClockSetsNowAndTheZone) {
+  struct Case {
+    const char* clock;
+    Lines expected;
+  };
+  const Case cases[] = {
+      {"981152406000,345", {"Sat Feb 3 04:05:06 GMT+0545 2001", "-345", "4"}},
+      {"0,-90", {"Wed Dec 31 22:30:00 GMT-0130 1969", "90", "22"}},
+      {"981152406000", {"false"}},
+      {"x,345", {"false"}},
+  };
+  for (const Case& c : cases) {
+    setenv("ZENTRA_MOVIE_CLOCK", c.clock, 1);
+    ActionWriter w;
+    w.Push({I{0}, S("Date")}).Op(kActionNewObject).Push({S("d")}).Op(kActionStackSwap).Op(kActionSetVariable);
+    if (c.expected.size() == 1) {
+      w.CallMethod("d", "getFullYear", {}).Push({I{2001}}).Op(kActionEquals2);
+      T(w);
+    } else {
+      w.Push({S("d")}).Op(kActionGetVariable);
+      T(w);
+      w.CallMethod("d", "getTimezoneOffset", {});
+      T(w);
+      w.CallMethod("d", "getHours", {});
+      T(w);
+    }
+    EXPECT_EQ(Traced(w), c.expected) << c.clock;
+  }
+  unsetenv("ZENTRA_MOVIE_CLOCK");
 }
 
 TEST(SwfVmBuiltins, NativeTableGivesTheMathFunctions) {

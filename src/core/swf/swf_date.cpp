@@ -1,7 +1,9 @@
 // Date: milliseconds since 1970 UTC, shown in the local time of the machine.
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
+#include <optional>
 
 #include "core/swf/swf_builtins.h"
 #include "core/swf/swf_vm.h"
@@ -63,8 +65,32 @@ double Join(const Parts& p) {
 
 double TimeClip(double t) { return std::isfinite(t) && std::fabs(t) <= kMaxTime ? t : kNaN; }
 
+// For tests that must print the same dates anywhere: ZENTRA_MOVIE_CLOCK="MS,MINUTES" stops the
+// clock at MS milliseconds after 1970 (UTC) in a zone MINUTES east of UTC. Anything else in it
+// leaves the machine's clock and zone.
+struct FixedClock {
+  double ms = 0;
+  double offsetMinutes = 0;
+};
+
+std::optional<FixedClock> TestClock() {
+  const char* text = std::getenv("ZENTRA_MOVIE_CLOCK");
+  if (!text || !*text) return std::nullopt;
+  char* end = nullptr;
+  FixedClock clock;
+  clock.ms = std::strtod(text, &end);
+  if (end == text || *end != ',') return std::nullopt;
+  const char* minutes = end + 1;
+  clock.offsetMinutes = std::strtod(minutes, &end);
+  if (end == minutes || *end != '\0' || !std::isfinite(clock.ms) || std::fabs(clock.offsetMinutes) > 24 * 60) {
+    return std::nullopt;
+  }
+  return clock;
+}
+
 // The machine's offset from UTC in minutes (east positive) now.
 double LocalOffsetMinutes() {
+  if (const auto fixed = TestClock()) return fixed->offsetMinutes;
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   std::tm utc{};
@@ -81,6 +107,7 @@ double LocalOffsetMinutes() {
 }
 
 double NowMs() {
+  if (const auto fixed = TestClock()) return fixed->ms;
   return static_cast<double>(
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count());
 }
