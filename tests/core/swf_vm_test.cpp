@@ -243,7 +243,7 @@ TEST(SwfVmBuiltins, ArraysStringsMathAndGlobals) {
                            "12", "a%20b%26%C3%A9", "a b\xC3\xA9", "ff", "1970", "1", "15"}));
 }
 
-// The fixed clock tests use: new Date() and the local fields follow it; a setting that is not
+// The fixed clock tests use: new Date() and the local fields follow it (a date made from it too); a setting that is not
 // "MS,MINUTES" leaves the machine's clock (whose year is not 2001).
 TEST(SwfVmBuiltins, FixedClockSetsNowAndTheZone) {
   struct Case {
@@ -251,8 +251,9 @@ TEST(SwfVmBuiltins, FixedClockSetsNowAndTheZone) {
     Lines expected;
   };
   const Case cases[] = {
-      {"981152406000,345", {"Sat Feb 3 04:05:06 GMT+0545 2001", "-345", "4"}},
-      {"0,-90", {"Wed Dec 31 22:30:00 GMT-0130 1969", "90", "22"}},
+      {"981152406000,345",
+       {"Sat Feb 3 04:05:06 GMT+0545 2001", "-345", "4", "Sat Feb 3 04:05:06 GMT+0545 2001", "5"}},
+      {"0,-90", {"Wed Dec 31 22:30:00 GMT-0130 1969", "90", "22", "Wed Dec 31 22:30:00 GMT-0130 1969", "5"}},
       {"981152406000", {"false"}},
       {"x,345", {"false"}},
   };
@@ -269,6 +270,11 @@ TEST(SwfVmBuiltins, FixedClockSetsNowAndTheZone) {
       w.CallMethod("d", "getTimezoneOffset", {});
       T(w);
       w.CallMethod("d", "getHours", {});
+      T(w);
+      // A date made from a date takes its time; a fraction of a millisecond is not shown.
+      w.Push({S("d")}).Op(kActionGetVariable).Push({I{1}, S("Date")}).Op(kActionNewObject);
+      T(w);
+      w.Push({I{0}, 5.5, I{1}, S("Date")}).Op(kActionNewObject).Push({S("getMilliseconds")}).Op(kActionCallMethod);
       T(w);
     }
     EXPECT_EQ(Traced(w), c.expected) << c.clock;

@@ -138,8 +138,8 @@ Value DateConstruct(Vm& vm, const Value&, std::span<const Value> args) {
   o->SetProto(vm.dateProto);
   double t = NowMs();
   if (args.size() == 1) {
-    const Value p = vm.ToPrimitive(args[0]);
-    t = TimeClip(p.IsString() ? TextToNumber(p.AsString()) : p.ToNumber(vm.version()));
+    // A date given a date takes its time (its valueOf), not its text.
+    t = TimeClip(SelfDate(args[0]) ? TimeOf(args[0]) : vm.ToNumber(args[0]));
   } else if (args.size() > 1) {
     t = FromComponents(vm, args, true);
   }
@@ -186,7 +186,7 @@ Value Get(Vm&, const Value& self, std::span<const Value>) {
     case Field::kHours: return Value(p.hours);
     case Field::kMinutes: return Value(p.minutes);
     case Field::kSeconds: return Value(p.seconds);
-    case Field::kMs: return Value(p.ms);
+    case Field::kMs: return Value(std::floor(p.ms));  // a fraction of a millisecond is not shown
   }
   return Value();
 }
