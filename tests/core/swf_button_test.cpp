@@ -11,10 +11,15 @@
 #include "core/swf/swf_button_hit.h"
 #include "core/swf/swf_player.h"
 #include "core/text.h"
+#include "swf_movie_test_support.h"
 #include "swf_writer.h"
 
 namespace zp::swf {
 namespace {
+
+using movie_test::Traced;
+using movie_test::Build;
+using movie_test::TraceOn;
 
 using swfgen::ActionWriter;
 using swfgen::ButtonActionSpec;
@@ -23,22 +28,6 @@ using swfgen::MovieWriter;
 using swfgen::Placement;
 using S = std::string;
 using Lines = std::vector<std::string>;
-
-Lines Traced(Player& p) {
-  Lines out;
-  for (const auto& line : p.TakeTraceLines()) out.push_back(U16ToUtf8(line));
-  return out;
-}
-
-std::shared_ptr<const Movie> Build(const MovieWriter& m) {
-  auto file = File::Parse(m.Finish(false));
-  EXPECT_TRUE(file);
-  return file ? Movie::Build(std::move(*file)) : nullptr;
-}
-
-ButtonActionSpec TraceOn(uint16_t conditions, const S& text, uint8_t key = 0) {
-  return {conditions, key, ActionWriter().Push({text}).Trace()};
-}
 
 // Characters of the button movie: its looks and its hit area.
 enum : uint16_t { kUpShape = 1, kOverShape = 3, kDownShape = 4, kHitShape = 5, kButtonId = 2, kHolder = 6 };

@@ -11,10 +11,14 @@
 #include "core/swf/swf_drawing.h"
 #include "core/swf/swf_player.h"
 #include "core/text.h"
+#include "swf_movie_test_support.h"
 #include "swf_writer.h"
 
 namespace zp::swf {
 namespace {
+
+using movie_test::Traced;
+using movie_test::Build;
 
 using swfgen::ActionWriter;
 using swfgen::Bytes;
@@ -44,18 +48,6 @@ Bytes ClipEvents(std::initializer_list<std::pair<uint32_t, Bytes>> handlers) {
 }
 
 Bytes TraceCode(const std::string& text) { return ActionWriter().Push({text}).Trace().Finish(); }
-
-Lines Traced(Player& p) {
-  Lines out;
-  for (const auto& line : p.TakeTraceLines()) out.push_back(U16ToUtf8(line));
-  return out;
-}
-
-std::shared_ptr<const Movie> Build(const MovieWriter& m) {
-  auto file = File::Parse(m.Finish(false));
-  EXPECT_TRUE(file);
-  return file ? Movie::Build(std::move(*file)) : nullptr;
-}
 
 TEST(SwfClipEvents, HandlerRecordsReadWholeOrNotAtAll) {
   const Bytes one = TraceCode("x");

@@ -7,10 +7,13 @@
 
 #include "core/swf/swf_player.h"
 #include "core/text.h"
+#include "swf_movie_test_support.h"
 #include "swf_writer.h"
 
 namespace zp::swf {
 namespace {
+
+using movie_test::Traced;
 
 using swfgen::ActionWriter;
 using swfgen::MovieWriter;
@@ -19,12 +22,6 @@ using S = std::string;
 using I = int32_t;
 using Reg = swfgen::ActionWriter::Register;
 using Lines = std::vector<std::string>;
-
-Lines Traced(Player& p) {
-  Lines out;
-  for (const auto& line : p.TakeTraceLines()) out.push_back(U16ToUtf8(line));
-  return out;
-}
 
 // A root with a three-frame sprite "box" at depth 1, moved to (20, 40) pixels; the root's
 // script reads and writes the clip's properties and drives its timeline.

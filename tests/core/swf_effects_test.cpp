@@ -8,10 +8,13 @@
 #include "core/swf/swf_pixels.h"
 #include "core/swf/swf_player.h"
 #include "core/swf/swf_render.h"
+#include "swf_movie_test_support.h"
 #include "swf_writer.h"
 
 namespace zp::swf {
 namespace {
+
+using movie_test::Build;
 
 using swfgen::MovieWriter;
 using swfgen::Placement;
@@ -170,12 +173,6 @@ TEST(SwfEffects, ShadowsGlowsAndBevelsJoinTheObjectAsTheirFlagsSay) {
   uint32_t swapped = Px(255, 200, 10, 0);
   ApplyFilter({&swapped, 1, 1, 1}, matrix, 1, 1);
   EXPECT_EQ(swapped, Px(128, 0, 5, 100));
-}
-
-std::shared_ptr<const Movie> Build(const MovieWriter& m) {
-  auto file = File::Parse(m.Finish(false));
-  EXPECT_TRUE(file);
-  return Movie::Build(std::move(*file), {});
 }
 
 TEST(SwfEffects, PlacementsMakeLayerGroupsSizedToWhatTheyDraw) {

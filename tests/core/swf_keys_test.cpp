@@ -12,10 +12,15 @@
 #include "core/swf/swf_player.h"
 #include "core/swf/swf_render.h"
 #include "core/text.h"
+#include "swf_movie_test_support.h"
 #include "swf_writer.h"
 
 namespace zp::swf {
 namespace {
+
+using movie_test::Traced;
+using movie_test::Build;
+using movie_test::TraceOn;
 
 using swfgen::ActionWriter;
 using swfgen::ButtonActionSpec;
@@ -26,22 +31,6 @@ using Lines = std::vector<std::string>;
 
 constexpr uint8_t kNewObject = 0x40, kSetMember = 0x4F, kCallMethod = 0x52, kPop = 0x17;
 constexpr uint8_t kEveryLook = kLookUp | kLookOver | kLookDown | kLookHitArea;
-
-Lines Traced(Player& p) {
-  Lines out;
-  for (const auto& line : p.TakeTraceLines()) out.push_back(U16ToUtf8(line));
-  return out;
-}
-
-std::shared_ptr<const Movie> Build(const MovieWriter& m) {
-  auto file = File::Parse(m.Finish(false));
-  EXPECT_TRUE(file);
-  return file ? Movie::Build(std::move(*file)) : nullptr;
-}
-
-ButtonActionSpec TraceOn(uint16_t conditions, const S& text, uint8_t key = 0) {
-  return {conditions, key, ActionWriter().Push({text}).Trace()};
-}
 
 // `object.method(variable)`, its result dropped.
 ActionWriter& CallWithVariable(ActionWriter& a, const S& object, const S& method, const S& variable) {
