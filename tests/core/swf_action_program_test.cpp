@@ -20,11 +20,10 @@ using I = int32_t;
 using Reg = ActionWriter::Register;
 using Lines = std::vector<std::string>;
 
-class TraceHost : public swfgen::QuietActionHost {
+// Play shows among the trace lines.
+class TraceHost : public swfgen::TracingActionHost {
  public:
   void Play() override { lines.push_back("play"); }
-  void Trace(std::u16string_view m) override { lines.push_back(U16ToUtf8(m)); }
-  Lines lines;
 };
 
 // Jump +4 lands inside the Push that follows, on the bytes Play, End of its string.

@@ -20,11 +20,7 @@ using I = int32_t;
 using Reg = ActionWriter::Register;
 using Lines = std::vector<std::string>;
 
-class TraceHost : public swfgen::QuietActionHost {
- public:
-  void Trace(std::u16string_view m) override { lines.push_back(U16ToUtf8(m)); }
-  Lines lines;
-};
+using TraceHost = swfgen::TracingActionHost;
 
 // Runs one block on a fresh machine and returns what it traced.
 Lines Traced(const ActionWriter& w, uint8_t version = 8, size_t budget = 1000000) {

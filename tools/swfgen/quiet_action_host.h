@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/swf/swf_actions.h"
+#include "core/text.h"
 
 namespace zp::swfgen {
 
@@ -21,6 +24,13 @@ class QuietActionHost : public swf::ActionHost {
   void GetUrl(std::u16string_view, std::u16string_view) override {}
   swf::Value GetVariable(std::u16string_view) override { return {}; }
   void SetVariable(std::u16string_view, swf::Value) override {}
+};
+
+// The quiet movie that keeps what the actions trace, a UTF-8 line each.
+class TracingActionHost : public QuietActionHost {
+ public:
+  void Trace(std::u16string_view message) override { lines.push_back(U16ToUtf8(message)); }
+  std::vector<std::string> lines;
 };
 
 }  // namespace zp::swfgen

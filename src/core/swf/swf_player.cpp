@@ -100,13 +100,16 @@ bool Player::HasFrameHandlers() const {
   return false;
 }
 
-void Player::QueueClipEvent(Instance& clip, ClipEvent event) {
-  if (!clip.clipActions.empty()) {
-    const uint8_t version = clip.parent && clip.parent->movie ? clip.parent->movie->version() : movie_->version();
-    for (const ClipEventHandler& handler : ReadClipEventHandlers(clip.clipActions, version)) {
-      if (handler.events & event) actionQueue_.push_back({clip.serial, handler.actions, {}, event == kEventUnload, false});
-    }
+void Player::QueueClipHandlers(Instance& clip, ClipEvent event) {
+  if (clip.clipActions.empty()) return;
+  const uint8_t version = clip.parent && clip.parent->movie ? clip.parent->movie->version() : movie_->version();
+  for (const ClipEventHandler& handler : ReadClipEventHandlers(clip.clipActions, version)) {
+    if (handler.events & event) actionQueue_.push_back({clip.serial, handler.actions, {}, event == kEventUnload, false});
   }
+}
+
+void Player::QueueClipEvent(Instance& clip, ClipEvent event) {
+  QueueClipHandlers(clip, event);
   const std::u16string_view method = ClipEventMethod(event);
   if (!method.empty() && clip.HasTimeline()) actionQueue_.push_back({clip.serial, {}, method, event == kEventUnload, false});
 }

@@ -94,6 +94,9 @@ class Player final : private ActionHost {
   void RemoveInstance(Instance& instance);
   // Puts `clip`'s handlers for `event` (its clip actions, then the method scripts set on its
   // object) in line behind the actions already waiting. Runs nothing by itself.
+  // The clip's onClipEvent handlers for the event.
+  void QueueClipHandlers(Instance& clip, ClipEvent event);
+  // Its handlers, then its method for the event (onLoad, onPress...).
   void QueueClipEvent(Instance& clip, ClipEvent event);
   // A clip came on the stage: its load event waits for the actions of the frame.
   void ClipCreated(Instance& clip);
@@ -201,6 +204,9 @@ class Player final : private ActionHost {
   void UpdateButtons();  // the mouse moved: the buttons it left and reached change phase
   void MoveButton(Instance& button, ButtonPhase to, uint16_t condition, ClipEvent event);
   void QueueMouseEvent(ClipEvent event);
+  // Every clip's handlers for a key going down or up, in stage order; the method only on the
+  // focused clip.
+  void QueueKeyClipEvent(ClipEvent event);
   void QueueKeyActions(uint8_t buttonKey);  // the buttons' and clips' actions for a pressed key
   void MoveFocus(bool backwards);
   void Broadcast(std::u16string_view object, std::u16string_view method, std::span<const Value> args);

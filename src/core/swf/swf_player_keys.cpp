@@ -58,22 +58,22 @@ void Player::Broadcast(std::u16string_view object, std::u16string_view method, s
   }
 }
 
+void Player::QueueKeyClipEvent(ClipEvent event) {
+  for (Instance* instance : InStageOrder(instances_)) {
+    if (instance->HasTimeline()) QueueClipHandlers(*instance, event);
+  }
+  if (Instance* focused = Focus(); focused && focused->HasTimeline()) {
+    actionQueue_.push_back({focused->serial, {}, ClipEventMethod(event), false, false});
+  }
+}
+
 void Player::KeyDown(int keyCode, int ascii) {
   if (!movie_) return;
   const bool repeat = IsKeyDown(keyCode);
   if (keyCode >= 0 && keyCode <= kMaxKeyCode) keysDown_[static_cast<size_t>(keyCode)] = true;
   lastKeyCode_ = keyCode;
   lastKeyAscii_ = ascii;
-  for (Instance* instance : InStageOrder(instances_)) {
-    if (instance->HasTimeline()) {
-      for (const ClipEventHandler& handler : ReadClipEventHandlers(instance->clipActions, movie_->version())) {
-        if (handler.events & kEventKeyDown) actionQueue_.push_back({instance->serial, handler.actions, {}, false, false});
-      }
-    }
-  }
-  if (Instance* focused = Focus(); focused && focused->HasTimeline()) {
-    actionQueue_.push_back({focused->serial, {}, ClipEventMethod(kEventKeyDown), false, false});
-  }
+  QueueKeyClipEvent(kEventKeyDown);
   QueueKeyActions(ButtonKeyCode(keyCode, ascii));
   RunQueuedActions();
   Broadcast(u"Key", u"onKeyDown", {});
@@ -93,16 +93,7 @@ void Player::KeyUp(int keyCode, int ascii) {
   if (keyCode >= 0 && keyCode <= kMaxKeyCode) keysDown_[static_cast<size_t>(keyCode)] = false;
   lastKeyCode_ = keyCode;
   if (ascii != 0) lastKeyAscii_ = ascii;
-  for (Instance* instance : InStageOrder(instances_)) {
-    if (instance->HasTimeline()) {
-      for (const ClipEventHandler& handler : ReadClipEventHandlers(instance->clipActions, movie_->version())) {
-        if (handler.events & kEventKeyUp) actionQueue_.push_back({instance->serial, handler.actions, {}, false, false});
-      }
-    }
-  }
-  if (Instance* focused = Focus(); focused && focused->HasTimeline()) {
-    actionQueue_.push_back({focused->serial, {}, ClipEventMethod(kEventKeyUp), false, false});
-  }
+  QueueKeyClipEvent(kEventKeyUp);
   RunQueuedActions();
   Broadcast(u"Key", u"onKeyUp", {});
   if ((keyCode == kKeyEnter || keyCode == kKeySpace) && focusPressed_) {
